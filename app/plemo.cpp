@@ -1,0 +1,3 @@
+#include "app/program_main.hpp"
+
+int main(int argc, char** argv) { program_main(argc, argv, {" Plemo Numbers", +1}); }

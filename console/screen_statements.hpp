@@ -1,0 +1,23 @@
+#pragma once
+// The statements that act on the current screen: the graphics screen's versions while one is
+// open (through the device hooks), the text console's otherwise.
+#include <cstdint>
+
+// Clears the text view (mode 0xFFFF0000), the whole screen, or nothing (mode 1); the screen
+// channel's column becomes 0.
+void clear_screen_statement(uint32_t mode);
+
+// The colour statement: flag bit 1 keeps the foreground, bit 2 the background.
+uint32_t color_statement(int32_t foreground, int32_t background, int32_t flags);
+
+// Text output flag: run even for no bytes, carrying out an owed newline only.
+inline constexpr int32_t TEXT_OUTPUT_FORCE = 8;
+
+// Text output at the screen's cursor, with the control characters interpreted.
+void screen_text_output(const uint8_t* bytes, uint64_t length, int32_t flags);
+
+int32_t screen_cursor_column();
+uint32_t screen_text_width();
+
+// The sleep statement: ms milliseconds, or with -1 until a key arrives.
+void sleep_statement(int32_t milliseconds);

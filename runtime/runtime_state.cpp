@@ -1,0 +1,53 @@
+#include "runtime/runtime_state.hpp"
+
+#include <cfenv>
+#include <clocale>
+#include <cstdlib>
+
+namespace {
+
+RuntimeState state;
+
+constexpr int kMaxReleases = 8;
+void (*releases[kMaxReleases])() = {};
+int release_count = 0;
+
+// Static initialisation runs the start-up before main and registers the shutdown.
+[[maybe_unused]] const bool started = [] {
+  runtime_startup();
+  std::atexit(runtime_shutdown);
+  return true;
+}();
+
+}  // namespace
+
+RuntimeState& runtime_state() { return state; }
+
+DeviceHooks& device_hooks() { return state.hooks; }
+
+void set_end_hook(EndHook hook) { state.end_hook = hook; }
+
+void runtime_startup() {
+  state = RuntimeState{};
+  // Doubles on this machine always carry a 53-bit mantissa; only the rounding is chosen.
+  std::fesetround(FE_TONEAREST);
+  std::setlocale(LC_CTYPE, "");
+}
+
+void runtime_init(int32_t argument_count, char** argument_vector) {
+  state.argument_count = argument_count;
+  state.argument_vector = argument_vector;
+}
+
+void on_runtime_shutdown(void (*release)()) {
+  if (release_count < kMaxReleases) releases[release_count++] = release;
+}
+
+void runtime_shutdown() {
+  while (release_count > 0) releases[--release_count]();
+}
+
+void end_statement(int32_t exit_code) {
+  if (state.end_hook != nullptr) state.end_hook(exit_code);
+  std::exit(exit_code);
+}

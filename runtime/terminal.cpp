@@ -1,0 +1,126 @@
+#include "runtime/terminal.hpp"
+
+#include <langinfo.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+// Resets the colours; written when the program leaves the terminal.
+constexpr char kLeaveSequence[] = "\x1b[0m";
+
+struct TerminalModes {
+  bool saved;             // original holds the modes found at the first change
+  bool changed;           // the modes differ from the original now
+  bool output_touched;    // escape sequences were written: colours need resetting at exit
+  struct termios original;
+};
+
+TerminalModes modes;
+
+// Async-signal-safe: restores the modes and colours found at start.
+void restore_terminal() {
+  if (modes.changed) {
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &modes.original);
+    modes.changed = false;
+  }
+  if (modes.output_touched) {
+    [[maybe_unused]] ssize_t ignored = write(STDOUT_FILENO, kLeaveSequence,
+                                             sizeof kLeaveSequence - 1);
+    modes.output_touched = false;
+  }
+}
+
+void leave_on_signal(int signal_number) {
+  restore_terminal();
+  ::signal(signal_number, SIG_DFL);
+  raise(signal_number);
+}
+
+// The first change of the terminal arranges its restoration at exit and on ending signals.
+void arrange_restore() {
+  static bool arranged = false;
+  if (arranged) return;
+  arranged = true;
+  std::atexit(restore_terminal);
+  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    struct sigaction action {};
+    action.sa_handler = leave_on_signal;
+    sigemptyset(&action.sa_mask);
+    sigaction(s, &action, nullptr);
+  }
+}
+
+void set_modes(bool key_mode) {
+  if (!terminal_input_is_tty()) return;
+  if (!modes.saved) {
+    if (tcgetattr(STDIN_FILENO, &modes.original) != 0) return;
+    modes.saved = true;
+  }
+  arrange_restore();
+  struct termios wanted = modes.original;
+  if (key_mode) {
+    wanted.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+    wanted.c_cc[VMIN] = 0;
+    wanted.c_cc[VTIME] = 0;
+  }
+  tcsetattr(STDIN_FILENO, TCSADRAIN, &wanted);
+  modes.changed = key_mode;
+}
+
+}  // namespace
+
+bool terminal_output_is_tty() {
+  static const bool tty = isatty(STDOUT_FILENO) == 1;
+  return tty;
+}
+
+bool terminal_input_is_tty() {
+  static const bool tty = isatty(STDIN_FILENO) == 1;
+  return tty;
+}
+
+TerminalSize terminal_size() {
+  if (!terminal_output_is_tty()) return {0, 0};
+  struct winsize size {};
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
+    return {80, 24};
+  }
+  return {size.ws_col, size.ws_row};
+}
+
+bool terminal_is_utf8() {
+  static const bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+  return utf8;
+}
+
+void terminal_write(const char* bytes, size_t count) {
+  if (terminal_output_is_tty() && !modes.output_touched) {
+    modes.output_touched = true;
+    arrange_restore();
+  }
+  while (count > 0) {
+    const ssize_t written = write(STDOUT_FILENO, bytes, count);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      if (errno != EAGAIN) return;
+      struct pollfd ready {STDOUT_FILENO, POLLOUT, 0};
+      poll(&ready, 1, -1);
+      continue;
+    }
+    bytes += written;
+    count -= static_cast<size_t>(written);
+  }
+}
+
+void terminal_key_mode() { set_modes(true); }
+
+void terminal_line_mode() { set_modes(false); }

@@ -1,0 +1,32 @@
+#pragma once
+// The text console on the process's terminal: clear, colours and text output with wrap and
+// scroll, kept in the terminal's rows and columns. When standard output is not a terminal the
+// output passes through unchanged and nothing else is written.
+#include <cstdint>
+
+// First and last row of the text view, counted from 0; -1 means the first or last row of the
+// window. Shared with the graphics screen, which resets it when it closes.
+struct ConsoleViewRange {
+  int32_t first;
+  int32_t last;
+};
+ConsoleViewRange& console_view_range();
+
+// Write flag: run even for length 0, carrying out an owed newline only.
+inline constexpr int32_t CONSOLE_WRITE_FORCE = 8;
+
+// Clear-screen modes: 1 clears nothing, 2 and the default clear the text view, any other the
+// whole window.
+inline constexpr uint32_t CLEAR_DEFAULT = 0xFFFF0000u;
+
+void console_clear(uint32_t mode);
+
+// Flag bits: 1 keeps the foreground, 2 the background. Returns the previous foreground plus
+// the previous background times 65536.
+uint32_t console_color(int32_t foreground, int32_t background, int32_t flags);
+
+void console_write(const uint8_t* bytes, uint64_t length, int32_t flags);
+
+// The cursor column, counted from 0, and the width of the text area.
+int32_t console_cursor_column();
+uint32_t console_text_width();

@@ -1,0 +1,53 @@
+// Both programs through pipes: the exact bytes of the dialogue and the report.
+#include <gtest/gtest.h>
+
+#include "process.hpp"
+
+namespace {
+
+const std::string kCrLf = "\r\n";
+
+std::string expected_output(const std::string& title, const std::vector<std::string>& listed,
+                            const std::string& trials, const std::string& n) {
+  std::string out = kCrLf + title + kCrLf + kCrLf + " Zadej do jakeho cisla pocitat" + kCrLf +
+                    kCrLf + "? " + kCrLf + kCrLf;
+  for (const auto& candidate : listed) out += " " + candidate + kCrLf;
+  out += kCrLf + kCrLf + " Celkovy pocet provedenych vypoctu: " + kCrLf + kCrLf + " " + trials +
+         kCrLf + kCrLf + " Nejvyssi faktorial:  " + n + kCrLf;
+  return out;
+}
+
+struct PipeCase {
+  const char* program;
+  const char* title;
+  std::string input;
+  std::vector<std::string> listed;
+  std::string trials;
+  std::string n;
+};
+
+class PipedDialogue : public testing::TestWithParam<PipeCase> {};
+
+TEST_P(PipedDialogue, WritesExactlyTheDialogueAndReport) {
+  const PipeCase& c = GetParam();
+  const ProcessResult result = run_piped(c.program, c.input);
+  EXPECT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.errors, "");
+  EXPECT_EQ(result.output, expected_output(c.title, c.listed, c.trials, c.n));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothPrograms, PipedDialogue,
+    testing::Values(
+        PipeCase{ZORVY_PATH, " Zorvy Numbers", "10\n", {"1", "5", "23"}, "15", "4"},
+        PipeCase{ZORVY_PATH, " Zorvy Numbers", "0\n", {"1"}, "2", "2"},
+        PipeCase{ZORVY_PATH, " Zorvy Numbers", "1000000\r\n", {"1", "5", "23", "719", "5039"}, "2959", "10"},
+        PipeCase{PLEMO_PATH, " Plemo Numbers", "10\n", {"3", "7"}, "9", "4"},
+        PipeCase{PLEMO_PATH, " Plemo Numbers", "1000\n", {"3", "7"}, "95", "7"},
+        // No line at all: the bound is 0 and the end of input ends the final wait.
+        PipeCase{ZORVY_PATH, " Zorvy Numbers", "", {"1"}, "2", "2"},
+        // Only the first item counts; the rest of the line and further bytes are keys.
+        PipeCase{PLEMO_PATH, " Plemo Numbers", "  3, 99 junk\nkey", {"3", "7"}, "5", "3"}));
+
+}  // namespace

@@ -1,0 +1,120 @@
+#include "process.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int milliseconds_left(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+void exec_program(const char* program) {
+  unsetenv("DISPLAY");
+  execl(program, program, static_cast<char*>(nullptr));
+  _exit(127);
+}
+
+// Reads what fd has into out; false at its end.
+bool drain(int fd, std::string& out) {
+  char block[4096];
+  const ssize_t n = read(fd, block, sizeof block);
+  if (n <= 0) return false;
+  out.append(block, static_cast<size_t>(n));
+  return true;
+}
+
+int finish(pid_t child, bool timed_out) {
+  if (timed_out) kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && !timed_out ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+ProcessResult run_piped(const char* program, const std::string& input, int timeout_ms) {
+  int in[2], out[2], err[2];
+  if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) std::abort();
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(in[0], 0);
+    dup2(out[1], 1);
+    dup2(err[1], 2);
+    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
+    exec_program(program);
+  }
+  close(in[0]);
+  close(out[1]);
+  close(err[1]);
+  signal(SIGPIPE, SIG_IGN);
+  if (!input.empty()) {
+    [[maybe_unused]] ssize_t written = write(in[1], input.data(), input.size());
+  }
+  close(in[1]);
+  ProcessResult result{};
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  bool out_open = true, err_open = true;
+  while ((out_open || err_open) && !result.timed_out) {
+    struct pollfd fds[2] = {{out_open ? out[0] : -1, POLLIN, 0}, {err_open ? err[0] : -1, POLLIN, 0}};
+    if (poll(fds, 2, milliseconds_left(deadline)) <= 0) {
+      result.timed_out = true;
+      break;
+    }
+    if (fds[0].revents) out_open = drain(out[0], result.output);
+    if (fds[1].revents) err_open = drain(err[0], result.errors);
+  }
+  close(out[0]);
+  close(err[0]);
+  result.exit_code = finish(child, result.timed_out);
+  return result;
+}
+
+ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps,
+                              int rows, int columns, int timeout_ms) {
+  struct winsize size {};
+  size.ws_row = static_cast<unsigned short>(rows);
+  size.ws_col = static_cast<unsigned short>(columns);
+  int master = -1;
+  const pid_t child = forkpty(&master, nullptr, nullptr, &size);
+  if (child == 0) {
+    setenv("LANG", "C.UTF-8", 1);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    exec_program(program);
+  }
+  ProcessResult result{};
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  size_t step = 0;
+  size_t seen = 0;  // output already searched for the awaited text
+  for (;;) {
+    while (step < steps.size() &&
+           (steps[step].wait_for.empty() ||
+            result.output.find(steps[step].wait_for, seen) != std::string::npos)) {
+      if (!steps[step].wait_for.empty()) {
+        seen = result.output.find(steps[step].wait_for, seen) + steps[step].wait_for.size();
+      }
+      [[maybe_unused]] ssize_t written =
+          write(master, steps[step].keys.data(), steps[step].keys.size());
+      ++step;
+    }
+    struct pollfd ready {master, POLLIN, 0};
+    if (poll(&ready, 1, milliseconds_left(deadline)) <= 0) {
+      result.timed_out = true;
+      break;
+    }
+    if (!drain(master, result.output)) break;
+  }
+  close(master);
+  result.exit_code = finish(child, result.timed_out);
+  return result;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Runs a built program as a user would: through pipes or on a pseudo-terminal.
+#include <string>
+#include <vector>
+
+struct ProcessResult {
+  std::string output;  // standard output (on a pseudo-terminal, everything the terminal got)
+  std::string errors;  // standard error (empty on a pseudo-terminal)
+  int exit_code;       // -1 when killed by a signal or the time ran out
+  bool timed_out;
+};
+
+// Starts program with DISPLAY unset, feeds input to its standard input and closes it, and
+// collects its output until it exits or timeout_ms passes.
+ProcessResult run_piped(const char* program, const std::string& input, int timeout_ms = 20000);
+
+// A step of a terminal session: wait for text to appear in the output (empty: none), then
+// type keys.
+struct TerminalStep {
+  std::string wait_for;
+  std::string keys;
+};
+
+// Starts program on a rows x columns pseudo-terminal with DISPLAY unset, plays the steps and
+// collects what the terminal received until the program exits or timeout_ms passes.
+ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps,
+                              int rows = 24, int columns = 80, int timeout_ms = 20000);
