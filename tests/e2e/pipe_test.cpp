@@ -18,6 +18,7 @@ std::string expected_output(const std::string& title, const std::vector<std::str
 }
 
 struct PipeCase {
+  const char* name;
   const char* program;
   const char* title;
   std::string input;
@@ -40,14 +41,27 @@ TEST_P(PipedDialogue, WritesExactlyTheDialogueAndReport) {
 INSTANTIATE_TEST_SUITE_P(
     BothPrograms, PipedDialogue,
     testing::Values(
-        PipeCase{ZORVY_PATH, " Zorvy Numbers", "10\n", {"1", "5", "23"}, "15", "4"},
-        PipeCase{ZORVY_PATH, " Zorvy Numbers", "0\n", {"1"}, "2", "2"},
-        PipeCase{ZORVY_PATH, " Zorvy Numbers", "1000000\r\n", {"1", "5", "23", "719", "5039"}, "2959", "10"},
-        PipeCase{PLEMO_PATH, " Plemo Numbers", "10\n", {"3", "7"}, "9", "4"},
-        PipeCase{PLEMO_PATH, " Plemo Numbers", "1000\n", {"3", "7"}, "95", "7"},
+        PipeCase{"zorvy_10", ZORVY_PATH, " Zorvy Numbers", "10\n", {"1", "5", "23"}, "15", "4"},
+        PipeCase{"zorvy_0", ZORVY_PATH, " Zorvy Numbers", "0\n", {"1"}, "2", "2"},
+        PipeCase{"zorvy_million_crlf", ZORVY_PATH, " Zorvy Numbers", "1000000\r\n", {"1", "5", "23", "719", "5039"}, "2959", "10"},
+        PipeCase{"plemo_10", PLEMO_PATH, " Plemo Numbers", "10\n", {"3", "7"}, "9", "4"},
+        PipeCase{"plemo_1000", PLEMO_PATH, " Plemo Numbers", "1000\n", {"3", "7"}, "95", "7"},
         // No line at all: the bound is 0 and the end of input ends the final wait.
-        PipeCase{ZORVY_PATH, " Zorvy Numbers", "", {"1"}, "2", "2"},
+        PipeCase{"zorvy_no_input", ZORVY_PATH, " Zorvy Numbers", "", {"1"}, "2", "2"},
         // Only the first item counts; the rest of the line and further bytes are keys.
-        PipeCase{PLEMO_PATH, " Plemo Numbers", "  3, 99 junk\nkey", {"3", "7"}, "5", "3"}));
+        PipeCase{"plemo_first_item_only", PLEMO_PATH, " Plemo Numbers", "  3, 99 junk\nkey",
+                 {"3", "7"}, "5", "3"}),
+    [](const testing::TestParamInfo<PipeCase>& info) { return std::string(info.param.name); });
+
+TEST(PipedDialogue, LargestBoundEndsAtTheLastPass) {
+  for (const char* program : {ZORVY_PATH, PLEMO_PATH}) {
+    const ProcessResult result = run_piped(program, "18446744073709551615\n");
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.errors, "");
+    EXPECT_NE(result.output.find(" Nejvyssi faktorial:  65\r\n"), std::string::npos);
+  }
+  const ProcessResult zorvy = run_piped(ZORVY_PATH, "18446744073709551615\n");
+  EXPECT_NE(zorvy.output.find(" 479001599\r\n 87178291199\r\n"), std::string::npos);
+}
 
 }  // namespace
