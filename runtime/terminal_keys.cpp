@@ -1,0 +1,567 @@
+#include "runtime/terminal_keys.hpp"
+
+#include <algorithm>
+#include <cstddef>
+#include <span>
+
+#include "gfx/key_translate.hpp"
+#include "runtime/cp437.hpp"
+
+namespace {
+
+// Windows virtual-key numbers of the keys a terminal reports.
+constexpr int VK_BACK = 0x08;
+constexpr int VK_TAB = 0x09;
+constexpr int VK_CLEAR = 0x0C;
+constexpr int VK_RETURN = 0x0D;
+constexpr int VK_ESCAPE = 0x1B;
+constexpr int VK_SPACE = 0x20;
+constexpr int VK_PRIOR = 0x21;
+constexpr int VK_NEXT = 0x22;
+constexpr int VK_END = 0x23;
+constexpr int VK_HOME = 0x24;
+constexpr int VK_LEFT = 0x25;
+constexpr int VK_UP = 0x26;
+constexpr int VK_RIGHT = 0x27;
+constexpr int VK_DOWN = 0x28;
+constexpr int VK_INSERT = 0x2D;
+constexpr int VK_DELETE = 0x2E;
+constexpr int VK_NUMPAD0 = 0x60;
+constexpr int VK_MULTIPLY = 0x6A;
+constexpr int VK_ADD = 0x6B;
+constexpr int VK_SUBTRACT = 0x6D;
+constexpr int VK_DECIMAL = 0x6E;
+constexpr int VK_DIVIDE = 0x6F;
+constexpr int VK_F1 = 0x70;
+constexpr int VK_OEM_1 = 0xBA;       // ; :
+constexpr int VK_OEM_PLUS = 0xBB;    // = +
+constexpr int VK_OEM_COMMA = 0xBC;   // , <
+constexpr int VK_OEM_MINUS = 0xBD;   // - _
+constexpr int VK_OEM_PERIOD = 0xBE;  // . >
+constexpr int VK_OEM_2 = 0xBF;       // / ?
+constexpr int VK_OEM_3 = 0xC0;       // ` ~
+constexpr int VK_OEM_4 = 0xDB;       // [ {
+constexpr int VK_OEM_5 = 0xDC;       // \ |
+constexpr int VK_OEM_6 = 0xDD;       // ] }
+constexpr int VK_OEM_7 = 0xDE;       // ' "
+
+constexpr uint8_t ESC = 0x1B;
+constexpr int MAX_SEQUENCE = 64;  // bytes after the introducer; a longer sequence is dropped
+constexpr int MAX_PARAMETER = 65535;
+constexpr int MAX_MODIFIER = 16;  // xterm's modifier parameters go up to 1 + 15
+
+constexpr ConsoleKeyEvent NO_CHARACTER{0, 0, 0, 0};
+constexpr ConsoleKeyEvent ESC_KEY{27, 1, VK_ESCAPE, 0};
+constexpr ConsoleKeyEvent BACKSPACE_KEY{8, 14, VK_BACK, 0};
+constexpr ConsoleKeyEvent TAB_KEY{9, 15, VK_TAB, 0};
+constexpr ConsoleKeyEvent ENTER_KEY{13, 28, VK_RETURN, 0};
+constexpr ConsoleKeyEvent HOME_KEY{0, 71, VK_HOME, ENHANCED_KEY};
+constexpr ConsoleKeyEvent UP_KEY{0, 72, VK_UP, ENHANCED_KEY};
+constexpr ConsoleKeyEvent PAGE_UP_KEY{0, 73, VK_PRIOR, ENHANCED_KEY};
+constexpr ConsoleKeyEvent LEFT_KEY{0, 75, VK_LEFT, ENHANCED_KEY};
+constexpr ConsoleKeyEvent RIGHT_KEY{0, 77, VK_RIGHT, ENHANCED_KEY};
+constexpr ConsoleKeyEvent END_KEY{0, 79, VK_END, ENHANCED_KEY};
+constexpr ConsoleKeyEvent DOWN_KEY{0, 80, VK_DOWN, ENHANCED_KEY};
+constexpr ConsoleKeyEvent PAGE_DOWN_KEY{0, 81, VK_NEXT, ENHANCED_KEY};
+constexpr ConsoleKeyEvent INSERT_KEY{0, 82, VK_INSERT, ENHANCED_KEY};
+constexpr ConsoleKeyEvent DELETE_KEY{0, 83, VK_DELETE, ENHANCED_KEY};
+constexpr ConsoleKeyEvent BEGIN_KEY{0, 76, VK_CLEAR, 0};  // keypad 5 without Num Lock
+constexpr ConsoleKeyEvent KEYPAD_ENTER_KEY{13, 28, VK_RETURN, ENHANCED_KEY};
+
+constexpr ConsoleKeyEvent function_key(int number) {
+  return {0, number <= 10 ? 58 + number : 76 + number, VK_F1 + number - 1, 0};
+}
+
+constexpr ConsoleKeyEvent with_state(ConsoleKeyEvent key, uint32_t state) {
+  key.state |= state;
+  return key;
+}
+
+// Modifiers added to a key; Ctrl turns the carriage return of Enter into a line feed.
+ConsoleKeyEvent with_modifiers(ConsoleKeyEvent key, uint32_t state) {
+  key = with_state(key, state);
+  if ((key.state & LEFT_CTRL_PRESSED) && key.character == '\r') key.character = '\n';
+  return key;
+}
+
+// xterm's modifier parameter: 1 plus the bits 1 Shift, 2 Alt, 4 Ctrl, 8 Meta (taken as Alt).
+uint32_t modifier_state(int parameter) {
+  const int bits = parameter > 1 ? parameter - 1 : 0;
+  uint32_t state = 0;
+  if (bits & 1) state |= SHIFT_PRESSED;
+  if (bits & (2 | 8)) state |= LEFT_ALT_PRESSED;
+  if (bits & 4) state |= LEFT_CTRL_PRESSED;
+  return state;
+}
+
+// Keys of the US layout that type printable ASCII.
+struct UsKey {
+  char normal;
+  char shifted;
+  int scan_code;
+  int virtual_key;
+};
+
+constexpr UsKey kUsKeys[] = {
+    {'1', '!', 2, '1'},           {'2', '@', 3, '2'},
+    {'3', '#', 4, '3'},           {'4', '$', 5, '4'},
+    {'5', '%', 6, '5'},           {'6', '^', 7, '6'},
+    {'7', '&', 8, '7'},           {'8', '*', 9, '8'},
+    {'9', '(', 10, '9'},          {'0', ')', 11, '0'},
+    {'-', '_', 12, VK_OEM_MINUS}, {'=', '+', 13, VK_OEM_PLUS},
+    {'q', 'Q', 16, 'Q'},          {'w', 'W', 17, 'W'},
+    {'e', 'E', 18, 'E'},          {'r', 'R', 19, 'R'},
+    {'t', 'T', 20, 'T'},          {'y', 'Y', 21, 'Y'},
+    {'u', 'U', 22, 'U'},          {'i', 'I', 23, 'I'},
+    {'o', 'O', 24, 'O'},          {'p', 'P', 25, 'P'},
+    {'[', '{', 26, VK_OEM_4},     {']', '}', 27, VK_OEM_6},
+    {'a', 'A', 30, 'A'},          {'s', 'S', 31, 'S'},
+    {'d', 'D', 32, 'D'},          {'f', 'F', 33, 'F'},
+    {'g', 'G', 34, 'G'},          {'h', 'H', 35, 'H'},
+    {'j', 'J', 36, 'J'},          {'k', 'K', 37, 'K'},
+    {'l', 'L', 38, 'L'},          {';', ':', 39, VK_OEM_1},
+    {'\'', '"', 40, VK_OEM_7},    {'`', '~', 41, VK_OEM_3},
+    {'\\', '|', 43, VK_OEM_5},    {'z', 'Z', 44, 'Z'},
+    {'x', 'X', 45, 'X'},          {'c', 'C', 46, 'C'},
+    {'v', 'V', 47, 'V'},          {'b', 'B', 48, 'B'},
+    {'n', 'N', 49, 'N'},          {'m', 'M', 50, 'M'},
+    {',', '<', 51, VK_OEM_COMMA}, {'.', '>', 52, VK_OEM_PERIOD},
+    {'/', '?', 53, VK_OEM_2},     {' ', ' ', 57, VK_SPACE},
+};
+
+// The key typing a printable ASCII character, with Shift where the layout needs it.
+ConsoleKeyEvent printable_key(int character) {
+  for (const UsKey& key : kUsKeys) {
+    if (key.normal == character) return {character, key.scan_code, key.virtual_key, 0};
+    if (key.shifted == character) return {character, key.scan_code, key.virtual_key, SHIFT_PRESSED};
+  }
+  return {character, 0, 0, 0};
+}
+
+// The own character of a US layout key: letters upper case, others unshifted; 0 for none.
+int us_own_character(int virtual_key) {
+  for (const UsKey& key : kUsKeys) {
+    if (key.virtual_key != virtual_key) continue;
+    return key.normal >= 'a' && key.normal <= 'z' ? key.normal - 'a' + 'A' : key.normal;
+  }
+  return 0;
+}
+
+// A byte below 128 other than ESC. Control bytes are Ctrl with the key of the byte plus 64
+// (letters in lower case), except the keys that send them on their own.
+ConsoleKeyEvent byte_key(uint8_t byte) {
+  switch (byte) {
+    case 8:
+    case 127:
+      return BACKSPACE_KEY;
+    case 9:
+      return TAB_KEY;
+    case 10:
+      return with_modifiers(ENTER_KEY, LEFT_CTRL_PRESSED);
+    case 13:
+      return ENTER_KEY;
+    default:
+      break;
+  }
+  if (byte >= 32) return printable_key(byte);
+  ConsoleKeyEvent key = printable_key(byte >= 1 && byte <= 26 ? byte + 96 : byte + 64);
+  key.character = byte;
+  return with_state(key, LEFT_CTRL_PRESSED);
+}
+
+void add_key(TerminalKeys& keys, const ConsoleKeyEvent& key) { keys.events[keys.count++] = key; }
+
+// Completes a key: with Alt when an ESC came before it; the decoder is back at rest.
+void finish_key(TerminalKeyDecoder& decoder, TerminalKeys& keys, ConsoleKeyEvent key) {
+  if (decoder.alt) key.state |= LEFT_ALT_PRESSED;
+  add_key(keys, key);
+  decoder.alt = false;
+  decoder.phase = TerminalPhase::GROUND;
+}
+
+void drop_sequence(TerminalKeyDecoder& decoder) {
+  decoder.alt = false;
+  decoder.phase = TerminalPhase::GROUND;
+}
+
+// Lead bytes of UTF-8 by the number of continuation bytes, with the range the first of those
+// must fall in (which excludes overlong forms, surrogates and values above U+10FFFF).
+struct Utf8Lead {
+  uint8_t first;
+  uint8_t last;
+  int continuation;
+  uint8_t next_low;
+  uint8_t next_high;
+};
+
+constexpr Utf8Lead kUtf8Leads[] = {
+    {0xC2, 0xDF, 1, 0x80, 0xBF}, {0xE0, 0xE0, 2, 0xA0, 0xBF}, {0xE1, 0xEC, 2, 0x80, 0xBF},
+    {0xED, 0xED, 2, 0x80, 0x9F}, {0xEE, 0xEF, 2, 0x80, 0xBF}, {0xF0, 0xF0, 3, 0x90, 0xBF},
+    {0xF1, 0xF3, 3, 0x80, 0xBF}, {0xF4, 0xF4, 3, 0x80, 0x8F},
+};
+
+void start_utf8(TerminalKeyDecoder& decoder, uint8_t byte, TerminalKeys& keys) {
+  for (const Utf8Lead& lead : kUtf8Leads) {
+    if (byte < lead.first || byte > lead.last) continue;
+    decoder.phase = TerminalPhase::UTF8;
+    decoder.remaining = lead.continuation;
+    decoder.code_point = byte & (0x7F >> (lead.continuation + 1));
+    decoder.next_low = lead.next_low;
+    decoder.next_high = lead.next_high;
+    return;
+  }
+  finish_key(decoder, keys, NO_CHARACTER);  // a stray continuation byte or an invalid lead
+}
+
+void ground_byte(TerminalKeyDecoder& decoder, uint8_t byte, TerminalKeys& keys) {
+  if (byte == ESC) {
+    decoder.phase = TerminalPhase::ESCAPE;
+    decoder.alt = false;
+  } else if (byte < 0x80) {
+    finish_key(decoder, keys, byte_key(byte));
+  } else if (!decoder.utf8) {
+    finish_key(decoder, keys, {byte, 0, 0, 0});
+  } else {
+    start_utf8(decoder, byte, keys);
+  }
+}
+
+void utf8_byte(TerminalKeyDecoder& decoder, uint8_t byte, TerminalKeys& keys) {
+  if (byte < decoder.next_low || byte > decoder.next_high) {
+    finish_key(decoder, keys, NO_CHARACTER);  // cut short: the bytes so far are one bad character
+    ground_byte(decoder, byte, keys);
+    return;
+  }
+  decoder.code_point = (decoder.code_point << 6) | (byte & 0x3F);
+  decoder.next_low = 0x80;
+  decoder.next_high = 0xBF;
+  if (--decoder.remaining == 0)
+    finish_key(decoder, keys, {unicode_to_cp437(decoder.code_point), 0, 0, 0});
+}
+
+void start_sequence(TerminalKeyDecoder& decoder, TerminalPhase phase) {
+  const bool alt = decoder.alt;
+  decoder = TerminalKeyDecoder{.utf8 = decoder.utf8, .phase = phase, .alt = alt};
+}
+
+// After ESC: ESC ESC is Esc, or Alt with the sequence that follows it; ESC and a character is
+// Alt with that character; ESC ESC and a character is Esc, then the character.
+void escape_byte(TerminalKeyDecoder& decoder, uint8_t byte, TerminalKeys& keys) {
+  if (byte == '[' || byte == 'O') {
+    start_sequence(decoder, byte == '[' ? TerminalPhase::CSI : TerminalPhase::SS3);
+    return;
+  }
+  const bool after_escape_escape = decoder.alt;
+  if (after_escape_escape) add_key(keys, ESC_KEY);
+  decoder.alt = !after_escape_escape;
+  if (byte == ESC) return;
+  decoder.phase = TerminalPhase::GROUND;
+  ground_byte(decoder, byte, keys);
+}
+
+// Keys numbered by the parameter before '~' (VT220, rxvt, Linux console, screen, tmux).
+// rxvt's F13 to F20 are its shifted F3 to F10.
+struct NumberedKey {
+  int number;
+  ConsoleKeyEvent key;
+};
+
+constexpr NumberedKey kTildeKeys[] = {
+    {1, HOME_KEY},
+    {2, INSERT_KEY},
+    {3, DELETE_KEY},
+    {4, END_KEY},
+    {5, PAGE_UP_KEY},
+    {6, PAGE_DOWN_KEY},
+    {7, HOME_KEY},
+    {8, END_KEY},
+    {11, function_key(1)},
+    {12, function_key(2)},
+    {13, function_key(3)},
+    {14, function_key(4)},
+    {15, function_key(5)},
+    {17, function_key(6)},
+    {18, function_key(7)},
+    {19, function_key(8)},
+    {20, function_key(9)},
+    {21, function_key(10)},
+    {23, function_key(11)},
+    {24, function_key(12)},
+    {25, with_state(function_key(3), SHIFT_PRESSED)},
+    {26, with_state(function_key(4), SHIFT_PRESSED)},
+    {28, with_state(function_key(5), SHIFT_PRESSED)},
+    {29, with_state(function_key(6), SHIFT_PRESSED)},
+    {31, with_state(function_key(7), SHIFT_PRESSED)},
+    {32, with_state(function_key(8), SHIFT_PRESSED)},
+    {33, with_state(function_key(9), SHIFT_PRESSED)},
+    {34, with_state(function_key(10), SHIFT_PRESSED)},
+};
+
+// ESC [ number ; modifier ~, or rxvt's ESC [ number followed by $ (Shift), ^ (Ctrl) or
+// @ (Ctrl and Shift).
+bool numbered_key(const TerminalKeyDecoder& decoder, uint32_t final_state, ConsoleKeyEvent& key) {
+  if (decoder.param_count < 1 || decoder.param_count > 2) return false;
+  const int modifier = decoder.param_count == 2 ? decoder.params[1] : 1;
+  if (modifier > MAX_MODIFIER) return false;
+  for (const NumberedKey& row : kTildeKeys) {
+    if (row.number != decoder.params[0]) continue;
+    key = with_modifiers(row.key, final_state | modifier_state(modifier));
+    return true;
+  }
+  return false;
+}
+
+struct FinalKey {
+  char final_byte;
+  ConsoleKeyEvent key;
+};
+
+// Keys named by the final byte of ESC [ (xterm; rxvt's Shift with the arrows).
+constexpr FinalKey kCsiKeys[] = {
+    {'A', UP_KEY},
+    {'B', DOWN_KEY},
+    {'C', RIGHT_KEY},
+    {'D', LEFT_KEY},
+    {'H', HOME_KEY},
+    {'F', END_KEY},
+    {'E', BEGIN_KEY},
+    {'P', function_key(1)},
+    {'Q', function_key(2)},
+    {'R', function_key(3)},
+    {'S', function_key(4)},
+    {'Z', with_state(TAB_KEY, SHIFT_PRESSED)},
+    {'a', with_state(UP_KEY, SHIFT_PRESSED)},
+    {'b', with_state(DOWN_KEY, SHIFT_PRESSED)},
+    {'c', with_state(RIGHT_KEY, SHIFT_PRESSED)},
+    {'d', with_state(LEFT_KEY, SHIFT_PRESSED)},
+};
+
+// Keys named by the final byte of ESC O: cursor and function keys, the keypad in application
+// mode, rxvt's Ctrl with the arrows.
+constexpr FinalKey kSs3Keys[] = {
+    {'A', UP_KEY},
+    {'B', DOWN_KEY},
+    {'C', RIGHT_KEY},
+    {'D', LEFT_KEY},
+    {'H', HOME_KEY},
+    {'F', END_KEY},
+    {'E', BEGIN_KEY},
+    {'P', function_key(1)},
+    {'Q', function_key(2)},
+    {'R', function_key(3)},
+    {'S', function_key(4)},
+    {'a', with_state(UP_KEY, LEFT_CTRL_PRESSED)},
+    {'b', with_state(DOWN_KEY, LEFT_CTRL_PRESSED)},
+    {'c', with_state(RIGHT_KEY, LEFT_CTRL_PRESSED)},
+    {'d', with_state(LEFT_KEY, LEFT_CTRL_PRESSED)},
+    {'M', KEYPAD_ENTER_KEY},
+    {'j', {'*', 55, VK_MULTIPLY, 0}},
+    {'k', {'+', 78, VK_ADD, 0}},
+    {'l', {'+', 78, VK_ADD, 0}},  // the Linux console's keypad plus
+    {'m', {'-', 74, VK_SUBTRACT, 0}},
+    {'n', {'.', 83, VK_DECIMAL, 0}},
+    {'o', {'/', 53, VK_DIVIDE, ENHANCED_KEY}},
+    {'p', {'0', 82, VK_NUMPAD0, 0}},
+    {'q', {'1', 79, VK_NUMPAD0 + 1, 0}},
+    {'r', {'2', 80, VK_NUMPAD0 + 2, 0}},
+    {'s', {'3', 81, VK_NUMPAD0 + 3, 0}},
+    {'t', {'4', 75, VK_NUMPAD0 + 4, 0}},
+    {'u', {'5', 76, VK_NUMPAD0 + 5, 0}},
+    {'v', {'6', 77, VK_NUMPAD0 + 6, 0}},
+    {'w', {'7', 71, VK_NUMPAD0 + 7, 0}},
+    {'x', {'8', 72, VK_NUMPAD0 + 8, 0}},
+    {'y', {'9', 73, VK_NUMPAD0 + 9, 0}},
+};
+
+// The modifier parameter of a lettered key: xterm's "1;m" (a lone "1" means none), and in
+// ESC O also a lone "m". Other parameters (a cursor position report) are no key.
+bool letter_modifier(const TerminalKeyDecoder& decoder, int& modifier) {
+  const bool ss3 = decoder.phase == TerminalPhase::SS3;
+  bool valid = false;
+  switch (decoder.param_count) {
+    case 0:
+      modifier = 1;
+      valid = true;
+      break;
+    case 1:
+      modifier = ss3 ? decoder.params[0] : 1;
+      valid = ss3 || decoder.params[0] <= 1;
+      break;
+    case 2:
+      modifier = decoder.params[1];
+      valid = decoder.params[0] <= 1;
+      break;
+    default:
+      break;
+  }
+  return valid && modifier <= MAX_MODIFIER;
+}
+
+bool lettered_key(const TerminalKeyDecoder& decoder, uint8_t final_byte, ConsoleKeyEvent& key) {
+  int modifier = 1;
+  if (!letter_modifier(decoder, modifier)) return false;
+  const bool ss3 = decoder.phase == TerminalPhase::SS3;
+  for (const FinalKey& row : ss3 ? std::span<const FinalKey>(kSs3Keys) : kCsiKeys) {
+    if (row.final_byte != final_byte) continue;
+    key = with_modifiers(row.key, modifier_state(modifier));
+    return true;
+  }
+  return false;
+}
+
+// Final bytes that end a numbered key, with the modifiers rxvt puts in them.
+struct NumberedFinal {
+  char final_byte;
+  uint32_t state;
+};
+
+constexpr NumberedFinal kNumberedFinals[] = {
+    {'~', 0},
+    {'$', SHIFT_PRESSED},
+    {'^', LEFT_CTRL_PRESSED},
+    {'@', LEFT_CTRL_PRESSED | SHIFT_PRESSED},
+};
+
+// The key of a complete ESC [ or ESC O sequence; false for anything that is no key (mouse and
+// focus reports, paste markers, terminal replies, unknown keys).
+bool sequence_key(const TerminalKeyDecoder& decoder, uint8_t final_byte, ConsoleKeyEvent& key) {
+  if (decoder.malformed || decoder.marker != 0 || decoder.intermediate) return false;
+  if (decoder.phase == TerminalPhase::CSI) {
+    for (const NumberedFinal& row : kNumberedFinals)
+      if (row.final_byte == final_byte) return numbered_key(decoder, row.state, key);
+  }
+  return lettered_key(decoder, final_byte, key);
+}
+
+void finish_sequence(TerminalKeyDecoder& decoder, uint8_t final_byte, TerminalKeys& keys) {
+  const bool first = decoder.length == 1;
+  if (decoder.phase == TerminalPhase::CSI && first && final_byte == '[') {
+    decoder.phase = TerminalPhase::LINUX_FKEY;
+  } else if (decoder.phase == TerminalPhase::CSI && first && final_byte == 'M') {
+    decoder.phase = TerminalPhase::MOUSE;
+    decoder.remaining = 3;
+  } else if (ConsoleKeyEvent key{}; sequence_key(decoder, final_byte, key)) {
+    finish_key(decoder, keys, key);
+  } else {
+    drop_sequence(decoder);
+  }
+}
+
+// A control or non-ASCII byte inside a sequence breaks it off and counts on its own (ESC
+// starts the next sequence). Returns whether it did.
+bool break_off(TerminalKeyDecoder& decoder, uint8_t byte, TerminalKeys& keys) {
+  if (byte >= 0x20 && byte <= 0x7E) return false;
+  drop_sequence(decoder);
+  ground_byte(decoder, byte, keys);
+  return true;
+}
+
+// A digit, ';' or ':' of the parameters.
+void parameter_byte(TerminalKeyDecoder& decoder, uint8_t byte) {
+  if (decoder.param_count == 0) decoder.param_count = 1;
+  if (byte == ':') {
+    decoder.sub_parameter = true;
+  } else if (byte == ';') {
+    if (decoder.param_count == TERMINAL_KEY_PARAMS)
+      decoder.malformed = true;
+    else
+      decoder.params[decoder.param_count++] = 0;
+    decoder.sub_parameter = false;
+  } else if (!decoder.sub_parameter) {
+    int& value = decoder.params[decoder.param_count - 1];
+    value = std::min(value * 10 + (byte - '0'), MAX_PARAMETER);
+  }
+}
+
+// CSI: parameter bytes 0x30-0x3F (with a private marker '<' to '?'), intermediate bytes
+// 0x20-0x2F, a final byte 0x40-0x7E or rxvt's '$'. SS3: digits and ';', then a final byte.
+void sequence_byte(TerminalKeyDecoder& decoder, uint8_t byte, TerminalKeys& keys) {
+  if (break_off(decoder, byte, keys)) return;
+  if (++decoder.length > MAX_SEQUENCE) decoder.malformed = true;
+  const bool csi = decoder.phase == TerminalPhase::CSI;
+  if (byte >= 0x40 || (csi && byte == '$' && decoder.marker == 0)) {
+    finish_sequence(decoder, byte, keys);
+  } else if (!csi && byte != ';' && (byte < '0' || byte > '9')) {
+    drop_sequence(decoder);
+  } else if (byte < 0x30) {
+    decoder.intermediate = true;
+  } else if (decoder.intermediate) {
+    decoder.malformed = true;  // parameters after an intermediate byte
+  } else if (byte >= '<') {
+    decoder.marker = static_cast<char>(byte);
+  } else {
+    parameter_byte(decoder, byte);
+  }
+}
+
+// ESC [ [ and a letter: the Linux console's F1 to F5.
+void linux_fkey_byte(TerminalKeyDecoder& decoder, uint8_t byte, TerminalKeys& keys) {
+  if (break_off(decoder, byte, keys)) return;
+  if (byte >= 'A' && byte <= 'E')
+    finish_key(decoder, keys, function_key(byte - 'A' + 1));
+  else
+    drop_sequence(decoder);
+}
+
+// The three bytes of a mouse report (button, column, row), whatever their values.
+void mouse_byte(TerminalKeyDecoder& decoder, uint8_t, TerminalKeys&) {
+  if (--decoder.remaining == 0) drop_sequence(decoder);
+}
+
+using PhaseHandler = void (*)(TerminalKeyDecoder&, uint8_t, TerminalKeys&);
+
+// Indexed by TerminalPhase.
+constexpr PhaseHandler kPhaseHandlers[] = {
+    ground_byte, escape_byte, sequence_byte, sequence_byte, linux_fkey_byte, mouse_byte, utf8_byte,
+};
+static_assert(std::size(kPhaseHandlers) == static_cast<std::size_t>(TerminalPhase::UTF8) + 1);
+
+// Own characters of the keys outside the US layout table.
+struct OwnCharacter {
+  int virtual_key;
+  int character;
+};
+
+constexpr OwnCharacter kOwnCharacters[] = {
+    {VK_BACK, 8},          {VK_TAB, 9},           {VK_RETURN, 13},       {VK_ESCAPE, 27},
+    {VK_NUMPAD0, '0'},     {VK_NUMPAD0 + 1, '1'}, {VK_NUMPAD0 + 2, '2'}, {VK_NUMPAD0 + 3, '3'},
+    {VK_NUMPAD0 + 4, '4'}, {VK_NUMPAD0 + 5, '5'}, {VK_NUMPAD0 + 6, '6'}, {VK_NUMPAD0 + 7, '7'},
+    {VK_NUMPAD0 + 8, '8'}, {VK_NUMPAD0 + 9, '9'}, {VK_MULTIPLY, '*'},    {VK_ADD, '+'},
+    {VK_SUBTRACT, '-'},    {VK_DECIMAL, '.'},     {VK_DIVIDE, '/'},
+};
+
+}  // namespace
+
+TerminalKeys terminal_keys_feed(TerminalKeyDecoder& decoder, uint8_t byte) {
+  TerminalKeys keys{};
+  kPhaseHandlers[static_cast<int>(decoder.phase)](decoder, byte, keys);
+  return keys;
+}
+
+bool terminal_keys_pending(const TerminalKeyDecoder& decoder) {
+  return decoder.phase != TerminalPhase::GROUND;
+}
+
+TerminalKeys terminal_keys_expire(TerminalKeyDecoder& decoder) {
+  TerminalKeys keys{};
+  if (decoder.phase == TerminalPhase::ESCAPE) {
+    decoder.alt = false;
+    finish_key(decoder, keys, ESC_KEY);
+  } else if (decoder.phase == TerminalPhase::UTF8) {
+    finish_key(decoder, keys, NO_CHARACTER);
+  } else {
+    drop_sequence(decoder);
+  }
+  return keys;
+}
+
+int terminal_own_character(int virtual_key) {
+  for (const OwnCharacter& row : kOwnCharacters)
+    if (row.virtual_key == virtual_key) return row.character;
+  return us_own_character(virtual_key);
+}
+
+int32_t terminal_key_code(const ConsoleKeyEvent& event) {
+  return translate_key(event.character, event.scan_code, event.virtual_key, event.state,
+                       terminal_own_character);
+}

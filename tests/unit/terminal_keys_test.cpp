@@ -1,0 +1,268 @@
+#include "runtime/terminal_keys.hpp"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<int32_t> codes_of(const TerminalKeys& keys) {
+  std::vector<int32_t> codes;
+  for (int i = 0; i < keys.count; ++i) codes.push_back(terminal_key_code(keys.events[i]));
+  return codes;
+}
+
+void append(std::vector<int32_t>& codes, const TerminalKeys& keys) {
+  for (const int32_t code : codes_of(keys)) codes.push_back(code);
+}
+
+// Feeds the bytes one call per byte, then lets input go quiet.
+std::vector<int32_t> decode(const std::string& bytes, bool utf8 = true) {
+  TerminalKeyDecoder decoder{.utf8 = utf8};
+  std::vector<int32_t> codes;
+  for (const char c : bytes) append(codes, terminal_keys_feed(decoder, static_cast<uint8_t>(c)));
+  append(codes, terminal_keys_expire(decoder));
+  EXPECT_FALSE(terminal_keys_pending(decoder));
+  return codes;
+}
+
+struct Case {
+  const char* bytes;
+  std::vector<int32_t> codes;
+};
+
+const Case kKeys[] = {
+    // Cursor and editing keys in their xterm, VT220, rxvt and Linux console forms.
+    {"\x1b[A", {18687}},
+    {"\x1bOA", {18687}},
+    {"\x1b[B", {20735}},
+    {"\x1b[C", {19967}},
+    {"\x1b[D", {19455}},
+    {"\x1b[H", {18431}},
+    {"\x1b[1~", {18431}},
+    {"\x1b[7~", {18431}},
+    {"\x1bOH", {18431}},
+    {"\x1b[1;1H", {18431}},
+    {"\x1b[F", {20479}},
+    {"\x1b[4~", {20479}},
+    {"\x1b[8~", {20479}},
+    {"\x1bOF", {20479}},
+    {"\x1b[2~", {21247}},
+    {"\x1b[3~", {21503}},
+    {"\x1b[5~", {18943}},
+    {"\x1b[6~", {20991}},
+    {"\x1b[E", {19711}},
+    {"\x1bOE", {19711}},
+    // Modifiers: xterm parameters, rxvt finals and letters, an ESC before a sequence.
+    {"\x1b[1;5D", {29695}},
+    {"\x1b[1;3A", {39167}},
+    {"\x1b[1;9A", {39167}},
+    {"\x1b\x1b[A", {39167}},
+    {"\x1b[1;2A", {18687}},
+    {"\x1b[3;2~", {21503}},
+    {"\x1b[3;5~", {37887}},
+    {"\x1b[6;5~", {30463}},
+    {"\x1b[1;5H", {30719}},
+    {"\x1b[1;5:1A", {36351}},
+    {"\x1b[2$", {21247}},
+    {"\x1b[2^", {37631}},
+    {"\x1b[7^", {30719}},
+    {"\x1b[a", {18687}},
+    {"\x1bOa", {36351}},
+    {"\x1bOd", {29695}},
+    {"\x1b[Z", {4095}},
+    // Function keys.
+    {"\x1bOP", {15359}},
+    {"\x1bOQ", {15615}},
+    {"\x1bOR", {15871}},
+    {"\x1bOS", {16127}},
+    {"\x1b[11~", {15359}},
+    {"\x1b[14~", {16127}},
+    {"\x1b[[A", {15359}},
+    {"\x1b[[E", {16383}},
+    {"\x1b[15~", {16383}},
+    {"\x1b[17~", {16639}},
+    {"\x1b[21~", {17663}},
+    {"\x1b[23~", {34303}},
+    {"\x1b[24~", {34559}},
+    {"\x1b[1;2P", {21759}},
+    {"\x1b[1;5P", {24319}},
+    {"\x1b[1;3P", {26879}},
+    {"\x1bO5P", {24319}},
+    {"\x1b[1;3S", {27647}},
+    {"\x1b[15;2~", {22783}},
+    {"\x1b[24;5~", {35583}},
+    {"\x1b[11^", {24319}},
+    {"\x1b[23$", {34815}},
+    {"\x1b[25~", {22271}},
+    {"\x1b[34~", {24063}},
+    // The keypad in application mode.
+    {"\x1bOp", {48}},
+    {"\x1bOy", {57}},
+    {"\x1bOM", {13}},
+    {"\x1bO5M", {10}},
+    {"\x1bOj", {42}},
+    {"\x1bOk", {43}},
+    {"\x1bOm", {45}},
+    {"\x1bOn", {46}},
+    {"\x1bOo", {47}},
+    // Single bytes.
+    {"A", {65}},
+    {"a", {97}},
+    {" ", {32}},
+    {"~", {126}},
+    {"\x7f", {8}},
+    {"\x08", {8}},
+    {"\r", {13}},
+    {"\n", {10}},
+    {"\t", {9}},
+    {"\x01", {1}},
+    {"\x1a", {26}},
+    {"\x1c", {28}},
+    {"\x1b", {27}},
+    {"\x1b\x1b", {27}},
+    {"\x1b\x1b\x1b", {27, 27}},
+    {"\x1b\x1bx", {27, 120}},
+    // ESC before a character is Alt with it.
+    {"\033a", {7935}},
+    {"\033A", {7935}},
+    {"\0331", {30975}},
+    {"\x1b!", {33}},
+    {"\x1b\x7f", {57599}},
+    {"\x1b\r", {7423}},
+    {"\x1b\t", {4095}},
+    // UTF-8 into code page 437; characters it lacks and broken UTF-8 give no key.
+    {"\xc3\xa9", {130}},
+    {"\xe2\x88\x9e", {236}},
+    {"\x1b\xc3\xa9", {130}},
+    {"\xe2\x82\xac", {-1}},
+    {"\xc3(", {-1, 40}},
+    {"\xc3\xc3\xa9", {-1, 130}},
+    {"\xff", {-1}},
+    {"\xc0\xaf", {-1, -1}},
+    {"\xed\xa0\x80", {-1, -1, -1}},
+    {"\xe2\x82", {-1}},
+    {"\xc3\x1b[A", {-1, 18687}},
+    {"\x1b[1\xc3\xa9", {130}},
+};
+
+TEST(TerminalKeys, DecodesKeysToTheirCodes) {
+  for (const Case& c : kKeys)
+    EXPECT_EQ(decode(c.bytes), c.codes) << testing::PrintToString(c.bytes);
+}
+
+TEST(TerminalKeys, ReadsHighBytesAsCodePage437WhenInputIsNotUtf8) {
+  EXPECT_EQ(decode("\x82\xe9", false), (std::vector<int32_t>{130, 233}));
+  EXPECT_EQ(decode("\x1b\x82", false), (std::vector<int32_t>{130}));
+}
+
+// Sequences that are no key vanish whole; the x after each shows the decoder is at rest.
+TEST(TerminalKeys, DropsSequencesThatAreNoKey) {
+  const std::string overlong = "\x1b[" + std::string(100, '1') + "~";
+  const char* dropped[] = {
+      "\x1b[200~",          "\x1b[201~",      "\x1b[I",         "\x1b[O",         "\x1b[M #$",
+      "\x1b[M\x1b\xff\x01", "\x1b[<0;10;20M", "\x1b[<0;10;20m", "\x1b[32;10;20M", "\x1b[12;40R",
+      "\x1b[1;40R",         "\x1b[?1;2c",     "\x1b[>0;276;0c", "\x1b[?2026;2$y", "\x1b[99~",
+      "\x1b[1;2;3A",        "\x1b[5A",        "\x1b[1;17A",     "\x1b[1!A",       "\x1b[!1A",
+      "\x1b[1?A",           "\x1bO!",         "\x1bOz",         "\x1b[[Z",        "\x1b[;5~",
+      "\x1b[1;5;1;1;1~",    overlong.c_str(),
+  };
+  for (const char* bytes : dropped)
+    EXPECT_EQ(decode(std::string(bytes) + "x"), std::vector<int32_t>{120})
+        << testing::PrintToString(bytes);
+}
+
+// A control byte breaks a sequence off and counts as itself; ESC starts the next sequence.
+TEST(TerminalKeys, ControlByteBreaksASequenceOff) {
+  EXPECT_EQ(decode("\x1b[1;\r"), std::vector<int32_t>{13});
+  EXPECT_EQ(decode("\x1b[1\x1b[B"), std::vector<int32_t>{20735});
+  EXPECT_EQ(decode("\x1bO\x7f"), std::vector<int32_t>{8});
+}
+
+// Without a quiet moment nothing is decided: a begun sequence stays pending; expiring drops it
+// except for ESC (the Esc key) and a cut character.
+TEST(TerminalKeys, WaitsForMoreBytesUntilInputGoesQuiet) {
+  const struct {
+    const char* bytes;
+    std::vector<int32_t> on_expire;
+  } kPending[] = {
+      {"\x1b", {27}}, {"\x1b\x1b", {27}}, {"\x1b[", {}},  {"\x1b[1;5", {}},
+      {"\x1bO", {}},  {"\x1b[[", {}},     {"\x1b[M", {}}, {"\xe2\x82", {-1}},
+  };
+  for (const auto& p : kPending) {
+    TerminalKeyDecoder decoder;
+    for (const char* b = p.bytes; *b; ++b)
+      EXPECT_EQ(terminal_keys_feed(decoder, static_cast<uint8_t>(*b)).count, 0) << p.bytes;
+    EXPECT_TRUE(terminal_keys_pending(decoder)) << p.bytes;
+    EXPECT_EQ(codes_of(terminal_keys_expire(decoder)), p.on_expire) << p.bytes;
+    EXPECT_FALSE(terminal_keys_pending(decoder));
+    EXPECT_EQ(codes_of(terminal_keys_feed(decoder, 'x')), std::vector<int32_t>{120});
+  }
+}
+
+// A sequence cut anywhere gives nothing before its last byte and then its key; so does a run
+// of keys sent back to back without a pause.
+TEST(TerminalKeys, SplitSequencesGiveTheSameKeys) {
+  std::string run;
+  std::vector<int32_t> run_codes;
+  for (const Case& c : kKeys) {
+    const std::string bytes = c.bytes;
+    const bool ends_on_expiry = bytes.back() == '\x1b' || bytes == "\xe2\x82";
+    if (ends_on_expiry || bytes == "\x1b\x1b\x1b" || bytes == "\x1b\x1bx") continue;
+    if (c.codes.size() == 1) {
+      TerminalKeyDecoder decoder;
+      for (size_t i = 0; i + 1 < bytes.size(); ++i) {
+        EXPECT_EQ(terminal_keys_feed(decoder, static_cast<uint8_t>(bytes[i])).count, 0)
+            << testing::PrintToString(bytes) << " cut after " << i + 1;
+      }
+      EXPECT_EQ(codes_of(terminal_keys_feed(decoder, static_cast<uint8_t>(bytes.back()))), c.codes)
+          << testing::PrintToString(bytes);
+    }
+    run += bytes;
+    run_codes.insert(run_codes.end(), c.codes.begin(), c.codes.end());
+  }
+  EXPECT_EQ(decode(run), run_codes);
+}
+
+bool is_key_code(int32_t code) {
+  if (code >= -1 && code <= 255) return true;
+  return code > 255 && (code - 255) % 256 == 0 && (code - 255) / 256 <= 255;
+}
+
+// Random bytes, with pauses now and then, never give anything but key codes and never leave
+// the decoder stuck.
+TEST(TerminalKeys, RandomBytesGiveOnlyKeyCodes) {
+  std::mt19937 random(12345);
+  for (const bool utf8 : {true, false}) {
+    TerminalKeyDecoder decoder{.utf8 = utf8};
+    for (int i = 0; i < 200000; ++i) {
+      // Bias towards the bytes sequences are made of.
+      const uint32_t r = random();
+      const uint8_t byte = (r & 3) == 0 ? "\x1b[O;1~$^@M<?:"[(r >> 2) % 13] : (r >> 8) & 0xFF;
+      for (const int32_t code : codes_of(terminal_keys_feed(decoder, byte)))
+        ASSERT_TRUE(is_key_code(code)) << code;
+      if ((r >> 16) % 50 == 0) {
+        for (const int32_t code : codes_of(terminal_keys_expire(decoder)))
+          ASSERT_TRUE(is_key_code(code)) << code;
+        ASSERT_FALSE(terminal_keys_pending(decoder));
+      }
+    }
+  }
+}
+
+TEST(TerminalKeys, OwnCharactersFollowTheUsLayout) {
+  const struct {
+    int virtual_key;
+    int own;
+  } kOwn[] = {
+      {'A', 'A'},  {'Z', 'Z'},  {'7', '7'}, {0xDB, '['}, {0xBA, ';'},
+      {0x20, ' '}, {0x08, 8},   {0x09, 9},  {0x0D, 13},  {0x1B, 27},
+      {0x68, '8'}, {0x6F, '/'}, {0x26, 0},  {0x70, 0},   {0, 0},
+  };
+  for (const auto& o : kOwn)
+    EXPECT_EQ(terminal_own_character(o.virtual_key), o.own) << o.virtual_key;
+}
+
+}  // namespace
