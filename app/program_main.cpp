@@ -7,6 +7,7 @@
 #include "console/input_item.hpp"
 #include "console/input_statement.hpp"
 #include "console/print.hpp"
+#include "console/key_statements.hpp"
 #include "console/screen_statements.hpp"
 #include "gfx/screen_mode.hpp"
 #include "runtime/runtime_state.hpp"

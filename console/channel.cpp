@@ -19,7 +19,12 @@ int32_t screen_write(PrintChannel&, const uint8_t* bytes, uint64_t length) {
 }  // namespace
 
 PrintChannel& screen_channel() {
-  static PrintChannel channel{screen_cursor_column(), screen_text_width(), screen_write};
+  static PrintChannel channel = [] {
+    int32_t column = 1, columns = 0;
+    screen_cursor_cell(&column, nullptr);
+    screen_text_size(&columns, nullptr);
+    return PrintChannel{column - 1, static_cast<uint32_t>(columns), screen_write};
+  }();
   return channel;
 }
 

@@ -2,10 +2,23 @@
 
 #include "console/channel.hpp"
 #include "console/input_context.hpp"
+#include "console/line_editor.hpp"
 #include "console/print.hpp"
 #include "console/screen_statements.hpp"
 #include "runtime/console_input.hpp"
 #include "runtime/device_hooks.hpp"
+#include "runtime/terminal.hpp"
+
+namespace {
+
+// On a terminal the line editor runs with the terminal's own cursor; a stream gives its next
+// line, and so does a terminal whose output goes elsewhere (its own echo then shows the line).
+std::string read_console_line() {
+  if (terminal_input_is_tty() && terminal_output_is_tty()) return edit_input_line(false);
+  return console_read_line();
+}
+
+}  // namespace
 
 void input_line_statement(StringDescriptor* prompt, int32_t question_mark, int32_t line_end) {
   InputContext& context = input_context();
@@ -21,7 +34,7 @@ void input_line_statement(StringDescriptor* prompt, int32_t question_mark, int32
     }
   }
   std::string line = device_hooks().read_line != nullptr ? device_hooks().read_line()
-                                                         : console_read_line();
+                                                         : read_console_line();
   if (line_end) print_line_end(&screen_channel(), PRINT_NEWLINE);
   context.input_buffer = std::move(line);
 }

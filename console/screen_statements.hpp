@@ -16,8 +16,13 @@ inline constexpr int32_t TEXT_OUTPUT_FORCE = 8;
 // Text output at the screen's cursor, with the control characters interpreted.
 void screen_text_output(const uint8_t* bytes, uint64_t length, int32_t flags);
 
-int32_t screen_cursor_column();
-uint32_t screen_text_width();
+// Places the cursor at (row, column), 1-based; 0 keeps that coordinate. A row outside the text
+// view or a column outside the grid moves nothing, but an owed newline is cancelled either way.
+void locate(int32_t row, int32_t column);
 
-// The sleep statement: ms milliseconds, or with -1 until a key arrives.
-void sleep_statement(int32_t milliseconds);
+// The cursor cell and the text grid size; either out-parameter may be null.
+void screen_cursor_cell(int32_t* column, int32_t* row);
+void screen_text_size(int32_t* columns, int32_t* rows);
+
+// The beep of the line editor.
+void sound_tone();

@@ -1,6 +1,7 @@
 #include "console/temp_string.hpp"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -29,6 +30,19 @@ StringDescriptor* temp_string_from_literal(const char* text, int64_t length) {
   if (slot == nullptr) return &shared_empty;
   const auto count = static_cast<uint64_t>(length);
   *slot = {reinterpret_cast<uint8_t*>(const_cast<char*>(text)), count, count};
+  return slot;
+}
+
+StringDescriptor* temp_string_from_bytes(const uint8_t* bytes, uint64_t length) {
+  auto* copy = static_cast<uint8_t*>(std::malloc(length == 0 ? 1 : length));
+  if (copy == nullptr) return &shared_empty;
+  StringDescriptor* slot = take_slot();
+  if (slot == nullptr) {
+    std::free(copy);
+    return &shared_empty;
+  }
+  std::memcpy(copy, bytes, length);
+  *slot = {copy, length | STRING_OWNS_DATA, length};
   return slot;
 }
 

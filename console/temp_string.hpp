@@ -18,6 +18,10 @@ inline uint64_t string_length(const StringDescriptor& s) { return s.length & ~ST
 // empty descriptor, so the statement prints nothing of the string.
 StringDescriptor* temp_string_from_literal(const char* text, int64_t length);
 
+// A temporary descriptor owning a copy of the bytes; the shared empty one when the pool is
+// exhausted or memory is short.
+StringDescriptor* temp_string_from_bytes(const uint8_t* bytes, uint64_t length);
+
 // Frees owned data; returns a pooled descriptor to the pool (0). A null descriptor, or one not
 // from the pool, gives -1.
 int32_t release_temp_string(StringDescriptor* descriptor);

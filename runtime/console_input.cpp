@@ -1,18 +1,26 @@
 #include "runtime/console_input.hpp"
 
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdlib>
 
 #include "gfx/key_code.hpp"
 #include "runtime/keyed_sleep.hpp"
 #include "runtime/terminal.hpp"
+#include "runtime/terminal_keys.hpp"
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr int kEndOfInput = -2;
 constexpr int kNoByteYet = -1;
+// Quiet time after which a begun escape sequence is taken as complete (a lone ESC is Esc).
+constexpr auto kSequenceQuiet = std::chrono::milliseconds(30);
 
 // Standard input, read in blocks; the line reader and the key poll share what is left over.
 struct InputBytes {
@@ -24,6 +32,9 @@ struct InputBytes {
 
 InputBytes input;
 
+// Set by the signal handler, turned into a close request by the next poll.
+volatile sig_atomic_t close_signalled = 0;
+
 // The next byte of standard input, waiting up to timeout_ms (-1: without limit).
 int next_input_byte(int timeout_ms) {
   if (input.start == input.end) {
@@ -34,7 +45,7 @@ int next_input_byte(int timeout_ms) {
     const ssize_t count = polled < 0 ? -1 : read(STDIN_FILENO, input.block, sizeof input.block);
     if (count < 0 && (errno == EINTR || errno == EAGAIN)) return kNoByteYet;
     if (count <= 0) {
-      input.ended = true;
+      input.ended = true;  // end of the stream, or a terminal that went away (EIO)
       return kEndOfInput;
     }
     input.start = 0;
@@ -54,6 +65,52 @@ struct ConsoleKeyBuffer {
 };
 
 ConsoleKeyBuffer keys;
+
+struct KeyDecoding {
+  TerminalKeyDecoder decoder;
+  Clock::time_point last_byte;
+};
+
+KeyDecoding decoding;
+
+void push_decoded(const TerminalKeys& decoded) {
+  for (int i = 0; i < decoded.count; ++i) {
+    const int32_t code = terminal_key_code(decoded.events[i]);
+    if (code != -1) console_key_push(code);
+  }
+}
+
+void take_terminal_byte(uint8_t b) {
+  decoding.last_byte = Clock::now();
+  push_decoded(terminal_keys_feed(decoding.decoder, b));
+}
+
+void restore_default_signals() {
+  for (int s : {SIGHUP, SIGTERM}) ::signal(s, SIG_DFL);
+}
+
+// The first poll takes over the hang-up and termination signals, until the program exits.
+void install_ctrl_handler() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  decoding.decoder.utf8 = terminal_is_utf8();
+  for (int s : {SIGHUP, SIGTERM}) {
+    struct sigaction action {};
+    action.sa_handler = console_ctrl_handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(s, &action, nullptr);
+  }
+  std::atexit(restore_default_signals);
+}
+
+void report_end_of_input() {
+  input.ended = true;
+  if (!keys.close_pushed) console_key_push(KEY_WINDOW_CLOSE);
+  keys.close_pushed = true;
+}
+
+bool buffer_empty() { return keys.read_index == keys.write_index; }
 
 }  // namespace
 
@@ -78,25 +135,72 @@ void console_key_push(int32_t code) {
   keys.key_arrived = 1;
 }
 
+void console_ctrl_handler(int) { close_signalled = 1; }
+
 void console_poll_input() {
+  install_ctrl_handler();
   terminal_key_mode();
+  const bool terminal = terminal_input_is_tty();
   for (;;) {
     const int b = next_input_byte(0);
-    if (b == kNoByteYet) return;
+    if (b == kNoByteYet) break;
     if (b == kEndOfInput) {
-      if (!keys.close_pushed) console_key_push(KEY_WINDOW_CLOSE);
-      keys.close_pushed = true;
-      return;
+      report_end_of_input();
+      break;
     }
-    console_key_push(b);
+    if (terminal) {
+      take_terminal_byte(static_cast<uint8_t>(b));
+    } else {
+      console_key_push(b);
+    }
   }
+  if (terminal_keys_pending(decoding.decoder) &&
+      (input.ended || Clock::now() - decoding.last_byte >= kSequenceQuiet)) {
+    push_decoded(terminal_keys_expire(decoding.decoder));
+  }
+  if (close_signalled) report_end_of_input();
+}
+
+int32_t console_key_read(int32_t extended, int32_t take) {
+  console_poll_input();
+  if (buffer_empty()) return -1;
+  int32_t& slot = keys.codes[keys.read_index];
+  const int32_t code = slot;
+  if (!extended && code > 255) {
+    slot = code >> 8;
+    return 255;
+  }
+  if (take) {
+    keys.read_index = (keys.read_index + 1) % kConsoleKeySlots;
+    console_poll_input();
+    keys.key_arrived = 0;
+  }
+  return code;
 }
 
 int32_t console_take_key_arrived() {
   console_poll_input();
   const int32_t arrived = keys.key_arrived;
   keys.key_arrived = 0;
-  return arrived;
+  return input.ended ? 1 : arrived;
+}
+
+int32_t console_input_ended() {
+  console_poll_input();
+  return input.ended ? 1 : 0;
+}
+
+int32_t console_key_hit() { return console_key_read(1, 0) != -1 ? 1 : 0; }
+
+int32_t console_inkey_code() { return console_key_read(1, 1); }
+
+int32_t console_getkey() {
+  for (;;) {
+    const int32_t code = console_key_read(1, 1);
+    if (code != -1) return code;
+    if (input.ended) return KEY_WINDOW_CLOSE;
+    console_sleep(-1);
+  }
 }
 
 void console_sleep(int32_t milliseconds) {

@@ -1,22 +1,36 @@
 #pragma once
-// The text console's input: the line of the input statement and the keys of the key wait,
-// both read from standard input (a terminal or a stream such as a pipe).
+// The text console's input, read from standard input: a terminal (keys decoded from its bytes
+// and escape sequences) or a stream such as a pipe (each byte a key).
 #include <cstdint>
 #include <string>
 
-// One line: up to a line feed (a carriage return before it dropped) or the end of input. On a
-// terminal the terminal's own line editing and echo serve.
+// One line from a stream, or from a terminal with its own line editing: up to a line feed (a
+// carriage return before it dropped) or the end of input.
 std::string console_read_line();
 
 // The console key buffer: 512 slots, at most 511 keys, the oldest dropped when full.
 void console_key_push(int32_t code);
 
-// Reads what standard input holds without waiting and pushes its keys. A stream pushes each
-// byte as a key; its end, or a terminal that went away, pushes one close request.
+// Reads what standard input holds without waiting and pushes its keys. The end of input (a
+// closed terminal or stream) and a hang-up or termination signal push one close request.
 void console_poll_input();
 
-// Polls, then gives the key-arrived flag and clears it.
+// The oldest key after a poll, or -1 when there is none. With extended 0, a key above 255 is
+// read as two keys: 255 now (nothing removed), then its code byte. With take, the key is
+// removed and the key-arrived flag cleared.
+int32_t console_key_read(int32_t extended, int32_t take);
+
+// Polls, then gives the key-arrived flag and clears it; always 1 once input has ended.
 int32_t console_take_key_arrived();
 
-// The sleep statement on the text console.
+// 1 once standard input has ended: no key can come any more.
+int32_t console_input_ended();
+
+// The key statements on the text console.
+int32_t console_key_hit();
+int32_t console_inkey_code();
+int32_t console_getkey();
 void console_sleep(int32_t milliseconds);
+
+// SIGHUP (the terminal closed) and SIGTERM: a close request for the console, handled.
+void console_ctrl_handler(int signal_number);

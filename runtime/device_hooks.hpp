@@ -9,10 +9,17 @@ struct DeviceHooks {
   void (*clear)(uint32_t mode);
   uint32_t (*color)(int32_t foreground, int32_t background, int32_t flags);
   void (*text_output)(const uint8_t* bytes, uint64_t length, int32_t flags);
-  int32_t (*cursor_column)();  // counted from 0
-  uint32_t (*text_width)();
+  // Places the cursor (1-based; 0 keeps a coordinate) and cancels an owed newline.
+  void (*locate)(int32_t row, int32_t column);
+  void (*cursor_cell)(int32_t* column, int32_t* row);  // 1-based
+  void (*text_size)(int32_t* columns, int32_t* rows);
   std::string (*read_line)();  // the line typed for the input statement
+  int32_t (*key_hit)();        // 1 when a key waits
+  int32_t (*inkey_code)();     // the oldest key, removed; -1 for none
+  int32_t (*getkey)();         // the oldest key, waiting for one
+  int32_t (*input_ended)();    // 1 when no key can ever come again
   void (*sleep)(int32_t milliseconds);
+  void (*tone)();              // the beep: 1000 Hz for 250 ms where the screen can sound it
 };
 
 DeviceHooks& device_hooks();

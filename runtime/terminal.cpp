@@ -53,6 +53,8 @@ void arrange_restore() {
   std::atexit(restore_terminal);
   for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
     struct sigaction action {};
+    sigaction(s, nullptr, &action);
+    if (action.sa_handler != SIG_DFL) continue;  // ignored, or taken over by the console
     action.sa_handler = leave_on_signal;
     sigemptyset(&action.sa_mask);
     sigaction(s, &action, nullptr);
@@ -68,7 +70,9 @@ void set_modes(bool key_mode) {
   arrange_restore();
   struct termios wanted = modes.original;
   if (key_mode) {
+    // Enter arrives as CR, and Ctrl+S and Ctrl+Q arrive as keys; Ctrl+C still interrupts.
     wanted.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+    wanted.c_iflag &= static_cast<tcflag_t>(~(ICRNL | IXON));
     wanted.c_cc[VMIN] = 0;
     wanted.c_cc[VTIME] = 0;
   }

@@ -10,7 +10,7 @@
 namespace {
 
 // Width used for print zones when the output is not a terminal.
-constexpr uint32_t kStreamWidth = 80;
+constexpr int32_t kStreamWidth = 80;
 
 struct TextConsole {
   ConsoleViewRange view_range{-1, -1};
@@ -166,9 +166,28 @@ void console_write(const uint8_t* bytes, uint64_t length, int32_t flags) {
   console.row = view.row;
 }
 
-int32_t console_cursor_column() { return console.column; }
-
-uint32_t console_text_width() {
+void console_locate(int32_t row, int32_t column) {
+  console.pending_newline = false;
+  if (column >= 1) console.column = column - 1;
+  if (row >= 1) console.row = row - 1;
   const TerminalSize size = terminal_size();
-  return size.columns > 1 ? static_cast<uint32_t>(size.columns) : kStreamWidth;
+  if (size.columns <= 1 || size.rows <= 1) return;
+  append_cursor(console.column, console.row);
+  flush_out();
+}
+
+void console_cursor_cell(int32_t* column, int32_t* row) {
+  if (column != nullptr) *column = console.column + 1;
+  if (row != nullptr) *row = console.row + 1;
+}
+
+void console_text_size(int32_t* columns, int32_t* rows) {
+  const TerminalSize size = terminal_size();
+  const bool stream = size.columns <= 1 || size.rows <= 1;
+  if (columns != nullptr) *columns = stream ? kStreamWidth : size.columns;
+  if (rows != nullptr) *rows = stream ? 0 : size.rows;
+}
+
+void console_tone() {
+  if (terminal_output_is_tty()) terminal_write("\a", 1);
 }

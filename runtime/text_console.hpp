@@ -27,6 +27,14 @@ uint32_t console_color(int32_t foreground, int32_t background, int32_t flags);
 
 void console_write(const uint8_t* bytes, uint64_t length, int32_t flags);
 
-// The cursor column, counted from 0, and the width of the text area.
-int32_t console_cursor_column();
-uint32_t console_text_width();
+// Places the cursor (1-based; 0 keeps a coordinate) and cancels an owed newline.
+void console_locate(int32_t row, int32_t column);
+
+// The cursor cell, 1-based; with a newline owed, the last cell of the view.
+void console_cursor_cell(int32_t* column, int32_t* row);
+
+// The text area: the terminal's columns and rows (80 columns of unlimited rows in a stream).
+void console_text_size(int32_t* columns, int32_t* rows);
+
+// The beep: the terminal bell, and nothing when the output is a stream.
+void console_tone();

@@ -41,6 +41,21 @@ int finish(pid_t child, bool timed_out) {
   return WIFEXITED(status) && !timed_out ? WEXITSTATUS(status) : -1;
 }
 
+// Waits for the child to exit by itself, up to the deadline.
+ProcessResult wait_for_exit(pid_t child, ProcessResult result, Clock::time_point deadline) {
+  int status = 0;
+  while (waitpid(child, &status, WNOHANG) == 0) {
+    if (milliseconds_left(deadline) == 0) {
+      result.timed_out = true;
+      result.exit_code = finish(child, true);
+      return result;
+    }
+    usleep(10000);
+  }
+  result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
 }  // namespace
 
 ProcessResult run_piped(const char* program, const std::string& input, int timeout_ms) {
@@ -80,6 +95,7 @@ ProcessResult run_piped(const char* program, const std::string& input, int timeo
   return result;
 }
 
+
 ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps,
                               int rows, int columns, int timeout_ms) {
   struct winsize size {};
@@ -100,12 +116,14 @@ ProcessResult run_on_terminal(const char* program, const std::vector<TerminalSte
     while (step < steps.size() &&
            (steps[step].wait_for.empty() ||
             result.output.find(steps[step].wait_for, seen) != std::string::npos)) {
-      if (!steps[step].wait_for.empty()) {
-        seen = result.output.find(steps[step].wait_for, seen) + steps[step].wait_for.size();
+      const TerminalStep& s = steps[step++];
+      if (!s.wait_for.empty()) seen = result.output.find(s.wait_for, seen) + s.wait_for.size();
+      if (s.pause_ms > 0) usleep(static_cast<useconds_t>(s.pause_ms) * 1000);
+      if (s.hang_up) {
+        close(master);
+        return wait_for_exit(child, result, deadline);
       }
-      [[maybe_unused]] ssize_t written =
-          write(master, steps[step].keys.data(), steps[step].keys.size());
-      ++step;
+      [[maybe_unused]] ssize_t written = write(master, s.keys.data(), s.keys.size());
     }
     struct pollfd ready {master, POLLIN, 0};
     if (poll(&ready, 1, milliseconds_left(deadline)) <= 0) {

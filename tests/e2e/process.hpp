@@ -14,11 +14,13 @@ struct ProcessResult {
 // collects its output until it exits or timeout_ms passes.
 ProcessResult run_piped(const char* program, const std::string& input, int timeout_ms = 20000);
 
-// A step of a terminal session: wait for text to appear in the output (empty: none), then
-// type keys.
+// A step of a terminal session: wait for text to appear in the output (empty: none), pause,
+// then type keys, or hang the terminal up.
 struct TerminalStep {
   std::string wait_for;
   std::string keys;
+  int pause_ms = 0;
+  bool hang_up = false;
 };
 
 // Starts program on a rows x columns pseudo-terminal with DISPLAY unset, plays the steps and
