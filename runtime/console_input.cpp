@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "gfx/key_code.hpp"
+#include "runtime/key_ring.hpp"
 #include "runtime/keyed_sleep.hpp"
 #include "runtime/terminal.hpp"
 #include "runtime/terminal_keys.hpp"
@@ -54,17 +55,8 @@ int next_input_byte(int timeout_ms) {
   return input.block[input.start++];
 }
 
-constexpr int kConsoleKeySlots = 512;
-
-struct ConsoleKeyBuffer {
-  int32_t codes[kConsoleKeySlots];
-  int64_t read_index;
-  int64_t write_index;
-  int32_t key_arrived;
-  bool close_pushed;  // the end of input has been reported
-};
-
-ConsoleKeyBuffer keys;
+KeyRing<512> keys;
+bool close_pushed = false;  // the end of input has been reported
 
 struct KeyDecoding {
   TerminalKeyDecoder decoder;
@@ -106,11 +98,9 @@ void install_ctrl_handler() {
 
 void report_end_of_input() {
   input.ended = true;
-  if (!keys.close_pushed) console_key_push(KEY_WINDOW_CLOSE);
-  keys.close_pushed = true;
+  if (!close_pushed) console_key_push(KEY_WINDOW_CLOSE);
+  close_pushed = true;
 }
-
-bool buffer_empty() { return keys.read_index == keys.write_index; }
 
 }  // namespace
 
@@ -127,13 +117,7 @@ std::string console_read_line() {
   return line;
 }
 
-void console_key_push(int32_t code) {
-  keys.codes[keys.write_index] = code;
-  const int64_t next = (keys.write_index + 1) % kConsoleKeySlots;
-  if (next == keys.read_index) keys.read_index = (next + 1) % kConsoleKeySlots;
-  keys.write_index = next;
-  keys.key_arrived = 1;
-}
+void console_key_push(int32_t code) { keys.push(code); }
 
 void console_ctrl_handler(int) { close_signalled = 1; }
 
@@ -163,15 +147,15 @@ void console_poll_input() {
 
 int32_t console_key_read(int32_t extended, int32_t take) {
   console_poll_input();
-  if (buffer_empty()) return -1;
-  int32_t& slot = keys.codes[keys.read_index];
+  if (keys.empty()) return -1;
+  int32_t& slot = keys.oldest();
   const int32_t code = slot;
   if (!extended && code > 255) {
     slot = code >> 8;
     return 255;
   }
   if (take) {
-    keys.read_index = (keys.read_index + 1) % kConsoleKeySlots;
+    keys.drop_oldest();
     console_poll_input();
     keys.key_arrived = 0;
   }
@@ -180,8 +164,7 @@ int32_t console_key_read(int32_t extended, int32_t take) {
 
 int32_t console_take_key_arrived() {
   console_poll_input();
-  const int32_t arrived = keys.key_arrived;
-  keys.key_arrived = 0;
+  const int32_t arrived = keys.take_key_arrived();
   return input.ended ? 1 : arrived;
 }
 

@@ -1,0 +1,33 @@
+#pragma once
+// A ring of key codes: keys are read in the order they were pushed; a push into a full ring
+// drops the oldest key. One slot always stays free, so N slots hold N - 1 keys.
+#include <cstdint>
+
+template <int N>
+struct KeyRing {
+  int32_t codes[N];
+  int64_t read_index;
+  int64_t write_index;
+  int32_t key_arrived;  // set by every push; cleared by reads and by taking the flag
+
+  bool empty() const { return read_index == write_index; }
+
+  void push(int32_t code) {
+    codes[write_index] = code;
+    const int64_t next = (write_index + 1) % N;
+    if (next == read_index) read_index = (next + 1) % N;
+    write_index = next;
+    key_arrived = 1;
+  }
+
+  // The oldest key, left in place; the ring must not be empty.
+  int32_t& oldest() { return codes[read_index]; }
+
+  void drop_oldest() { read_index = (read_index + 1) % N; }
+
+  int32_t take_key_arrived() {
+    const int32_t arrived = key_arrived;
+    key_arrived = 0;
+    return arrived;
+  }
+};
