@@ -13,8 +13,7 @@
 #include "runtime/runtime_state.hpp"
 #include "runtime/text_console.hpp"
 
-void program_main(int32_t argument_count, char** argument_vector, const ProgramVariant& variant) {
-  runtime_init(argument_count, argument_vector);
+void run_dialogue(const ProgramVariant& variant) {
   clear_screen_statement(CLEAR_DEFAULT);
   screen_statement(1, 8, 0, 0, 0);
   color_statement(1, 5, 0);
@@ -29,6 +28,11 @@ void program_main(int32_t argument_count, char** argument_vector, const ProgramV
   input_item_u64(&limit);
   print_literal("", PRINT_NEWLINE);
   search_factorial_primes(limit, variant.offset, counted_trials);
+}
+
+void program_main(int32_t argument_count, char** argument_vector, const ProgramVariant& variant) {
+  runtime_init(argument_count, argument_vector);
+  run_dialogue(variant);
   sleep_statement(-1);
   end_statement(0);
 }

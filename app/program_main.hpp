@@ -10,6 +10,10 @@ struct ProgramVariant {
   int64_t offset;          // -1 for n! - 1, +1 for n! + 1
 };
 
+// The dialogue from the console clear to the report: screen, title and question, the bound,
+// the search and its report.
+void run_dialogue(const ProgramVariant& variant);
+
 // Never returns: ends the process with exit code 0.
 [[noreturn]] void program_main(int32_t argument_count, char** argument_vector,
                                const ProgramVariant& variant);

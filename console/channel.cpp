@@ -3,12 +3,11 @@
 #include <cstring>
 
 #include "console/screen_statements.hpp"
+#include "runtime/runtime_state.hpp"
 
 namespace {
 
 constexpr uint8_t kLineEnd[] = {'\r', '\n'};
-
-thread_local int32_t last_error = 0;
 
 // Hands the bytes to the open screen's text output, or to the text console.
 int32_t screen_write(PrintChannel&, const uint8_t* bytes, uint64_t length) {
@@ -56,11 +55,9 @@ int32_t channel_write(PrintChannel* channel, const uint8_t* bytes, uint64_t leng
       }
     }
   }
-  last_error = result;
+  set_last_error_number(result);
   return result;
 }
-
-int32_t last_error_number() { return last_error; }
 
 void advance_print_zone(PrintChannel* channel) {
   if (channel == nullptr) return;

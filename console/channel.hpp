@@ -33,9 +33,6 @@ void reset_screen_channel(int32_t column, uint32_t width);
 // result, or 1 when there is no channel; the result is also the thread's last error number.
 int32_t channel_write(PrintChannel* channel, const uint8_t* bytes, uint64_t length);
 
-// The thread's last error number, as the last channel write left it.
-int32_t last_error_number();
-
 // Moves to the next 14-column print zone with blanks, or ends the line past the width.
 void advance_print_zone(PrintChannel* channel);
 

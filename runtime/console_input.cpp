@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <initializer_list>
 
 #include "gfx/key_code.hpp"
 #include "runtime/key_ring.hpp"

@@ -23,6 +23,16 @@ int release_count = 0;
 
 RuntimeState& runtime_state() { return state; }
 
+namespace {
+
+thread_local int32_t last_error = 0;
+
+}  // namespace
+
+int32_t last_error_number() { return last_error; }
+
+void set_last_error_number(int32_t code) { last_error = code; }
+
 DeviceHooks& device_hooks() { return state.hooks; }
 
 void set_end_hook(EndHook hook) { state.end_hook = hook; }

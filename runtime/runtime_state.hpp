@@ -14,6 +14,10 @@ struct RuntimeState {
 
 RuntimeState& runtime_state();
 
+// The calling thread's last error number: 0, or the code the last statement reported.
+int32_t last_error_number();
+void set_last_error_number(int32_t code);
+
 // Runs once, before the program's first statement, through static initialisation: zeroes the
 // state, selects round-to-nearest arithmetic and the user's character-classification locale.
 void runtime_startup();

@@ -1,5 +1,6 @@
 // The print statements: exact bytes, the order of writes, print zones and the channel column.
 #include "console/print.hpp"
+#include "runtime/runtime_state.hpp"
 
 #include <cstdint>
 #include <vector>

@@ -1,0 +1,4 @@
+#pragma once
+#include "gfx/driver.hpp"
+
+extern const GfxDriver kOpenGlDriver;
