@@ -2,6 +2,7 @@
 PROG ?= zorvy
 BUILD := build
 ASAN_BUILD := build-asan
+TSAN_BUILD := build-tsan
 BENCH_BUILD := build-bench
 JOBS ?= 2
 
@@ -19,12 +20,18 @@ run: deps all
 deps:
 	@tools/install-deps.sh
 
+# Every test runs in the plain build and under AddressSanitizer with UndefinedBehaviorSanitizer;
+# the threaded ones (the window's) under ThreadSanitizer too. Window tests get an X server of
+# their own.
 test: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	tests/with-xvfb.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DBUILD_TESTS=ON -DSANITIZE=address
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+	tests/with-xvfb.sh ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DBUILD_TESTS=ON -DSANITIZE=thread
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	tests/with-xvfb.sh ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -L window
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCH=ON
@@ -32,4 +39,4 @@ bench: deps
 	./$(BENCH_BUILD)/bench/benchmarks
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD)

@@ -6,11 +6,12 @@
 #include "gfx/driver.hpp"
 #include "gfx/driver_null.hpp"
 #include "gfx/driver_opengl.hpp"
+#include "gfx/driver_x11.hpp"
 
 namespace {
 
 // The drivers in the order they are tried.
-const GfxDriver* const kDrivers[] = {&kOpenGlDriver};
+const GfxDriver* const kDrivers[] = {&kX11Driver, &kOpenGlDriver};
 
 // Tries the drivers of one pass, each with the refresh rate asked for and then with 0.
 const GfxDriver* try_pass(const char* only, const char* title, int32_t width, int32_t height,

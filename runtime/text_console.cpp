@@ -108,6 +108,9 @@ ConsoleViewRange& console_view_range() { return console.view_range; }
 void console_clear(uint32_t mode) {
   const TerminalSize size = terminal_size();
   if (size.columns <= 1 || size.rows <= 1 || mode == 1) return;
+  // The program owns the terminal from its first clear: keys typed from then on wait unechoed
+  // for the line editor instead of being echoed by the terminal in between.
+  if (terminal_input_is_tty()) terminal_key_mode();
   int32_t first = 0;
   int32_t last = size.rows - 1;
   if (mode == 2 || mode == CLEAR_DEFAULT) {

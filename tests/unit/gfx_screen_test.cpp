@@ -82,6 +82,8 @@ TEST_F(GfxScreenTest, ClosingEmptiesTheHooks) {
 }
 
 TEST_F(GfxScreenTest, WithoutAnyPresentationTheModeSetFails) {
+  const std::string display = std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "";
+  unsetenv("DISPLAY");
   unsetenv("QZGFX");
   EXPECT_EQ(screen_statement(1, 8, 0, 0, 0), 1);
   EXPECT_EQ(current_screen(), nullptr);
@@ -89,6 +91,7 @@ TEST_F(GfxScreenTest, WithoutAnyPresentationTheModeSetFails) {
   EXPECT_EQ(screen_statement(1, 8, 0, 0, 0), 0);
   EXPECT_EQ(std::string(current_screen()->driver->name), "Null");
   unsetenv("QZGFX");
+  if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
 }
 
 TEST_F(GfxScreenTest, ModeOnePaletteAndTheColourStatement) {

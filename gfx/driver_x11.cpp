@@ -1,0 +1,230 @@
+#include "gfx/driver_x11.hpp"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/extensions/scrnsaver.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <semaphore>
+#include <thread>
+
+#include "gfx/screen.hpp"
+#include "gfx/window.hpp"
+#include "gfx/x11_window.hpp"
+#include "runtime/keyed_sleep.hpp"
+
+namespace {
+
+constexpr int32_t kCycleMs = 10;
+constexpr size_t kClassNameLength = 27;
+
+struct Presentation {
+  std::thread thread;
+  std::binary_semaphore ready{0};  // released once the window is up, or could not be made
+  bool opened;                     // the outcome, read after ready
+};
+
+Presentation presentation;
+X11Window x;
+
+// The connection to the X server broke: nothing can be shown or typed any more.
+int connection_lost(Display*) {
+  static const char kMessage[] = "lost the connection to the X server\n";
+  [[maybe_unused]] ssize_t written = write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
+  _exit(1);
+}
+
+bool find_pixel_format(PixelFormat& f, const Visual* visual, int bits_per_pixel) {
+  if (visual->c_class != TrueColor || (bits_per_pixel != 16 && bits_per_pixel != 32)) return false;
+  const auto describe = [](unsigned long mask, int& shift, int& bits) {
+    bits = __builtin_popcountl(mask);
+    shift = mask != 0 ? __builtin_ctzl(mask) : 0;
+  };
+  describe(visual->red_mask, f.red_shift, f.red_bits);
+  describe(visual->green_mask, f.green_shift, f.green_bits);
+  describe(visual->blue_mask, f.blue_shift, f.blue_bits);
+  f.bytes_per_pixel = bits_per_pixel / 8;
+  return f.red_bits <= 8 && f.green_bits <= 8 && f.blue_bits <= 8;
+}
+
+int bits_per_pixel_of(Display* display, int depth) {
+  int count = 0;
+  XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+  int bits = 0;
+  for (int i = 0; i < count; ++i) {
+    if (formats[i].depth == depth) bits = formats[i].bits_per_pixel;
+  }
+  if (formats != nullptr) XFree(formats);
+  return bits;
+}
+
+void set_size_limits(bool fixed) {
+  const GfxWindow& w = gfx_window();
+  XSizeHints* hints = XAllocSizeHints();
+  hints->flags = fixed ? PMinSize | PMaxSize : PMinSize;
+  hints->min_width = hints->max_width = w.width;
+  hints->min_height = hints->max_height = w.height;
+  XSetWMNormalHints(x.display, x.window, hints);
+  XFree(hints);
+}
+
+void name_window() {
+  const GfxWindow& w = gfx_window();
+  XStoreName(x.display, x.window, w.title.c_str());
+  XChangeProperty(x.display, x.window, x.net_wm_name, x.utf8_string, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(w.title.data()),
+                  static_cast<int>(w.title.size()));
+  // The class is named after an address inside the program, so each program has its own.
+  char class_name[64];
+  std::snprintf(class_name, sizeof class_name, "%s%p", "qzgfxclass_",
+                reinterpret_cast<void*>(&presentation));
+  class_name[kClassNameLength] = '\0';
+  XClassHint hint{const_cast<char*>(w.title.c_str()), class_name};
+  XSetClassHint(x.display, x.window, &hint);
+}
+
+void intern_atoms() {
+  const auto atom = [](const char* name) { return XInternAtom(x.display, name, False); };
+  x.wm_protocols = atom("WM_PROTOCOLS");
+  x.wm_delete_window = atom("WM_DELETE_WINDOW");
+  x.net_wm_name = atom("_NET_WM_NAME");
+  x.utf8_string = atom("UTF8_STRING");
+  x.net_wm_state = atom("_NET_WM_STATE");
+  x.net_wm_state_fullscreen = atom("_NET_WM_STATE_FULLSCREEN");
+  x.net_wm_state_maximized_vert = atom("_NET_WM_STATE_MAXIMIZED_VERT");
+  x.net_wm_state_maximized_horz = atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+}
+
+void suspend_screen_saver(bool suspend) {
+  int event_base = 0, error_base = 0;
+  if (!XScreenSaverQueryExtension(x.display, &event_base, &error_base)) return;
+  if (suspend == x.screen_saver_suspended) return;
+  XScreenSaverSuspend(x.display, suspend);
+  x.screen_saver_suspended = suspend;
+}
+
+// Opens the window of exactly the screen's size, centred, not resizable.
+bool open_window() {
+  x.display = XOpenDisplay(nullptr);
+  if (x.display == nullptr) return false;
+  XSetIOErrorHandler(connection_lost);
+  const int screen = DefaultScreen(x.display);
+  x.visual = DefaultVisual(x.display, screen);
+  x.visual_depth = DefaultDepth(x.display, screen);
+  if (!find_pixel_format(x.format, x.visual, bits_per_pixel_of(x.display, x.visual_depth))) {
+    return false;
+  }
+  intern_atoms();
+  GfxWindow& w = gfx_window();
+  XSetWindowAttributes attributes{};
+  attributes.background_pixel = BlackPixel(x.display, screen);
+  attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
+                          PointerMotionMask | EnterWindowMask | LeaveWindowMask | ExposureMask |
+                          StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
+  const int left = (DisplayWidth(x.display, screen) - w.width) / 2;
+  const int top = (DisplayHeight(x.display, screen) - w.height) / 2;
+  x.window = XCreateWindow(x.display, RootWindow(x.display, screen), left, top,
+                           static_cast<unsigned>(w.width), static_cast<unsigned>(w.height), 0,
+                           CopyFromParent, InputOutput, CopyFromParent,
+                           CWBackPixel | CWEventMask, &attributes);
+  x.client_width = w.width;
+  x.client_height = w.height;
+  x.gc = XCreateGC(x.display, x.window, 0, nullptr);
+  name_window();
+  set_size_limits(true);
+  XSetWMProtocols(x.display, x.window, &x.wm_delete_window, 1);
+  XkbSetDetectableAutoRepeat(x.display, True, nullptr);
+  if (!x11_layout_picture(x)) return false;
+  XMapRaised(x.display, x.window);
+  if (w.flags & GFX_FULLSCREEN) x11_toggle_fullscreen(x);
+  suspend_screen_saver(true);
+  XSync(x.display, False);
+  return true;
+}
+
+void close_window() {
+  if (x.display == nullptr) return;
+  x11_destroy_image(x);
+  suspend_screen_saver(false);
+  if (x.gc != nullptr) XFreeGC(x.display, x.gc);
+  if (x.window != 0) XDestroyWindow(x.display, x.window);
+  XCloseDisplay(x.display);
+  x = X11Window{};
+}
+
+// One cycle: show what changed, then take every pending event, all under the driver lock.
+void present_cycle() {
+  GfxWindow& w = gfx_window();
+  std::lock_guard<std::mutex> hold(w.lock);
+  GfxScreen* screen = current_screen();
+  if (screen != nullptr) x11_present(x, *screen);
+  while (XPending(x.display) > 0) {
+    XEvent event;
+    XNextEvent(x.display, &event);
+    x11_dispatch_event(x, event);
+  }
+}
+
+void presentation_thread() {
+  presentation.opened = open_window();
+  GfxWindow& w = gfx_window();
+  if (presentation.opened) {
+    w.running = true;
+    w.active = true;
+  }
+  presentation.ready.release();
+  while (w.running) {
+    sleep_milliseconds(kCycleMs);
+    present_cycle();
+  }
+  close_window();
+}
+
+int32_t init(const char* title, int32_t width, int32_t height, int32_t depth,
+             int32_t refresh_rate, int32_t flags) {
+  if (flags & GFX_OPENGL) return -1;
+  if (depth > 8) return -1;  // the window shows palette screens only
+  window_reset(title, width, height, depth, refresh_rate, flags);
+  presentation.thread = std::thread(presentation_thread);
+  presentation.ready.acquire();
+  if (presentation.opened) return 0;
+  presentation.thread.join();
+  return -1;
+}
+
+void exit_driver() {
+  GfxWindow& w = gfx_window();
+  if (!w.running) return;
+  w.running = false;
+  presentation.thread.join();
+}
+
+}  // namespace
+
+void x11_toggle_fullscreen(X11Window& window) {
+  GfxWindow& w = gfx_window();
+  if (w.flags & 0x04) return;
+  if (w.mouse.inside) window_mouse_left();
+  window.fullscreen = !window.fullscreen;
+  w.flags ^= GFX_FULLSCREEN;
+  set_size_limits(!window.fullscreen);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window.window;
+  event.xclient.message_type = window.net_wm_state;
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = window.fullscreen ? 1 : 0;  // add or remove
+  event.xclient.data.l[1] = static_cast<long>(window.net_wm_state_fullscreen);
+  event.xclient.data.l[3] = 1;
+  XSendEvent(window.display, DefaultRootWindow(window.display), False,
+             SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  w.palette_changed = true;
+  window_exposed();
+  w.active = true;
+  w.mouse.inside = false;
+}
+
+const GfxDriver kX11Driver{"X11", init, exit_driver, window_lock, window_unlock,
+                           window_set_palette};

@@ -1,0 +1,53 @@
+#pragma once
+// The window layer every window driver shares: the state of the one window, its driver lock,
+// its palette table, and what the window's focus, close button and mouse do to the screen.
+// The window system's own calls stay in the driver.
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+struct PaletteEntry {
+  uint8_t red, green, blue, flag;
+};
+
+struct MouseState {
+  int32_t x, y;               // client coordinates
+  int32_t buttons;            // 1 left, 2 right, 4 middle, 8 and 16 the extra buttons
+  int32_t wheel, horizontal_wheel;
+  bool inside;                // the pointer is in the client area
+  bool has_last;              // last_x and last_y hold a position
+  int32_t last_x, last_y;
+};
+
+struct GfxWindow {
+  std::string title;
+  int32_t width, height;      // the client area: the framebuffer times the line multiplier
+  int32_t depth, refresh_rate, flags;
+  std::atomic<bool> running{false};  // the presentation thread should go on
+  bool active;                // focused and not minimised
+  std::mutex lock;            // the driver lock: one presentation cycle, or one statement
+  PaletteEntry palette[256];
+  bool palette_changed;
+  MouseState mouse;
+};
+
+GfxWindow& gfx_window();
+
+// Clears the window state for a new window.
+void window_reset(const char* title, int32_t width, int32_t height, int32_t depth,
+                  int32_t refresh_rate, int32_t flags);
+
+// The driver operations every window driver shares.
+void window_lock();
+void window_unlock();
+void window_set_palette(int32_t index, int32_t red, int32_t green, int32_t blue);
+
+// Window events, handled on the presentation thread under the driver lock.
+void window_close_requested();           // one close request into the key buffer
+void window_activated(bool active);      // focus gained or lost
+void window_exposed();                   // everything must be shown again
+void window_mouse_moved(int32_t x, int32_t y);
+void window_mouse_left();
+void window_mouse_button(int32_t bit, bool pressed, bool double_click);
+void window_mouse_wheel(int32_t notches, bool horizontal);

@@ -1,0 +1,156 @@
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "gfx/screen.hpp"
+#include "gfx/window.hpp"
+#include "gfx/x11_window.hpp"
+
+namespace {
+
+// Set while a request that may fail on a remote server (shared memory) is checked.
+bool x_request_failed = false;
+
+int note_x_error(Display*, XErrorEvent*) {
+  x_request_failed = true;
+  return 0;
+}
+
+bool create_shared_image(X11Window& x, int width, int height) {
+  if (!XShmQueryExtension(x.display)) return false;
+  x.image = XShmCreateImage(x.display, x.visual, static_cast<unsigned>(x.visual_depth), ZPixmap,
+                            nullptr, &x.shm, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height));
+  if (x.image == nullptr) return false;
+  x.shm.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(x.image->bytes_per_line) * height,
+                       IPC_CREAT | 0600);
+  if (x.shm.shmid >= 0) {
+    x.shm.shmaddr = x.image->data = static_cast<char*>(shmat(x.shm.shmid, nullptr, 0));
+    x.shm.readOnly = False;
+    XSync(x.display, False);
+    x_request_failed = false;
+    XErrorHandler previous = XSetErrorHandler(note_x_error);
+    const bool attached = x.shm.shmaddr != reinterpret_cast<char*>(-1) &&
+                          XShmAttach(x.display, &x.shm) && (XSync(x.display, False), true) &&
+                          !x_request_failed;
+    XSetErrorHandler(previous);
+    shmctl(x.shm.shmid, IPC_RMID, nullptr);  // freed once both sides detach
+    if (attached) {
+      x.shm_attached = true;
+      return true;
+    }
+    if (x.shm.shmaddr != reinterpret_cast<char*>(-1)) shmdt(x.shm.shmaddr);
+  }
+  x.image->data = nullptr;
+  XDestroyImage(x.image);
+  x.image = nullptr;
+  return false;
+}
+
+bool create_plain_image(X11Window& x, int width, int height) {
+  const int pad = x.format.bytes_per_pixel * 8;
+  x.image = XCreateImage(x.display, x.visual, static_cast<unsigned>(x.visual_depth), ZPixmap, 0,
+                         nullptr, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                         pad, 0);
+  if (x.image == nullptr) return false;
+  x.image->data = static_cast<char*>(std::calloc(static_cast<size_t>(x.image->bytes_per_line),
+                                                 static_cast<size_t>(height)));
+  return x.image->data != nullptr;
+}
+
+uint32_t pixel_value(const PixelFormat& f, const PaletteEntry& c) {
+  const auto component = [](uint32_t value, int bits, int shift) {
+    return (value >> (8 - bits)) << shift;
+  };
+  return component(c.red, f.red_bits, f.red_shift) | component(c.green, f.green_bits, f.green_shift) |
+         component(c.blue, f.blue_bits, f.blue_shift);
+}
+
+void store_pixel(uint8_t* at, uint32_t value, int bytes) {
+  if (bytes == 4) {
+    std::memcpy(at, &value, 4);
+  } else {
+    const auto short_value = static_cast<uint16_t>(value);
+    std::memcpy(at, &short_value, 2);
+  }
+}
+
+// Converts framebuffer line y into image lines, each pixel scale times across and the line
+// scale times down (times the line multiplier of the mode).
+void convert_line(X11Window& x, const GfxScreen& screen, int y, int lines_per_line) {
+  const uint8_t* source = screen.visible_framebuffer + static_cast<ptrdiff_t>(y) * screen.pitch;
+  const int bytes = x.format.bytes_per_pixel;
+  const int first_row = y * lines_per_line;
+  auto* row = reinterpret_cast<uint8_t*>(x.image->data) +
+              static_cast<ptrdiff_t>(first_row) * x.image->bytes_per_line;
+  uint8_t* out = row;
+  for (int i = 0; i < screen.width; ++i) {
+    const uint32_t value = x.lut[source[i]];
+    for (int s = 0; s < x.scale; ++s, out += bytes) store_pixel(out, value, bytes);
+  }
+  for (int r = 1; r < lines_per_line; ++r) {
+    std::memcpy(row + static_cast<ptrdiff_t>(r) * x.image->bytes_per_line, row,
+                static_cast<size_t>(out - row));
+  }
+}
+
+void put_rows(X11Window& x, int first_row, int rows) {
+  const auto width = static_cast<unsigned>(x.image->width);
+  if (x.shm_attached) {
+    XShmPutImage(x.display, x.window, x.gc, x.image, 0, first_row, x.offset_x,
+                 x.offset_y + first_row, width, static_cast<unsigned>(rows), False);
+  } else {
+    XPutImage(x.display, x.window, x.gc, x.image, 0, first_row, x.offset_x, x.offset_y + first_row,
+              width, static_cast<unsigned>(rows));
+  }
+}
+
+}  // namespace
+
+bool x11_layout_picture(X11Window& x) {
+  const GfxWindow& w = gfx_window();
+  x.scale = std::max(1, std::min(x.client_width / w.width, x.client_height / w.height));
+  const int width = w.width * x.scale;
+  const int height = w.height * x.scale;
+  x.offset_x = std::max(0, (x.client_width - width) / 2);
+  x.offset_y = std::max(0, (x.client_height - height) / 2);
+  if (x.image != nullptr && x.image->width == width && x.image->height == height) return true;
+  x11_destroy_image(x);
+  return create_shared_image(x, width, height) || create_plain_image(x, width, height);
+}
+
+void x11_destroy_image(X11Window& x) {
+  if (x.image == nullptr) return;
+  if (x.shm_attached) {
+    XShmDetach(x.display, &x.shm);
+    XSync(x.display, False);
+    shmdt(x.shm.shmaddr);
+    x.image->data = nullptr;
+    x.shm_attached = false;
+  }
+  XDestroyImage(x.image);  // frees a plain image's pixels too
+  x.image = nullptr;
+}
+
+void x11_present(X11Window& x, GfxScreen& screen) {
+  GfxWindow& w = gfx_window();
+  if (w.palette_changed) {
+    for (int i = 0; i < 256; ++i) x.lut[i] = pixel_value(x.format, w.palette[i]);
+    w.palette_changed = false;
+    std::fill(screen.dirty.begin(), screen.dirty.end(), 1);
+  }
+  const auto first = std::find(screen.dirty.begin(), screen.dirty.begin() + screen.height, 1);
+  if (first == screen.dirty.begin() + screen.height) return;
+  const auto last = std::find(screen.dirty.rbegin() + (static_cast<ptrdiff_t>(screen.dirty.size()) - screen.height),
+                              screen.dirty.rend(), 1);
+  const int first_line = static_cast<int>(first - screen.dirty.begin());
+  const int last_line = static_cast<int>(screen.dirty.rend() - last) - 1;
+  const int lines_per_line = x.scale * screen.scanline_multiplier;
+  for (int y = first_line; y <= last_line; ++y) convert_line(x, screen, y, lines_per_line);
+  std::fill(screen.dirty.begin(), screen.dirty.end(), 0);
+  put_rows(x, first_line * lines_per_line, (last_line - first_line + 1) * lines_per_line);
+  XSync(x.display, False);  // the server has read the image before it changes again
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The X11 side of the window: the display connection, the window, the image it is painted
+// from. Used only on the presentation thread, which owns the connection. Only the x11_*.cpp
+// files and driver_x11.cpp include this header.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+
+#include <cstdint>
+
+struct GfxScreen;
+
+// How one colour becomes a pixel value of the window's visual.
+struct PixelFormat {
+  int red_shift, green_shift, blue_shift;  // where each 8-bit component's top bit lands
+  int red_bits, green_bits, blue_bits;
+  int bytes_per_pixel;                      // 2 or 4
+};
+
+struct X11Window {
+  Display* display;
+  Window window;
+  Visual* visual;
+  int visual_depth;
+  GC gc;
+  Atom wm_protocols, wm_delete_window, net_wm_name, utf8_string;
+  Atom net_wm_state, net_wm_state_fullscreen, net_wm_state_maximized_vert,
+      net_wm_state_maximized_horz;
+  PixelFormat format;
+  uint32_t lut[256];          // framebuffer index -> pixel value, from the palette table
+  XImage* image;              // the picture at the current scale
+  XShmSegmentInfo shm;        // valid while shm_attached
+  bool shm_attached;
+  int client_width, client_height;  // the window's size now (larger in full screen)
+  int scale, offset_x, offset_y;    // the picture's whole-number scale and place in the window
+  bool fullscreen;
+  bool screen_saver_suspended;
+  bool right_ctrl_down, right_alt_down;
+  unsigned last_button;       // the button and time of the last press, for double clicks
+  Time last_press_time;
+};
+
+// Makes the image for the current size of the window and places the picture; false when no
+// image can be made.
+bool x11_layout_picture(X11Window& x);
+void x11_destroy_image(X11Window& x);
+
+// Shows the framebuffer's dirty lines (every line after a palette change) and clears them.
+void x11_present(X11Window& x, GfxScreen& screen);
+
+// Handles one event of the window.
+void x11_dispatch_event(X11Window& x, XEvent& event);
+
+// Switches between the window and full screen through the window manager.
+void x11_toggle_fullscreen(X11Window& x);

@@ -1,0 +1,79 @@
+#include "child_process.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+
+ChildProcess::ChildProcess(const char* program) {
+  int out[2], err[2];
+  if (pipe(out) != 0 || pipe(err) != 0) std::abort();
+  pid_ = fork();
+  if (pid_ == 0) {
+    const int null = open("/dev/null", O_RDONLY);
+    dup2(null, 0);
+    dup2(out[1], 1);
+    dup2(err[1], 2);
+    for (int fd : {null, out[0], out[1], err[0], err[1]}) close(fd);
+    execl(program, program, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  close(err[1]);
+  out_ = out[0];
+  err_ = err[0];
+  fcntl(err_, F_SETFL, O_NONBLOCK);
+}
+
+ChildProcess::~ChildProcess() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  close(out_);
+  close(err_);
+}
+
+std::string ChildProcess::read_line(int timeout_ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  for (;;) {
+    const size_t end = pending_.find('\n');
+    if (end != std::string::npos) {
+      std::string line = pending_.substr(0, end);
+      pending_.erase(0, end + 1);
+      return line;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    struct pollfd ready {out_, POLLIN, 0};
+    if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) return "";
+    char block[256];
+    const ssize_t n = read(out_, block, sizeof block);
+    if (n <= 0) return "";
+    pending_.append(block, static_cast<size_t>(n));
+  }
+}
+
+int ChildProcess::wait_exit(int timeout_ms) {
+  for (int waited = 0; waited <= timeout_ms; waited += 10) {
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    usleep(10000);
+  }
+  return -1;
+}
+
+std::string ChildProcess::errors() {
+  std::string text;
+  char block[256];
+  ssize_t n;
+  while ((n = read(err_, block, sizeof block)) > 0) text.append(block, static_cast<size_t>(n));
+  return text;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// A program started for a window test, whose output is read line by line while it runs.
+#include <sys/types.h>
+
+#include <string>
+
+class ChildProcess {
+ public:
+  // Starts program with the test's environment (DISPLAY included) and standard input closed.
+  explicit ChildProcess(const char* program);
+  ~ChildProcess();
+
+  // The next line of standard output, waiting up to timeout_ms; empty at the end or timeout.
+  std::string read_line(int timeout_ms = 5000);
+
+  // The exit code once the program ended by itself within timeout_ms; -1 otherwise (it is
+  // then killed).
+  int wait_exit(int timeout_ms = 5000);
+
+  // Everything the program wrote to standard error so far.
+  std::string errors();
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1, err_ = -1;
+  std::string pending_;
+};

@@ -1,0 +1,41 @@
+// A program for the window tests: opens mode 1 in a window, shows a line of text, then writes
+// the code of every key it reads to standard output, one line each. The key b makes it busy
+// for a while before it waits for a key and reports how long that wait took; q ends it.
+#include <chrono>
+#include <cstdio>
+
+#include "console/key_statements.hpp"
+#include "console/print.hpp"
+#include "console/screen_statements.hpp"
+#include "gfx/screen_mode.hpp"
+#include "runtime/keyed_sleep.hpp"
+#include "runtime/runtime_state.hpp"
+
+int main(int argc, char** argv) {
+  runtime_init(argc, argv);
+  if (screen_statement(1, 8, 0, 0, 0) != 0) {
+    std::fprintf(stderr, "no window\n");
+    return 2;
+  }
+  color_statement(1, 5, 0);
+  print_literal(" Probe", PRINT_NEWLINE);
+  std::printf("ready\n");
+  std::fflush(stdout);
+  for (;;) {
+    const int32_t code = getkey_statement();
+    std::printf("%d\n", code);
+    std::fflush(stdout);
+    if (code == 'q') break;
+    if (code == 'b') {
+      sleep_milliseconds(1500);
+      const auto start = std::chrono::steady_clock::now();
+      sleep_statement(-1);
+      const auto waited = std::chrono::steady_clock::now() - start;
+      std::printf("waited %d\n", static_cast<int>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(waited).count()));
+      std::fflush(stdout);
+    }
+    if (code == 'p') print_literal("Typed", 0);
+  }
+  end_statement(0);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// What the window tests need of the X server: finding a program's window, reading its
+// picture back, sending it a close request, and typing with xdotool.
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Grab {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;  // 0xRRGGBB, row after row
+};
+
+// The test's own connection to the server named by DISPLAY; the test fails without one.
+Display* test_display();
+
+// The top-level window whose name is title, waiting up to timeout_ms; 0 when none appears.
+Window find_window(const std::string& title, int timeout_ms = 5000);
+bool window_exists(Window window);
+
+// The window's client area as the server shows it now.
+Grab grab_window(Window window);
+
+// What a window manager sends when the close button is clicked.
+void send_close_request(Window window);
+
+// Runs xdotool with the arguments (the window's keyboard focus first, for keys).
+void xdotool(const std::string& arguments);
+void focus_and_type_keys(Window window, const std::string& keys);
