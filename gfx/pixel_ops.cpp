@@ -19,10 +19,17 @@ void fill(uint8_t* line, int32_t x, int32_t count, uint32_t color) {
   }
 }
 
+template <typename Pixel>
+void glyph_row(uint8_t* line, int32_t x, uint8_t bits, uint32_t fg, uint32_t bg) {
+  Pixel row[8];
+  for (int bit = 0; bit < 8; ++bit) row[bit] = static_cast<Pixel>((bits >> bit) & 1 ? fg : bg);
+  std::memcpy(line + x * static_cast<int32_t>(sizeof(Pixel)), row, sizeof row);
+}
+
 constexpr PixelOps kPixelOps[] = {
-    {set_pixel<uint8_t>, fill<uint8_t>},
-    {set_pixel<uint16_t>, fill<uint16_t>},
-    {set_pixel<uint32_t>, fill<uint32_t>},
+    {fill<uint8_t>, glyph_row<uint8_t>},
+    {fill<uint16_t>, glyph_row<uint16_t>},
+    {fill<uint32_t>, glyph_row<uint32_t>},
 };
 
 }  // namespace

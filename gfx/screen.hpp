@@ -20,8 +20,9 @@ struct TextCell {
 // Pixel access for one pixel size (1, 2 or 4 bytes); colours are written as the context
 // holds them, truncated to the pixel size.
 struct PixelOps {
-  void (*set_pixel)(uint8_t* line, int32_t x, uint32_t color);
   void (*fill)(uint8_t* line, int32_t x, int32_t count, uint32_t color);
+  // Eight pixels from x on from one row of a glyph: bit 0 leftmost, set bits foreground.
+  void (*glyph_row)(uint8_t* line, int32_t x, uint8_t bits, uint32_t fg, uint32_t bg);
 };
 
 // Input events of the window: a type (1 to 14) and up to four values.

@@ -45,13 +45,9 @@ void blank_cells(DrawTarget& t, int32_t row, int32_t left, int32_t right) {
 void draw_glyph(DrawTarget& t, uint8_t code, int32_t x0, int32_t y0) {
   const FontInfo& font = *t.screen.font;
   const uint8_t* glyph = font.glyphs + static_cast<ptrdiff_t>(code) * font.height;
-  const PixelOps& pixels = *t.screen.pixels;
   for (int32_t r = 0; r < font.height; ++r) {
-    uint8_t* line = t.context.lines[static_cast<size_t>(y0 + r)];
-    for (int32_t bit = 0; bit < 8; ++bit) {
-      pixels.set_pixel(line, x0 + bit,
-                       (glyph[r] >> bit) & 1 ? t.context.fg_color : t.context.bg_color);
-    }
+    t.screen.pixels->glyph_row(t.context.lines[static_cast<size_t>(y0 + r)], x0, glyph[r],
+                               t.context.fg_color, t.context.bg_color);
   }
 }
 
@@ -84,9 +80,16 @@ void scroll_text_view(TextView& view, int32_t left, int32_t top, int32_t right, 
   if (shift != 0) {
     int32_t cleared = first;
     if (shift > 0 && shift < end - first) {
-      for (int32_t y = first + shift; y < end; ++y) {
-        std::memmove(t.context.lines[static_cast<size_t>(y - shift)],
-                     t.context.lines[static_cast<size_t>(y)], span_bytes);
+      if (span_bytes == static_cast<size_t>(t.screen.pitch)) {
+        // Whole lines of one page lie back to back: one move does them all.
+        std::memmove(t.context.lines[static_cast<size_t>(first)],
+                     t.context.lines[static_cast<size_t>(first + shift)],
+                     span_bytes * static_cast<size_t>(end - first - shift));
+      } else {
+        for (int32_t y = first + shift; y < end; ++y) {
+          std::memmove(t.context.lines[static_cast<size_t>(y - shift)],
+                       t.context.lines[static_cast<size_t>(y)], span_bytes);
+        }
       }
       cleared = end - shift;
     }
