@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "child_process.hpp"
@@ -55,6 +56,82 @@ int differing_pixels(Window window, const Grab& expected, int timeout_ms = 3000)
   return differing;
 }
 
+const std::vector<std::string> kHeader = {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat",
+                                          ""};
+
+// The rows of the whole dialogue: the header, the input line as typed (wrapped at 40
+// columns), the listed candidates and the report; the window shows the last 25.
+std::vector<std::string> dialogue_rows(const std::string& line, const std::vector<std::string>& listed,
+                                       const std::string& trials, const std::string& n) {
+  std::vector<std::string> rows = kHeader;
+  const std::string typed = "? " + line;
+  for (size_t at = 0; at < typed.size() || at == 0; at += 40) rows.push_back(typed.substr(at, 40));
+  rows.push_back("");
+  for (const std::string& candidate : listed) rows.push_back(" " + candidate);
+  for (const char* row : {"", "", " Celkovy pocet provedenych vypoctu: ", ""}) rows.push_back(row);
+  rows.push_back(" " + trials);
+  rows.push_back("");
+  rows.push_back(" Nejvyssi faktorial:  " + n);
+  if (rows.size() > 25) rows.push_back("");  // the cursor's row, once the text has scrolled
+  return std::vector<std::string>(rows.end() - std::min<ptrdiff_t>(25, static_cast<ptrdiff_t>(rows.size())),
+                                  rows.end());
+}
+
+struct EditingCase {
+  const char* name;
+  std::string keys;  // as xdotool names them
+  std::string line;  // what the input row shows afterwards
+  std::vector<std::string> listed;
+  std::string trials, n;
+};
+
+class WindowEditing : public testing::TestWithParam<EditingCase> {};
+
+TEST_P(WindowEditing, EditsTheLineInTheWindow) {
+  const EditingCase& c = GetParam();
+  ChildProcess zorvy(ZORVY_PATH);
+  const Window window = find_window("zorvy");
+  ASSERT_NE(window, 0u) << zorvy.errors();
+  focus_and_type_keys(window, c.keys + " Return");
+  EXPECT_EQ(differing_pixels(window, expected_picture(dialogue_rows(c.line, c.listed, c.trials, c.n))), 0);
+  xdotool("key space");
+  EXPECT_EQ(zorvy.wait_exit(), 0);
+}
+
+const std::string k45Digits = "1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5";
+const std::vector<std::string> kAllZorvy = {"1", "5", "23", "719", "5039", "479001599", "87178291199"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, WindowEditing,
+    testing::Values(
+        EditingCase{"plain", "1 0", "10", {"1", "5", "23"}, "15", "4"},
+        EditingCase{"typing_past_column_40", k45Digits, "123456789012345678901234567890123456789012345",
+                    kAllZorvy, "43828654280", "65"},
+        EditingCase{"tab_stops_count_from_the_line_start", "Tab 7", "        7", {"1", "5", "23"}, "15", "4"},
+        EditingCase{"backspace_inside", "1 2 3 4 Left Left BackSpace", "134", {"1", "5", "23", "719"}, "380", "6"},
+        EditingCase{"escape_clears", "9 9 9 Escape 8", "8", {"1", "5", "23"}, "15", "4"},
+        EditingCase{"enter_in_the_middle", "3 2 1 Left Left", "321", {"1", "5", "23", "719"}, "380", "6"},
+        EditingCase{"delete_at_the_end", "4 5 Delete", "45", {"1", "5", "23"}, "21", "5"},
+        EditingCase{"home_and_end", "2 3 Home 1 End 0", "1230", {"1", "5", "23", "719", "5039"}, "2899", "7"}),
+    [](const testing::TestParamInfo<EditingCase>& info) { return std::string(info.param.name); });
+
+TEST(Window, OutputLongerThanTheScreenScrollsTheTitleAway) {
+  ChildProcess zorvy(ZORVY_PATH);
+  const Window window = find_window("zorvy");
+  ASSERT_NE(window, 0u) << zorvy.errors();
+  std::string keys, line;
+  for (int i = 0; i < 150; ++i) {
+    keys += " 9";
+    line += '9';
+  }
+  focus_and_type_keys(window, keys + " Return");
+  const std::vector<std::string> rows = dialogue_rows(line, kAllZorvy, "43828654280", "65");
+  ASSERT_NE(rows.front(), " Zorvy Numbers");
+  EXPECT_EQ(differing_pixels(window, expected_picture(rows)), 0);
+  xdotool("key space");
+  EXPECT_EQ(zorvy.wait_exit(), 0);
+}
+
 TEST(Window, ZorvyShowsItsDialogueAndEndsOnAKey) {
   ChildProcess zorvy(ZORVY_PATH);
   const Window window = find_window("zorvy");
@@ -82,11 +159,29 @@ TEST(Window, ZorvyShowsItsDialogueAndEndsOnAKey) {
                                                         " Celkovy pocet provedenych vypoctu: ", "", " 15",
                                                         "", " Nejvyssi faktorial:  4"})),
             0);
+  // SCREENSHOT names a file for a picture of the window, as the README shows it.
+  if (const char* screenshot = std::getenv("SCREENSHOT")) {
+    EXPECT_TRUE(write_png(grab_window(window), screenshot));
+  }
   xdotool("key space");
   EXPECT_EQ(zorvy.wait_exit(), 0);
   EXPECT_FALSE(window_exists(window));
   EXPECT_EQ(zorvy.read_line(100), "");
   EXPECT_EQ(zorvy.errors(), "");
+}
+
+TEST(Window, PlemoTitlesItsWindowAndListsItsCandidates) {
+  ChildProcess plemo(PLEMO_PATH);
+  const Window window = find_window("plemo");
+  ASSERT_NE(window, 0u) << plemo.errors();
+  focus_and_type_keys(window, "3 Return");
+  EXPECT_EQ(differing_pixels(window, expected_picture({"", " Plemo Numbers", "", " Zadej do jakeho cisla pocitat",
+                                                        "", "? 3", "", " 3", " 7", "", "",
+                                                        " Celkovy pocet provedenych vypoctu: ", "", " 5",
+                                                        "", " Nejvyssi faktorial:  3"})),
+            0);
+  send_close_request(window);
+  EXPECT_EQ(plemo.wait_exit(), 0);
 }
 
 TEST(Window, KeysPushTheirCodes) {

@@ -6,8 +6,9 @@
 #include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-#include <functional>
 
 namespace {
 
@@ -91,6 +92,86 @@ Grab grab_window(Window window) {
   }
   XDestroyImage(image);
   return grab;
+}
+
+namespace {
+
+uint32_t crc32(const std::string& bytes) {
+  uint32_t crc = 0xFFFFFFFF;
+  for (unsigned char b : bytes) {
+    crc ^= b;
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+  }
+  return ~crc;
+}
+
+void put32(std::string& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
+}
+
+void put_chunk(std::string& png, const char* type, const std::string& data) {
+  put32(png, static_cast<uint32_t>(data.size()));
+  const std::string body = type + data;
+  png += body;
+  put32(png, crc32(body));
+}
+
+}  // namespace
+
+bool write_png(const Grab& grab, const std::string& path) {
+  std::vector<uint32_t> palette;
+  for (uint32_t p : grab.pixels) {
+    if (std::find(palette.begin(), palette.end(), p) == palette.end()) palette.push_back(p);
+  }
+  if (palette.size() > 4) return false;
+  std::string raw;  // each line: filter byte 0, then 4 pixels per byte
+  for (int y = 0; y < grab.height; ++y) {
+    raw += '\0';
+    for (int x = 0; x < grab.width; x += 4) {
+      uint8_t packed = 0;
+      for (int i = 0; i < 4 && x + i < grab.width; ++i) {
+        const auto index = std::find(palette.begin(), palette.end(),
+                                     grab.pixels[static_cast<size_t>(y * grab.width + x + i)]) -
+                           palette.begin();
+        packed |= static_cast<uint8_t>(index << (6 - 2 * i));
+      }
+      raw += static_cast<char>(packed);
+    }
+  }
+  std::string z = "\x78\x01";  // a zlib stream of stored blocks
+  for (size_t at = 0; at < raw.size() || at == 0; at += 65535) {
+    const auto length = static_cast<uint16_t>(std::min<size_t>(65535, raw.size() - at));
+    z += static_cast<char>(at + length >= raw.size() ? 1 : 0);
+    z += static_cast<char>(length & 0xFF);
+    z += static_cast<char>(length >> 8);
+    z += static_cast<char>(~length & 0xFF);
+    z += static_cast<char>((~length >> 8) & 0xFF);
+    z += raw.substr(at, length);
+  }
+  uint32_t a = 1, b = 0;
+  for (unsigned char c : raw) {
+    a = (a + c) % 65521;
+    b = (b + a) % 65521;
+  }
+  put32(z, b << 16 | a);
+  std::string header, colours;
+  put32(header, static_cast<uint32_t>(grab.width));
+  put32(header, static_cast<uint32_t>(grab.height));
+  header += std::string("\x02\x03\x00\x00\x00", 5);  // 2 bits, palette, no interlace
+  for (uint32_t p : palette) {
+    colours += static_cast<char>(p >> 16);
+    colours += static_cast<char>((p >> 8) & 0xFF);
+    colours += static_cast<char>(p & 0xFF);
+  }
+  std::string png = "\x89PNG\r\n\x1a\n";
+  put_chunk(png, "IHDR", header);
+  put_chunk(png, "PLTE", colours);
+  put_chunk(png, "IDAT", z);
+  put_chunk(png, "IEND", "");
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
+  return std::fclose(file) == 0 && written;
 }
 
 void send_close_request(Window window) {

@@ -22,6 +22,9 @@ bool window_exists(Window window);
 // The window's client area as the server shows it now.
 Grab grab_window(Window window);
 
+// Writes a picture of at most four colours as a PNG file (2 bits per pixel, not compressed).
+bool write_png(const Grab& grab, const std::string& path);
+
 // What a window manager sends when the close button is clicked.
 void send_close_request(Window window);
 
