@@ -2,32 +2,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "runtime/virtual_key.hpp"
 
-// Windows virtual-key numbers used below.
-constexpr int VK_BACK = 0x08;
-constexpr int VK_TAB = 0x09;
-constexpr int VK_CLEAR = 0x0C;
-constexpr int VK_RETURN = 0x0D;
-constexpr int VK_SHIFT = 0x10;
-constexpr int VK_CONTROL = 0x11;
-constexpr int VK_ESCAPE = 0x1B;
-constexpr int VK_PRIOR = 0x21;
-constexpr int VK_END = 0x23;
-constexpr int VK_HOME = 0x24;
-constexpr int VK_LEFT = 0x25;
-constexpr int VK_UP = 0x26;
-constexpr int VK_RIGHT = 0x27;
-constexpr int VK_DOWN = 0x28;
-constexpr int VK_INSERT = 0x2D;
-constexpr int VK_DELETE = 0x2E;
-constexpr int VK_NUMPAD8 = 0x68;
-constexpr int VK_DIVIDE = 0x6F;
-constexpr int VK_F1 = 0x70;
-constexpr int VK_F4 = 0x73;
-constexpr int VK_F11 = 0x7A;
-constexpr int VK_F12 = 0x7B;
-constexpr int VK_OEM_4 = 0xDB;  // [ {
+namespace {
 
 constexpr uint32_t ALT = LEFT_ALT_PRESSED;
 constexpr uint32_t CTRL = LEFT_CTRL_PRESSED;
