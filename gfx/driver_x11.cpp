@@ -29,10 +29,14 @@ struct Presentation {
 Presentation presentation;
 X11Window x;
 
-// The connection to the X server broke: nothing can be shown or typed any more.
+// What the program says when the connection to the X server breaks, named at init.
+char connection_lost_message[256];
+
+// The connection to the X server broke: nothing can be shown or typed any more, so the
+// program ends at once, saying why.
 int connection_lost(Display*) {
-  static const char kMessage[] = "lost the connection to the X server\n";
-  [[maybe_unused]] ssize_t written = write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
+  [[maybe_unused]] ssize_t written =
+      write(STDERR_FILENO, connection_lost_message, std::strlen(connection_lost_message));
   _exit(1);
 }
 
@@ -187,6 +191,8 @@ int32_t init(const char* title, int32_t width, int32_t height, int32_t depth,
   if (flags & GFX_OPENGL) return -1;
   if (depth > 8) return -1;  // the window shows palette screens only
   window_reset(title, width, height, depth, refresh_rate, flags);
+  std::snprintf(connection_lost_message, sizeof connection_lost_message,
+                "%s: lost the connection to the X server\n", title);
   presentation.thread = std::thread(presentation_thread);
   presentation.ready.acquire();
   if (presentation.opened) return 0;

@@ -219,7 +219,9 @@ int32_t set_mode(int32_t mode, int32_t width, int32_t height, int32_t depth,
   palette_statement(-1, 0, 0, 0);
   screen->text_columns = text_columns;
   screen->text_rows = text_rows;
+  screen_lock();  // the presentation already runs
   clear_pages(*screen, context_get());
+  screen_unlock(0, -1);
   if (!end_hook_set) {
     set_end_hook([](int32_t) { close_screen(); });
     end_hook_set = true;

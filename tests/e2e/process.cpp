@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -122,6 +123,13 @@ ProcessResult run_on_terminal(const char* program, const std::vector<TerminalSte
       if (s.hang_up) {
         close(master);
         return wait_for_exit(child, result, deadline);
+      }
+      if (s.signal != 0) kill(child, s.signal);
+      if (s.resize_rows > 0) {
+        struct winsize resized {};
+        resized.ws_row = static_cast<unsigned short>(s.resize_rows);
+        resized.ws_col = static_cast<unsigned short>(s.resize_columns);
+        ioctl(master, TIOCSWINSZ, &resized);  // the terminal tells the program with SIGWINCH
       }
       [[maybe_unused]] ssize_t written = write(master, s.keys.data(), s.keys.size());
     }

@@ -21,6 +21,8 @@ struct TerminalStep {
   std::string keys;
   int pause_ms = 0;
   bool hang_up = false;
+  int signal = 0;                      // sent to the program instead of typing
+  int resize_rows = 0, resize_columns = 0;  // the terminal's new size, before typing
 };
 
 // Starts program on a rows x columns pseudo-terminal with DISPLAY unset, plays the steps and

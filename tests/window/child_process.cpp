@@ -9,7 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 
-ChildProcess::ChildProcess(const char* program) {
+ChildProcess::ChildProcess(const char* program, const char* display) {
   int out[2], err[2];
   if (pipe(out) != 0 || pipe(err) != 0) std::abort();
   pid_ = fork();
@@ -19,6 +19,7 @@ ChildProcess::ChildProcess(const char* program) {
     dup2(out[1], 1);
     dup2(err[1], 2);
     for (int fd : {null, out[0], out[1], err[0], err[1]}) close(fd);
+    if (display != nullptr) setenv("DISPLAY", display, 1);
     execl(program, program, static_cast<char*>(nullptr));
     _exit(127);
   }

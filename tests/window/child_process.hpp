@@ -6,8 +6,11 @@
 
 class ChildProcess {
  public:
-  // Starts program with the test's environment (DISPLAY included) and standard input closed.
-  explicit ChildProcess(const char* program);
+  // Starts program with the test's environment and standard input closed; display, when
+  // given, replaces DISPLAY.
+  explicit ChildProcess(const char* program, const char* display = nullptr);
+
+  pid_t pid() const { return pid_; }
   ~ChildProcess();
 
   // The next line of standard output, waiting up to timeout_ms; empty at the end or timeout.

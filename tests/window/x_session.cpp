@@ -36,7 +36,10 @@ Display* test_display() {
 }
 
 Window find_window(const std::string& title, int timeout_ms) {
-  Display* d = test_display();
+  return find_window_on(test_display(), title, timeout_ms);
+}
+
+Window find_window_on(Display* d, const std::string& title, int timeout_ms) {
   if (d == nullptr) return 0;
   for (int waited = 0; waited <= timeout_ms; waited += 20) {
     Window root = 0, parent = 0, *children = nullptr;

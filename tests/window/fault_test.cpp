@@ -1,0 +1,161 @@
+// What the programs do when things go wrong around their window: the X server goes away,
+// signals arrive, the close button is used at every stage, keys flood in, screens come and go.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "child_process.hpp"
+#include "gfx/driver.hpp"
+#include "gfx/screen.hpp"
+#include "gfx/screen_mode.hpp"
+#include "x_session.hpp"
+
+namespace {
+
+// An X server of the test's own, which the test may take away.
+class PrivateXServer {
+ public:
+  PrivateXServer() {
+    int ready[2];
+    if (pipe(ready) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(ready[0]);
+      const std::string fd = std::to_string(ready[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten",
+             "tcp", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(ready[1]);
+    char number[16] = "";
+    const ssize_t n = read(ready[0], number, sizeof number - 1);
+    close(ready[0]);
+    if (n > 0) display_ = ":" + std::string(number, static_cast<size_t>(n - (number[n - 1] == '\n')));
+  }
+  ~PrivateXServer() { stop(); }
+
+  const std::string& display() const { return display_; }
+
+  void stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+int open_file_count() {
+  int count = 0;
+  if (DIR* fds = opendir("/proc/self/fd")) {
+    while (readdir(fds) != nullptr) ++count;
+    closedir(fds);
+  }
+  return count;
+}
+
+int thread_count() {
+  int count = 0;
+  if (DIR* tasks = opendir("/proc/self/task")) {
+    while (const dirent* entry = readdir(tasks)) count += entry->d_name[0] != '.';
+    closedir(tasks);
+  }
+  return count;
+}
+
+TEST(WindowFaults, LosingTheXServerEndsTheProgramWithAMessage) {
+  PrivateXServer server;
+  ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+  ChildProcess zorvy(ZORVY_PATH, server.display().c_str());
+  Display* watcher = XOpenDisplay(server.display().c_str());
+  ASSERT_NE(watcher, nullptr);
+  EXPECT_NE(find_window_on(watcher, "zorvy"), 0u);  // the window is up, the line editor waits
+  XCloseDisplay(watcher);
+  server.stop();
+  EXPECT_EQ(zorvy.wait_exit(3000), 1);
+  EXPECT_EQ(zorvy.errors(), "zorvy: lost the connection to the X server\n");
+}
+
+TEST(WindowFaults, TerminationAndHangUpCloseTheWindowAtEveryStage) {
+  for (int signal_number : {SIGTERM, SIGHUP}) {
+    for (const char* stage : {"typing", "final wait"}) {
+      ChildProcess zorvy(ZORVY_PATH);
+      const Window window = find_window("zorvy");
+      ASSERT_NE(window, 0u) << zorvy.errors();
+      if (std::string(stage) == "final wait") focus_and_type_keys(window, "5 Return");
+      kill(zorvy.pid(), signal_number);
+      EXPECT_NE(zorvy.wait_exit(2000), 0) << stage;  // ended by the signal, not the dialogue
+      EXPECT_FALSE(window_exists(window)) << stage;
+    }
+  }
+}
+
+TEST(WindowFaults, CloseButtonBeforeTheInputIsIgnored) {
+  ChildProcess zorvy(ZORVY_PATH);
+  const Window window = find_window("zorvy");
+  ASSERT_NE(window, 0u) << zorvy.errors();
+  send_close_request(window);
+  send_close_request(window);
+  focus_and_type_keys(window, "5 Return");
+  usleep(300000);
+  EXPECT_TRUE(window_exists(window));  // the requests were taken by the editor and dropped
+  EXPECT_EQ(zorvy.wait_exit(100), -1);
+  send_close_request(window);
+  EXPECT_EQ(zorvy.wait_exit(), 0);
+}
+
+TEST(WindowFaults, KeysFloodingInWhileBusyKeepTheLastFifteen) {
+  ChildProcess probe(WINDOW_PROBE_PATH);
+  ASSERT_EQ(probe.read_line(), "ready") << probe.errors();
+  const Window window = find_window("window_probe");
+  ASSERT_NE(window, 0u);
+  focus_and_type_keys(window, "b");
+  ASSERT_EQ(probe.read_line(2000), "98");
+  std::string keys;
+  for (int i = 0; i < 40; ++i) keys += i % 2 ? " c" : " d";  // while the probe is busy
+  xdotool("key --delay 5" + keys);
+  ASSERT_EQ(probe.read_line(4000).rfind("waited ", 0), 0u);
+  focus_and_type_keys(window, "q");
+  for (int i = 25; i < 40; ++i) EXPECT_EQ(probe.read_line(2000), i % 2 ? "99" : "100") << i;
+  EXPECT_EQ(probe.read_line(2000), "113");
+  EXPECT_EQ(probe.wait_exit(), 0);
+}
+
+#if defined(__SANITIZE_THREAD__)
+constexpr int kWindowCount = 50;  // each thread costs ThreadSanitizer a lot; races show early
+#else
+constexpr int kWindowCount = 1000;
+#endif
+
+TEST(WindowFaults, AThousandWindowsOpenAndCloseWithoutLeaking) {
+  ASSERT_NE(test_display(), nullptr);
+  ASSERT_EQ(screen_statement(1, 8, 0, 0, 0), 0);  // whatever the first window sets up for good
+  close_screen();
+  const int files = open_file_count();
+  const int threads = thread_count();
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < kWindowCount; ++i) {
+    ASSERT_EQ(screen_statement(1, 8, 0, 0, 0), 0) << "window " << i;
+    ASSERT_EQ(std::string(current_screen()->driver->name), "X11");
+    close_screen();
+  }
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("%d windows opened and closed in %.1f s\n", kWindowCount, seconds);
+  EXPECT_EQ(open_file_count(), files);
+  EXPECT_EQ(thread_count(), threads);
+  // The server still takes clients: no connection was left open (it holds a few hundred).
+  ChildProcess probe(WINDOW_PROBE_PATH);
+  EXPECT_EQ(probe.read_line(), "ready") << probe.errors();
+}
+
+}  // namespace
