@@ -14,6 +14,7 @@
 #include "gfx/window.hpp"
 #include "gfx/x11_window.hpp"
 #include "runtime/keyed_sleep.hpp"
+#include "runtime/terminal.hpp"
 
 namespace {
 
@@ -35,6 +36,7 @@ char connection_lost_message[256];
 // The connection to the X server broke: nothing can be shown or typed any more, so the
 // program ends at once, saying why.
 int connection_lost(Display*) {
+  terminal_restore();
   [[maybe_unused]] ssize_t written =
       write(STDERR_FILENO, connection_lost_message, std::strlen(connection_lost_message));
   _exit(1);

@@ -26,8 +26,9 @@ struct TerminalModes {
 
 TerminalModes modes;
 
-// Async-signal-safe: restores the modes and colours found at start.
-void restore_terminal() {
+}  // namespace
+
+void terminal_restore() {
   if (modes.changed) {
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &modes.original);
     modes.changed = false;
@@ -39,8 +40,10 @@ void restore_terminal() {
   }
 }
 
+namespace {
+
 void leave_on_signal(int signal_number) {
-  restore_terminal();
+  terminal_restore();
   ::signal(signal_number, SIG_DFL);
   raise(signal_number);
 }
@@ -50,7 +53,7 @@ void arrange_restore() {
   static bool arranged = false;
   if (arranged) return;
   arranged = true;
-  std::atexit(restore_terminal);
+  std::atexit(terminal_restore);
   for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
     struct sigaction action {};
     sigaction(s, nullptr, &action);

@@ -26,3 +26,7 @@ void terminal_write(const char* bytes, size_t count);
 // Line mode: the terminal's own line editing and echo, as it was found.
 void terminal_key_mode();
 void terminal_line_mode();
+
+// Puts back the modes and colours the terminal was found in. Safe in a signal handler, and
+// for a program that must end at once, without its exit-time actions.
+void terminal_restore();
