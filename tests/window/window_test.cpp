@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -168,6 +169,40 @@ TEST(Window, ZorvyShowsItsDialogueAndEndsOnAKey) {
   EXPECT_FALSE(window_exists(window));
   EXPECT_EQ(zorvy.read_line(100), "");
   EXPECT_EQ(zorvy.errors(), "");
+}
+
+// The picture scaled by a whole factor and centred in a larger window on black.
+Grab scaled_picture(const Grab& picture, int width, int height) {
+  const int scale = std::min(width / picture.width, height / picture.height);
+  const int left = (width - picture.width * scale) / 2;
+  const int top = (height - picture.height * scale) / 2;
+  Grab scaled{width, height, std::vector<uint32_t>(static_cast<size_t>(width * height), 0)};
+  for (int y = 0; y < picture.height * scale; ++y) {
+    for (int x = 0; x < picture.width * scale; ++x) {
+      scaled.pixels[static_cast<size_t>((top + y) * width + left + x)] =
+          picture.pixels[static_cast<size_t>((y / scale) * picture.width + x / scale)];
+    }
+  }
+  return scaled;
+}
+
+TEST(Window, FullScreenScalesThePictureByAWholeFactor) {
+  ChildProcess zorvy(ZORVY_PATH);
+  const Window window = find_window("zorvy");
+  ASSERT_NE(window, 0u) << zorvy.errors();
+  focus_and_type_keys(window, "1 0 Return alt+Return");
+  usleep(200000);
+  // Xvfb has no window manager: the test grants the full-screen size itself, as one would.
+  XMoveResizeWindow(test_display(), window, 0, 0, 1000, 700);
+  XFlush(test_display());
+  const Grab picture = expected_picture(dialogue_rows("10", {"1", "5", "23"}, "15", "4"));
+  EXPECT_EQ(differing_pixels(window, scaled_picture(picture, 1000, 700)), 0);
+  focus_and_type_keys(window, "alt+Return");
+  XResizeWindow(test_display(), window, 320, 200);
+  XFlush(test_display());
+  EXPECT_EQ(differing_pixels(window, picture), 0);
+  send_close_request(window);
+  EXPECT_EQ(zorvy.wait_exit(), 0);
 }
 
 TEST(Window, PlemoTitlesItsWindowAndListsItsCandidates) {
