@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <initializer_list>
 #include <span>
 
 #include "gfx/key_translate.hpp"
@@ -281,8 +282,8 @@ struct FinalKey {
   ConsoleKeyEvent key;
 };
 
-// Keys named by the final byte of ESC [ (xterm; rxvt's Shift with the arrows).
-constexpr FinalKey kCsiKeys[] = {
+// Keys that ESC [ and ESC O both name by their final byte: the cursor keys and F1 to F4.
+constexpr FinalKey kCursorKeys[] = {
     {'A', UP_KEY},
     {'B', DOWN_KEY},
     {'C', RIGHT_KEY},
@@ -294,6 +295,10 @@ constexpr FinalKey kCsiKeys[] = {
     {'Q', function_key(2)},
     {'R', function_key(3)},
     {'S', function_key(4)},
+};
+
+// Keys named by the final byte of ESC [ alone: Shift+Tab, rxvt's Shift with the arrows.
+constexpr FinalKey kCsiKeys[] = {
     {'Z', with_state(TAB_KEY, SHIFT_PRESSED)},
     {'a', with_state(UP_KEY, SHIFT_PRESSED)},
     {'b', with_state(DOWN_KEY, SHIFT_PRESSED)},
@@ -301,20 +306,9 @@ constexpr FinalKey kCsiKeys[] = {
     {'d', with_state(LEFT_KEY, SHIFT_PRESSED)},
 };
 
-// Keys named by the final byte of ESC O: cursor and function keys, the keypad in application
-// mode, rxvt's Ctrl with the arrows.
+// Keys named by the final byte of ESC O alone: the keypad in application mode, rxvt's Ctrl with
+// the arrows.
 constexpr FinalKey kSs3Keys[] = {
-    {'A', UP_KEY},
-    {'B', DOWN_KEY},
-    {'C', RIGHT_KEY},
-    {'D', LEFT_KEY},
-    {'H', HOME_KEY},
-    {'F', END_KEY},
-    {'E', BEGIN_KEY},
-    {'P', function_key(1)},
-    {'Q', function_key(2)},
-    {'R', function_key(3)},
-    {'S', function_key(4)},
     {'a', with_state(UP_KEY, LEFT_CTRL_PRESSED)},
     {'b', with_state(DOWN_KEY, LEFT_CTRL_PRESSED)},
     {'c', with_state(RIGHT_KEY, LEFT_CTRL_PRESSED)},
@@ -366,10 +360,14 @@ bool lettered_key(const TerminalKeyDecoder& decoder, uint8_t final_byte, Console
   int modifier = 1;
   if (!letter_modifier(decoder, modifier)) return false;
   const bool ss3 = decoder.phase == TerminalPhase::SS3;
-  for (const FinalKey& row : ss3 ? std::span<const FinalKey>(kSs3Keys) : kCsiKeys) {
-    if (row.final_byte != final_byte) continue;
-    key = with_modifiers(row.key, modifier_state(modifier));
-    return true;
+  for (std::span<const FinalKey> table :
+       {std::span<const FinalKey>(kCursorKeys), ss3 ? std::span<const FinalKey>(kSs3Keys)
+                                                    : std::span<const FinalKey>(kCsiKeys)}) {
+    for (const FinalKey& row : table) {
+      if (row.final_byte != final_byte) continue;
+      key = with_modifiers(row.key, modifier_state(modifier));
+      return true;
+    }
   }
   return false;
 }
