@@ -188,11 +188,11 @@ void presentation_thread() {
   close_window();
 }
 
-int32_t init(const char* title, int32_t width, int32_t height, int32_t depth,
-             int32_t refresh_rate, int32_t flags) {
+int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, int32_t,
+             int32_t flags) {
   if (flags & GFX_OPENGL) return -1;
   if (depth > 8) return -1;  // the window shows palette screens only
-  window_reset(title, width, height, depth, refresh_rate, flags);
+  window_reset(title, width, height, flags);
   std::snprintf(connection_lost_message, sizeof connection_lost_message,
                 "%s: lost the connection to the X server\n", title);
   presentation.thread = std::thread(presentation_thread);

@@ -21,13 +21,10 @@ void mark_all_dirty() {
 
 GfxWindow& gfx_window() { return window; }
 
-void window_reset(const char* title, int32_t width, int32_t height, int32_t depth,
-                  int32_t refresh_rate, int32_t flags) {
+void window_reset(const char* title, int32_t width, int32_t height, int32_t flags) {
   window.title = title;
   window.width = width;
   window.height = height;
-  window.depth = std::max(depth, 8);
-  window.refresh_rate = refresh_rate;
   window.flags = flags;
   window.running = false;
   window.active = false;

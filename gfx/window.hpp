@@ -23,7 +23,7 @@ struct MouseState {
 struct GfxWindow {
   std::string title;
   int32_t width, height;      // the client area: the framebuffer times the line multiplier
-  int32_t depth, refresh_rate, flags;
+  int32_t flags;              // the mode set's; full screen flips with each switch
   std::atomic<bool> running{false};  // the presentation thread should go on
   bool active;                // focused and not minimised
   std::mutex lock;            // the driver lock: one presentation cycle, or one statement
@@ -35,8 +35,7 @@ struct GfxWindow {
 GfxWindow& gfx_window();
 
 // Clears the window state for a new window.
-void window_reset(const char* title, int32_t width, int32_t height, int32_t depth,
-                  int32_t refresh_rate, int32_t flags);
+void window_reset(const char* title, int32_t width, int32_t height, int32_t flags);
 
 // The driver operations every window driver shares.
 void window_lock();
