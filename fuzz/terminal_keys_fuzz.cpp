@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fuzz_input.hpp"
 #include "runtime/terminal_keys.hpp"
 
 namespace {
@@ -14,17 +15,6 @@ constexpr uint8_t ESC = 0x1B;
 
 // What each segment of the input is, by the low two bits of its first byte.
 enum Segment : uint8_t { RAW_BYTES, QUIET, CSI_SEQUENCE, SS3_SEQUENCE };
-
-struct Input {
-  const uint8_t* data;
-  size_t size;
-
-  uint8_t take() {
-    if (size == 0) return 0;
-    --size;
-    return *data++;
-  }
-};
 
 [[noreturn]] void fail(const char* what, int value) {
   std::fprintf(stderr, "%s: %d\n", what, value);
@@ -69,7 +59,7 @@ uint8_t csi_body_byte(uint8_t b) {
 // A parameter byte of ESC O: a digit or ';'.
 uint8_t ss3_body_byte(uint8_t b) { return b % 11 == 10 ? ';' : static_cast<uint8_t>('0' + b % 11); }
 
-void sequence(TerminalKeyDecoder& decoder, Input& in, bool csi, int body_length) {
+void sequence(TerminalKeyDecoder& decoder, FuzzInput& in, bool csi, int body_length) {
   // A mouse report takes its three bytes whatever they are: start the sequence after it.
   if (decoder.phase == TerminalPhase::MOUSE) expire(decoder);
   feed(decoder, ESC);  // may finish what was pending before
@@ -91,7 +81,7 @@ void sequence(TerminalKeyDecoder& decoder, Input& in, bool csi, int body_length)
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Input in{data, size};
+  FuzzInput in{data, size};
   TerminalKeyDecoder decoder{.utf8 = (in.take() & 1) == 0};
   while (in.size > 0) {
     const uint8_t head = in.take();

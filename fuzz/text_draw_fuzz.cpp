@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz_input.hpp"
 #include "console/screen_statements.hpp"
 #include "gfx/driver.hpp"
 #include "gfx/gfx_data.hpp"
@@ -28,17 +29,6 @@ constexpr uint8_t kCursorMark = 255;
 enum Step : uint8_t { FORCE_EMPTY, LOCATE, VIEW_RANGE, COLORS, PRINT_BASE };
 constexpr uint8_t PRINT_REST = 255;
 
-struct Input {
-  const uint8_t* data;
-  size_t size;
-
-  uint8_t take() {
-    if (size == 0) return 0;
-    --size;
-    return *data++;
-  }
-};
-
 GfxScreen& screen() { return *current_screen(); }
 
 [[noreturn]] void fail(const char* what, int32_t column, int32_t row) {
@@ -46,13 +36,13 @@ GfxScreen& screen() { return *current_screen(); }
   std::abort();
 }
 
-void set_view_range(Input& in) {
+void set_view_range(FuzzInput& in) {
   const int32_t first = in.take() % kRows;
   const int32_t last = first + in.take() % (kRows - first);
   console_view_range() = {first, last};
 }
 
-void set_colors(Input& in) {
+void set_colors(FuzzInput& in) {
   const uint8_t b = in.take();
   context_get().fg_color = b & 0x0F;
   context_get().bg_color = b >> 4;
@@ -134,7 +124,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Input in{data, size};
+  FuzzInput in{data, size};
   reset_screen();
   set_view_range(in);
   set_colors(in);
