@@ -116,8 +116,7 @@ TEST(WindowFaults, CloseButtonBeforeTheInputIsIgnored) {
 
 TEST(WindowFaults, KeysFloodingInWhileBusyKeepTheLastFifteen) {
   ChildProcess probe(WINDOW_PROBE_PATH);
-  ASSERT_EQ(probe.read_line(), "ready") << probe.errors();
-  const Window window = find_window("window_probe");
+  const Window window = probe_window(probe);
   ASSERT_NE(window, 0u);
   focus_and_type_keys(window, "b");
   ASSERT_EQ(probe.read_line(2000), "98");

@@ -221,8 +221,7 @@ TEST(Window, PlemoTitlesItsWindowAndListsItsCandidates) {
 
 TEST(Window, KeysPushTheirCodes) {
   ChildProcess probe(WINDOW_PROBE_PATH);
-  ASSERT_EQ(probe.read_line(), "ready") << probe.errors();
-  const Window window = find_window("window_probe");
+  const Window window = probe_window(probe);
   ASSERT_NE(window, 0u);
   struct KeyCase {
     const char* keys;
@@ -246,8 +245,7 @@ TEST(Window, KeysPushTheirCodes) {
 
 TEST(Window, CloseRequestPushesOneCodeAndTheWindowStays) {
   ChildProcess probe(WINDOW_PROBE_PATH);
-  ASSERT_EQ(probe.read_line(), "ready") << probe.errors();
-  const Window window = find_window("window_probe");
+  const Window window = probe_window(probe);
   ASSERT_NE(window, 0u);
   send_close_request(window);
   EXPECT_EQ(probe.read_line(2000), "27647");
@@ -260,8 +258,7 @@ TEST(Window, CloseRequestPushesOneCodeAndTheWindowStays) {
 
 TEST(Window, KeyTypedWhileBusyEndsTheFinalWaitAtOnce) {
   ChildProcess probe(WINDOW_PROBE_PATH);
-  ASSERT_EQ(probe.read_line(), "ready") << probe.errors();
-  const Window window = find_window("window_probe");
+  const Window window = probe_window(probe);
   ASSERT_NE(window, 0u);
   focus_and_type_keys(window, "b");
   EXPECT_EQ(probe.read_line(2000), "98");

@@ -3,6 +3,8 @@
 
 #include "x_session.hpp"
 
+#include "child_process.hpp"
+
 #include <X11/Xutil.h>
 #include <unistd.h>
 
@@ -59,6 +61,12 @@ Window find_window_on(Display* d, const std::string& title, int timeout_ms) {
     usleep(20000);
   }
   return 0;
+}
+
+Window probe_window(ChildProcess& probe) {
+  const std::string ready = probe.read_line();
+  EXPECT_EQ(ready, "ready") << probe.errors();
+  return ready == "ready" ? find_window("window_probe") : 0;
 }
 
 bool window_exists(Window window) {

@@ -21,6 +21,10 @@ Window find_window(const std::string& title, int timeout_ms = 5000);
 Window find_window_on(Display* display, const std::string& title, int timeout_ms = 5000);
 bool window_exists(Window window);
 
+// The window of a started window probe, once it reported ready; 0 when it did not.
+class ChildProcess;
+Window probe_window(ChildProcess& probe);
+
 // The window's client area as the server shows it now.
 Grab grab_window(Window window);
 
