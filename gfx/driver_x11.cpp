@@ -166,6 +166,10 @@ void present_cycle() {
   std::lock_guard<std::mutex> hold(w.lock);
   GfxScreen* screen = current_screen();
   if (screen != nullptr) x11_present(x, *screen);
+  if (w.bell_requested) {
+    XBell(x.display, 0);
+    w.bell_requested = false;
+  }
   while (XPending(x.display) > 0) {
     XEvent event;
     XNextEvent(x.display, &event);

@@ -15,6 +15,7 @@
 #include "gfx/pixel_ops.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/text_draw.hpp"
+#include "gfx/window.hpp"
 #include "runtime/device_hooks.hpp"
 #include "runtime/runtime_state.hpp"
 #include "runtime/text_console.hpp"
@@ -88,7 +89,7 @@ void install_device_hooks() {
   hooks.getkey = gfx_getkey;
   hooks.input_ended = input_never_ends;
   hooks.sleep = gfx_sleep;
-  hooks.tone = nullptr;
+  hooks.tone = gfx_tone;
 }
 
 // Normalises the depth: 15 and 16 bits are stored in 2 bytes, 24 and 32 in 4, others in

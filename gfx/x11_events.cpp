@@ -57,6 +57,14 @@ char32_t keysym_character(KeySym keysym) {
   }
 }
 
+// The character a key typed: one byte is Latin-1 (or ASCII), several are the locale's UTF-8;
+// keys that give no bytes may still name a character by their key symbol.
+char32_t typed_character(const char* bytes, int count, KeySym keysym) {
+  if (count == 1) return static_cast<unsigned char>(bytes[0]);
+  if (count > 1) return decode_utf8(bytes, count);
+  return keysym_character(keysym);
+}
+
 uint32_t modifier_state(const X11Window& x, unsigned state) {
   uint32_t mask = 0;
   if (state & ShiftMask) mask |= SHIFT_PRESSED;
@@ -82,7 +90,7 @@ void key_event(X11Window& x, XEvent& event) {
   char bytes[8];
   KeySym keysym = NoSymbol;
   const int count = XLookupString(&e, bytes, sizeof bytes, &keysym, nullptr);
-  char32_t character = count == 1 ? static_cast<unsigned char>(bytes[0]) : keysym_character(keysym);
+  char32_t character = typed_character(bytes, count, keysym);
   if (keysym == XK_Delete || keysym == XK_KP_Delete) character = 0;  // a key, not a character
   if ((state & LEFT_CTRL_PRESSED) && character == 13) character = 10;
   GfxScreen* screen = current_screen();
