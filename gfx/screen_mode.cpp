@@ -225,6 +225,7 @@ int32_t set_mode(int32_t mode, int32_t width, int32_t height, int32_t depth,
   screen_unlock(0, -1);
   if (!end_hook_set) {
     set_end_hook([](int32_t) { close_screen(); });
+    std::atexit(close_screen);  // also for a program that returns without the end statement
     end_hook_set = true;
   }
   if (flags != kQuietClose) {

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "child_process.hpp"
 #include "gfx/driver.hpp"
@@ -18,42 +19,6 @@
 #include "x_session.hpp"
 
 namespace {
-
-// An X server of the test's own, which the test may take away.
-class PrivateXServer {
- public:
-  PrivateXServer() {
-    int ready[2];
-    if (pipe(ready) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(ready[0]);
-      const std::string fd = std::to_string(ready[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten",
-             "tcp", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(ready[1]);
-    char number[16] = "";
-    const ssize_t n = read(ready[0], number, sizeof number - 1);
-    close(ready[0]);
-    if (n > 0) display_ = ":" + std::string(number, static_cast<size_t>(n - (number[n - 1] == '\n')));
-  }
-  ~PrivateXServer() { stop(); }
-
-  const std::string& display() const { return display_; }
-
-  void stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
 
 int open_file_count() {
   int count = 0;
