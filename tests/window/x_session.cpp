@@ -99,9 +99,14 @@ Grab grab_window(Window window, Display* display) {
   Grab grab;
   grab.width = attributes.width;
   grab.height = attributes.height;
+  // A window being resized or moved by a window manager may not be grabbable for a moment.
+  XSync(d, False);
+  int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   XImage* image = XGetImage(d, window, 0, 0, static_cast<unsigned>(grab.width),
                             static_cast<unsigned>(grab.height), AllPlanes, ZPixmap);
-  if (image == nullptr) return grab;
+  XSync(d, False);
+  XSetErrorHandler(previous);
+  if (image == nullptr) return Grab{};
   for (int y = 0; y < grab.height; ++y) {
     for (int x = 0; x < grab.width; ++x) {
       const unsigned long p = XGetPixel(image, x, y);
