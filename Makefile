@@ -5,17 +5,32 @@ ASAN_BUILD := build-asan
 TSAN_BUILD := build-tsan
 BENCH_BUILD := build-bench
 FUZZ_BUILD := build-fuzz
+WIN_BUILD := build-win
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := input_item_fuzz text_draw_fuzz terminal_keys_fuzz key_translate_fuzz line_editor_fuzz
 JOBS ?= 2
 
-.PHONY: all run test bench deps clean fuzz fuzz-build fuzz-regression
+.PHONY: all run test bench deps clean fuzz fuzz-build fuzz-regression windows windows-test
 
 all: $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target zorvy plemo
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G Ninja -DBUILD_TESTS=ON
+
+# The Windows programs, cross-built with mingw-w64; the fonts are packed by the native tool.
+windows: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target gfx_data_gen
+	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DGFX_DATA_GEN=$(abspath $(BUILD))/gfx_data_gen -DLINUX_BUILD_DIR=$(abspath $(BUILD))
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target zorvy plemo
+
+# The Windows tests under Wine: the unit tests, and the programs' window, console and pipe
+# sessions against the native programs; one X server and one Wine prefix for the whole run.
+windows-test: windows
+	cmake --build $(BUILD) -j $(JOBS) --target wine_session_tests
+	cmake --build $(WIN_BUILD) -j $(JOBS)
+	tests/with-xvfb.sh tests/wine/with-prefix.sh ctest --test-dir $(WIN_BUILD) --output-on-failure
 
 run: deps all
 	./$(BUILD)/$(PROG)
@@ -35,6 +50,7 @@ test: deps $(BUILD)/build.ninja
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	tests/with-xvfb.sh ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS)
 	$(MAKE) fuzz-regression
+	$(MAKE) windows-test
 
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCH=ON
@@ -68,4 +84,4 @@ fuzz-regression: fuzz-build
 	done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when they are missing. As root it
 # installs them with apt-get; otherwise it names them and stops.
 set -e
-packages="cmake ninja-build g++ libgtest-dev libbenchmark-dev console-data libx11-dev libxext-dev libxss-dev xvfb xdotool x11-apps clang libclang-rt-14-dev"
+packages="cmake ninja-build g++ libgtest-dev libbenchmark-dev console-data libx11-dev libxext-dev libxss-dev xvfb xdotool x11-apps clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix googletest wine64 tmux"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
