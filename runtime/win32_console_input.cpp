@@ -123,8 +123,9 @@ void key_event_step(const KEY_EVENT_RECORD& e) {
 
 void poll_console_events() {
   const HANDLE in = console_handles().input;
-  DWORD waiting = 0;
-  while (GetNumberOfConsoleInputEvents(in, &waiting) && waiting > 0) {
+  // The input handle is signalled while events wait; testing it without waiting also makes a
+  // console on a Unix terminal take in what was typed.
+  while (WaitForSingleObject(in, 0) == WAIT_OBJECT_0) {
     INPUT_RECORD record;
     DWORD read = 0;
     if (!ReadConsoleInputA(in, &record, 1, &read) || read == 0) return;
