@@ -36,14 +36,17 @@ Grab settled_picture(Window window) {
   return last;
 }
 
-// Pixels that differ between the window and the picture, waiting up to 5 s for none.
+// Pixels that differ between the window and the picture (-1: not of its size), waiting up
+// to 5 s for none.
 int differing_pixels(Window window, const Grab& expected) {
   int differing = -1;
   for (int waited = 0; waited <= 5000 && differing != 0; waited += 100) {
     const Grab shown = grab_window(window);
-    if (shown.width != expected.width || shown.height != expected.height) return -2;
-    differing = 0;
-    for (size_t i = 0; i < shown.pixels.size(); ++i) differing += shown.pixels[i] != expected.pixels[i];
+    differing = -1;
+    if (shown.width == expected.width && shown.height == expected.height) {
+      differing = 0;
+      for (size_t i = 0; i < shown.pixels.size(); ++i) differing += shown.pixels[i] != expected.pixels[i];
+    }
     if (differing != 0) usleep(100000);
   }
   return differing;
