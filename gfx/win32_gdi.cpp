@@ -154,7 +154,7 @@ constexpr Win32Presentation kGdiPresentation{open_presentation, close_presentati
 int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, int32_t, int32_t flags) {
   if (flags & GFX_OPENGL) return -1;
   if (depth > 8) return -1;  // the bitmap shows palette screens only
-  return win32_window_init(kGdiPresentation, title, width, height, flags);
+  return win32_window_init(kGdiPresentation, title, width, height, flags, false);
 }
 
 }  // namespace

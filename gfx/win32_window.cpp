@@ -306,9 +306,12 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM first, LPARA
 Win32Window& win32_window() { return w32; }
 
 int32_t win32_window_init(const Win32Presentation& presentation, const char* title, int32_t width,
-                          int32_t height, int32_t flags) {
+                          int32_t height, int32_t flags, bool placed) {
   window_reset(title, width, height, flags);
   w32 = Win32Window{};
+  w32.placed = placed;
+  w32.position = POINT{(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                       (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
   w32.presentation = &presentation;
   w32.instance = GetModuleHandleA(nullptr);
   const DWORD version = GetVersion();
@@ -360,8 +363,8 @@ bool win32_open_window() {
   AdjustWindowRect(&outer, style, FALSE);
   w32.outer = SIZE{outer.right - outer.left, outer.bottom - outer.top};
   const RECT monitor = monitor_rectangle();
-  int x = monitor.left + (monitor.right - monitor.left - w32.outer.cx) / 2;
-  int y = monitor.top + (monitor.bottom - monitor.top - w32.outer.cy) / 2;
+  int x = w32.placed ? w32.position.x : monitor.left + (monitor.right - monitor.left - w32.outer.cx) / 2;
+  int y = w32.placed ? w32.position.y : monitor.top + (monitor.bottom - monitor.top - w32.outer.cy) / 2;
   if (w.flags & GFX_FULLSCREEN) {
     x = monitor.left;
     y = monitor.top;
