@@ -4,12 +4,14 @@
 // prefix made for the run.
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -71,10 +73,37 @@ Grab native_dialogue() {
   return picture;
 }
 
-TEST(WineWindow, TheDialogueMatchesTheNativeWindowAndTheCloseButtonEndsTheFinalWait) {
+// Whether the process has mapped the library file, as the system shows from outside.
+bool has_mapped(pid_t pid, const std::string& library) {
+  std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+  for (std::string line; std::getline(maps, line);) {
+    if (line.size() >= library.size() && line.compare(line.size() - library.size(), library.size(), library) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The background colour as the X server's depth shows the palette's blue 0, 0, 0xAA: a
+// 16-bit server keeps 5 bits of blue.
+uint32_t shown_blue() { return DefaultDepth(test_display(), 0) == 16 ? 0x0000AC : 0x0000AA; }
+
+struct DriverCase {
+  const char* name;
+  const char* qzgfx;  // null: unset
+  bool direct_draw;   // presents through DirectDraw
+};
+
+class WineWindow : public testing::TestWithParam<DriverCase> {};
+
+TEST_P(WineWindow, TheDialogueMatchesTheNativeWindowAndTheCloseButtonEndsTheFinalWait) {
+  const DriverCase& c = GetParam();
   const Grab native = native_dialogue();
   ASSERT_EQ(native.width, 320);
+  EXPECT_EQ(native.pixels[0], shown_blue());
+  if (c.qzgfx != nullptr) setenv("QZGFX", c.qzgfx, 1);
   ChildProcess zorvy(WINE_RUN_PATH, nullptr, windows_program("ZORVY_EXE"));
+  unsetenv("QZGFX");
   const Window window = find_window("zorvy", 30000);
   ASSERT_NE(window, 0u) << zorvy.errors();
   // A close request while the bound is typed is taken and ignored by the line editor.
@@ -82,6 +111,8 @@ TEST(WineWindow, TheDialogueMatchesTheNativeWindowAndTheCloseButtonEndsTheFinalW
   send_close_request(window);
   focus_and_type_keys(window, "0 Return");
   EXPECT_EQ(differing_pixels(window, native), 0);
+  EXPECT_EQ(has_mapped(zorvy.pid(), "ddraw.dll"), c.direct_draw);
+  EXPECT_EQ(has_mapped(zorvy.pid(), "dinput.dll"), c.direct_draw);
   if (const char* screenshot = std::getenv("SCREENSHOT")) {
     EXPECT_TRUE(write_png(grab_window(window), screenshot));
   }
@@ -91,7 +122,13 @@ TEST(WineWindow, TheDialogueMatchesTheNativeWindowAndTheCloseButtonEndsTheFinalW
   EXPECT_EQ(zorvy.errors(), "");
 }
 
-TEST(WineWindow, KeysGiveTheNativeCodes) {
+INSTANTIATE_TEST_SUITE_P(
+    Drivers, WineWindow,
+    testing::Values(DriverCase{"directx_by_default", nullptr, true}, DriverCase{"gdi_named", "gdi", false},
+                    DriverCase{"unknown_name_as_unset", "Glide", true}),
+    [](const testing::TestParamInfo<DriverCase>& info) { return std::string(info.param.name); });
+
+TEST(WineKeys, GiveTheNativeCodes) {
   ChildProcess probe(WINE_RUN_PATH, nullptr, windows_program("PROBE_EXE"));
   ASSERT_EQ(probe_line(probe, 30000), "ready") << probe.errors();
   const Window window = find_window("window_probe");
