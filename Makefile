@@ -6,6 +6,7 @@ ASAN_BUILD := build-asan
 TSAN_BUILD := build-tsan
 BENCH_BUILD := build-bench
 FUZZ_BUILD := build-fuzz
+WIN_BUILD := build-win
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := input_item_fuzz text_draw_fuzz terminal_keys_fuzz key_translate_fuzz line_editor_fuzz
 JOBS ?= 2
@@ -18,7 +19,7 @@ define quiet_build
 	@echo "built $(1)"
 endef
 
-.PHONY: all run test bench deps run-deps clean fuzz fuzz-build fuzz-regression
+.PHONY: all run test bench deps run-deps clean fuzz fuzz-build fuzz-regression windows windows-test
 
 # The two programs only; a folder configured with the tests keeps them.
 all:
@@ -29,6 +30,21 @@ run: run-deps all
 
 run-deps:
 	@tools/install-deps.sh run
+
+# The Windows programs, cross-built with mingw-w64; the fonts are packed by the native tool.
+WIN_OPTIONS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DBUILD_TESTS=ON \
+  -DGFX_DATA_GEN=$(abspath $(BUILD))/gfx_data_gen -DLINUX_BUILD_DIR=$(abspath $(BUILD))
+
+windows: deps
+	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON,gfx_data_gen)
+	$(call quiet_build,$(WIN_BUILD),$(WIN_OPTIONS),zorvy plemo)
+
+# The Windows tests under Wine: the unit tests, and the programs' window, console and pipe
+# sessions against the native programs; one X server and one Wine prefix for the whole run.
+windows-test: windows
+	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON,wine_session_tests)
+	$(call quiet_build,$(WIN_BUILD),$(WIN_OPTIONS))
+	@tests/run-ctest.sh $(WIN_BUILD) tests/wine/with-prefix.sh
 
 deps:
 	@tools/install-deps.sh test
@@ -44,6 +60,7 @@ test: deps
 	$(call quiet_build,$(TSAN_BUILD),-DBUILD_TESTS=ON -DSANITIZE=thread)
 	@tests/run-ctest.sh $(TSAN_BUILD)
 	@$(MAKE) --no-print-directory fuzz-regression
+	@$(MAKE) --no-print-directory windows-test
 
 bench: deps
 	$(call quiet_build,$(BENCH_BUILD),-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCH=ON)
@@ -74,4 +91,4 @@ fuzz-regression: fuzz-build
 	done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)

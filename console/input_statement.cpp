@@ -7,14 +7,13 @@
 #include "console/screen_statements.hpp"
 #include "runtime/console_input.hpp"
 #include "runtime/device_hooks.hpp"
-#include "runtime/terminal.hpp"
 
 namespace {
 
-// On a terminal the line editor runs with the terminal's own cursor; a stream gives its next
+// On a console the line editor runs with the terminal's own cursor; a stream gives its next
 // line, and so does a terminal whose output goes elsewhere (its own echo then shows the line).
 std::string read_console_line() {
-  if (terminal_input_is_tty() && terminal_output_is_tty()) return edit_input_line(false);
+  if (console_edits_lines()) return edit_input_line(false);
   return console_read_line();
 }
 

@@ -5,18 +5,14 @@
 
 #include "gfx/driver.hpp"
 #include "gfx/driver_null.hpp"
-#include "gfx/driver_opengl.hpp"
-#include "gfx/driver_x11.hpp"
+#include "gfx/platform_drivers.hpp"
 
 namespace {
-
-// The drivers in the order they are tried.
-const GfxDriver* const kDrivers[] = {&kX11Driver, &kOpenGlDriver};
 
 // Tries the drivers of one pass, each with the refresh rate asked for and then with 0.
 const GfxDriver* try_pass(const char* only, const char* title, int32_t width, int32_t height,
                           int32_t depth, int32_t refresh_rate, int32_t flags) {
-  for (const GfxDriver* driver : kDrivers) {
+  for (const GfxDriver* driver : platform_drivers()) {
     if (only != nullptr && strcasecmp(driver->name, only) != 0) continue;
     for (int32_t rate : {refresh_rate, 0}) {
       if (driver->init(title, width, height, depth, rate, flags) == 0) return driver;

@@ -1,8 +1,5 @@
 #include "gfx/screen_mode.hpp"
 
-#include <limits.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -17,6 +14,7 @@
 #include "gfx/text_draw.hpp"
 #include "gfx/window.hpp"
 #include "runtime/device_hooks.hpp"
+#include "runtime/platform.hpp"
 #include "runtime/runtime_state.hpp"
 #include "runtime/text_console.hpp"
 
@@ -115,7 +113,7 @@ bool allocate_pages(GfxScreen& screen, int32_t page_count) {
   const auto page_size = static_cast<size_t>(screen.pitch) * static_cast<size_t>(screen.height);
   const size_t rounded = (page_size + kPageAlignment - 1) / kPageAlignment * kPageAlignment;
   for (int32_t i = 0; i < page_count; ++i) {
-    auto* bytes = static_cast<uint8_t*>(std::aligned_alloc(kPageAlignment, rounded));
+    auto* bytes = static_cast<uint8_t*>(allocate_aligned(kPageAlignment, rounded));
     if (bytes == nullptr) return false;
     screen.pages.emplace_back(bytes);
   }
@@ -153,11 +151,8 @@ void clear_pages(GfxScreen& screen, const GfxContext& context) {
 const char* window_title() {
   static std::string title;
   if (!title.empty()) return title.c_str();
-  char path[PATH_MAX] = "";
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  path[length > 0 ? length : 0] = '\0';
-  const char* slash = std::strrchr(path, '/');
-  title = slash != nullptr ? slash + 1 : path;
+  const std::string path = executable_path();
+  title = path.substr(path.find_last_of(kPathSeparators) + 1);
   const size_t dot = title.rfind('.');
   if (dot != std::string::npos) title.resize(dot);
   return title.c_str();

@@ -1,7 +1,6 @@
-#include <cstdlib>
-
 #include "gfx/driver.hpp"
 #include "gfx/screen.hpp"
+#include "runtime/platform.hpp"
 
 namespace {
 
@@ -25,7 +24,7 @@ void reset_context(const GfxScreen& screen) {
 
 }  // namespace
 
-void FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
+void FreeDeleter::operator()(uint8_t* p) const { free_aligned(p); }
 
 GfxScreen* current_screen() { return open_screen; }
 

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string>
 
+// Whether both standard input and output are the console, where the line editor runs.
+bool console_edits_lines();
+
 // One line from a stream, or from a terminal with its own line editing: up to a line feed (a
 // carriage return before it dropped) or the end of input.
 std::string console_read_line();

@@ -1,19 +1,10 @@
 #include "runtime/keyed_sleep.hpp"
 
-#include <cerrno>
-#include <ctime>
-
 namespace {
 
 constexpr int32_t kKeyPollMs = 50;
 
 }  // namespace
-
-void sleep_milliseconds(int32_t milliseconds) {
-  struct timespec remaining {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
-  while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
-  }
-}
 
 void keyed_sleep(int32_t ms, int32_t (*take_key_arrived)(), bool zero_sleeps) {
   if (ms == -1) {

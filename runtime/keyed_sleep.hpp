@@ -2,7 +2,7 @@
 // The wait of the sleep statement, shared by the text console and the graphics screen.
 #include <cstdint>
 
-void sleep_milliseconds(int32_t milliseconds);
+#include "runtime/platform.hpp"
 
 // Waits ms milliseconds, or with -1 until a key arrives, testing take_key_arrived every 50 ms:
 // -1 tests before the first sleep and has no time limit; 100 ms or more tests, then sleeps

@@ -1,11 +1,14 @@
 #!/bin/sh
-# Runs one build's tests, on an X server of their own, and stays quiet while they pass: only
-# the summary is printed, or every failing test's output when one fails.
+# Runs one build's tests on an X server of their own, through any further wrapper command
+# given after the build folder, and stays quiet while they pass: only the summary is printed,
+# or every failing test's output when one fails.
 set -u
 build=$1
+shift
 log="$build/ctest.log"
-if "$(dirname "$0")/with-xvfb.sh" ctest --test-dir "$build" --output-on-failure -j "${JOBS:-2}" > "$log" 2>&1; then
-  grep -E "tests passed|Total Test time" "$log"
+if "$(dirname "$0")/with-xvfb.sh" "$@" ctest --test-dir "$build" --output-on-failure -j "${JOBS:-2}" \
+    > "$log" 2>&1 && grep -q "tests passed" "$log"; then
+  echo "$build: $(grep -E "tests passed" "$log")"
 else
   cat "$log"
   exit 1

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 
-ChildProcess::ChildProcess(const char* program, const char* display) {
+ChildProcess::ChildProcess(const char* program, const char* display, const char* argument) {
   int out[2], err[2];
   if (pipe(out) != 0 || pipe(err) != 0) std::abort();
   pid_ = fork();
@@ -20,7 +20,7 @@ ChildProcess::ChildProcess(const char* program, const char* display) {
     dup2(err[1], 2);
     for (int fd : {null, out[0], out[1], err[0], err[1]}) close(fd);
     if (display != nullptr) setenv("DISPLAY", display, 1);
-    execl(program, program, static_cast<char*>(nullptr));
+    execl(program, program, argument, static_cast<char*>(nullptr));
     _exit(127);
   }
   close(out[1]);

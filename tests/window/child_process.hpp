@@ -7,8 +7,9 @@
 class ChildProcess {
  public:
   // Starts program with the test's environment and standard input closed; display, when
-  // given, replaces DISPLAY.
-  explicit ChildProcess(const char* program, const char* display = nullptr);
+  // given, replaces DISPLAY; argument, when given, is the program's one argument.
+  explicit ChildProcess(const char* program, const char* display = nullptr,
+                        const char* argument = nullptr);
 
   pid_t pid() const { return pid_; }
   ~ChildProcess();

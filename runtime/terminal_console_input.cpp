@@ -106,6 +106,8 @@ void report_end_of_input() {
 
 }  // namespace
 
+bool console_edits_lines() { return terminal_input_is_tty() && terminal_output_is_tty(); }
+
 std::string console_read_line() {
   terminal_line_mode();
   std::string line;

@@ -1,0 +1,348 @@
+#include "gfx/driver.hpp"
+#include "gfx/driver_win32.hpp"
+#include "gfx/screen.hpp"
+#include "gfx/window.hpp"
+#include "gfx/win32_window.hpp"
+
+#define DIRECTINPUT_VERSION 0x0700
+#include <ddraw.h>
+#include <dinput.h>
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+constexpr int32_t kShaped = 0x10;
+constexpr DWORD kReopenRetryMs = 300;
+// Heights tried, at the same width, when the display refuses the picture's own mode.
+constexpr int32_t kTallerHeights[] = {240, 480, 600, 768, 1024};
+
+using DirectDrawCreateFunction = HRESULT(WINAPI*)(GUID*, LPDIRECTDRAW*, IUnknown*);
+using DirectInputCreateFunction = HRESULT(WINAPI*)(HINSTANCE, DWORD, LPDIRECTINPUTA*, IUnknown*);
+
+// Writes a line of palette indices as pixels of the surface's format.
+using LineConverter = void (*)(uint8_t* out, const uint8_t* in, int32_t width, const uint32_t* lut);
+
+void copy_indices(uint8_t* out, const uint8_t* in, int32_t width, const uint32_t*) {
+  std::memcpy(out, in, static_cast<size_t>(width));
+}
+
+void to_2_bytes(uint8_t* out, const uint8_t* in, int32_t width, const uint32_t* lut) {
+  for (int32_t i = 0; i < width; ++i) {
+    const auto pixel = static_cast<uint16_t>(lut[in[i]]);
+    std::memcpy(out + 2 * i, &pixel, 2);
+  }
+}
+
+void to_3_bytes(uint8_t* out, const uint8_t* in, int32_t width, const uint32_t* lut) {
+  for (int32_t i = 0; i < width; ++i, out += 3) {
+    const uint32_t pixel = lut[in[i]];
+    out[0] = static_cast<uint8_t>(pixel);
+    out[1] = static_cast<uint8_t>(pixel >> 8);
+    out[2] = static_cast<uint8_t>(pixel >> 16);
+  }
+}
+
+void to_4_bytes(uint8_t* out, const uint8_t* in, int32_t width, const uint32_t* lut) {
+  for (int32_t i = 0; i < width; ++i) std::memcpy(out + 4 * i, &lut[in[i]], 4);
+}
+
+// The converter for a display of so many bits per pixel; null for one that cannot be shown.
+LineConverter converter_for(DWORD bits) {
+  switch (bits) {
+    case 8: return copy_indices;
+    case 15: case 16: return to_2_bytes;
+    case 24: return to_3_bytes;
+    case 32: return to_4_bytes;
+    default: return nullptr;
+  }
+}
+
+// One 8-bit colour component placed where the mask says, keeping its top bits.
+uint32_t component(uint8_t value, DWORD mask) {
+  if (mask == 0) return 0;
+  int shift = 0, bits = 0;
+  while (!((mask >> shift) & 1)) ++shift;
+  while ((mask >> (shift + bits)) & 1) ++bits;
+  return bits >= 8 ? static_cast<uint32_t>(value) << (shift + bits - 8)
+                   : static_cast<uint32_t>(value >> (8 - bits)) << shift;
+}
+
+struct DirectXPresentation {
+  HMODULE draw_library, input_library;
+  IDirectDraw* draw;
+  IDirectDraw2* draw2;                 // for display modes with a refresh rate
+  IDirectDrawSurface* primary;
+  IDirectDrawSurface* offscreen;
+  IDirectDrawClipper* clipper;
+  IDirectDrawPalette* palette;         // 8-bit displays only
+  IDirectInputA* input;
+  IDirectInputDeviceA* keyboard;
+  DDPIXELFORMAT format;
+  LineConverter convert;
+  uint32_t lut[256];                   // palette index -> pixel of the display's format
+  int32_t picture_top;                 // the picture's first row in a taller full-screen mode
+  bool display_mode_changed;
+  bool lost;                           // the display mode changed under the surfaces
+  DWORD lost_since;
+};
+
+DirectXPresentation dx;
+
+template <typename Interface>
+void release(Interface*& object) {
+  if (object != nullptr) object->Release();
+  object = nullptr;
+}
+
+bool windowed() { return !(gfx_window().flags & GFX_FULLSCREEN); }
+
+void take_palette() {
+  GfxWindow& w = gfx_window();
+  PALETTEENTRY entries[256];
+  for (int i = 0; i < 256; ++i) {
+    const PaletteEntry& e = w.palette[i];
+    entries[i] = PALETTEENTRY{e.red, e.green, e.blue, 0};
+    dx.lut[i] = component(e.red, dx.format.dwRBitMask) | component(e.green, dx.format.dwGBitMask) |
+                component(e.blue, dx.format.dwBBitMask);
+  }
+  if (dx.palette != nullptr) dx.palette->SetEntries(0, 0, 256, entries);
+  w.palette_changed = false;
+}
+
+// Switches the display to width x height at the depth and refresh rate; refused, to the
+// depth's partner, then to the next taller height at the same width.
+bool switch_display_mode(int32_t width, int32_t height, int32_t depth, int32_t refresh_rate) {
+  const auto set = [&](int32_t h, int32_t d) {
+    const HRESULT result = dx.draw2 != nullptr
+                               ? dx.draw2->SetDisplayMode(static_cast<DWORD>(width), static_cast<DWORD>(h),
+                                                          static_cast<DWORD>(d), static_cast<DWORD>(refresh_rate), 0)
+                               : dx.draw->SetDisplayMode(static_cast<DWORD>(width), static_cast<DWORD>(h),
+                                                         static_cast<DWORD>(d));
+    if (FAILED(result)) return false;
+    dx.display_mode_changed = true;
+    dx.picture_top = (h - height) / 2;
+    return true;
+  };
+  const int32_t partner = depth == 15 ? 16 : depth == 16 ? 15 : depth == 24 ? 32 : depth == 32 ? 24 : 0;
+  if (set(height, depth) || (partner != 0 && set(height, partner))) return true;
+  for (int32_t taller : kTallerHeights) {
+    if (taller > height && set(taller, depth)) return true;
+  }
+  return false;
+}
+
+bool open_surfaces() {
+  const GfxWindow& w = gfx_window();
+  const HWND window = win32_window().window;
+  DDSURFACEDESC desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS;
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+  if (FAILED(dx.draw->CreateSurface(&desc, &dx.primary, nullptr))) return false;
+  if (windowed()) {
+    if (FAILED(dx.draw->CreateClipper(0, &dx.clipper, nullptr)) ||
+        FAILED(dx.clipper->SetHWnd(0, window)) || FAILED(dx.primary->SetClipper(dx.clipper))) {
+      return false;
+    }
+  }
+  dx.format = DDPIXELFORMAT{};
+  dx.format.dwSize = sizeof dx.format;
+  if (FAILED(dx.primary->GetPixelFormat(&dx.format))) return false;
+  dx.convert = converter_for(dx.format.dwRGBBitCount);
+  if (dx.convert == nullptr) return false;
+  desc = DDSURFACEDESC{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+  desc.dwWidth = static_cast<DWORD>(w.width);
+  desc.dwHeight = static_cast<DWORD>(w.height);
+  if (FAILED(dx.draw->CreateSurface(&desc, &dx.offscreen, nullptr))) return false;
+  if (dx.format.dwRGBBitCount == 8) {
+    PALETTEENTRY entries[256]{};
+    if (FAILED(dx.draw->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &dx.palette, nullptr)) ||
+        FAILED(dx.primary->SetPalette(dx.palette))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool open_keyboard() {
+  const HWND window = win32_window().window;
+  dx.input_library = LoadLibraryA("dinput.dll");
+  if (dx.input_library == nullptr) return false;
+  const auto create = reinterpret_cast<DirectInputCreateFunction>(
+      reinterpret_cast<void*>(GetProcAddress(dx.input_library, "DirectInputCreateA")));
+  if (create == nullptr || FAILED(create(win32_window().instance, DIRECTINPUT_VERSION, &dx.input, nullptr)) ||
+      FAILED(dx.input->CreateDevice(GUID_SysKeyboard, &dx.keyboard, nullptr)) ||
+      FAILED(dx.keyboard->SetDataFormat(&c_dfDIKeyboard)) ||
+      FAILED(dx.keyboard->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND))) {
+    return false;
+  }
+  dx.keyboard->Acquire();  // refused while the window is not in front: retried when read
+  return true;
+}
+
+bool open_presentation() {
+  const GfxWindow& w = gfx_window();
+  const HWND window = win32_window().window;
+  dx.draw_library = LoadLibraryA("ddraw.dll");
+  if (dx.draw_library == nullptr) return false;
+  const auto create = reinterpret_cast<DirectDrawCreateFunction>(
+      reinterpret_cast<void*>(GetProcAddress(dx.draw_library, "DirectDrawCreate")));
+  if (create == nullptr || FAILED(create(nullptr, &dx.draw, nullptr))) return false;
+  dx.draw->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&dx.draw2));
+  GfxScreen* screen = current_screen();
+  const int32_t refresh_rate = screen != nullptr ? screen->refresh_rate : 0;
+  dx.picture_top = 0;
+  if (windowed()) {
+    if (FAILED(dx.draw->SetCooperativeLevel(window, DDSCL_NORMAL))) return false;
+  } else if (FAILED(dx.draw->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN)) ||
+             !switch_display_mode(w.width, w.height, 8, refresh_rate)) {
+    return false;
+  } else {
+    MoveWindow(window, 0, 0, w.width, w.height + 2 * dx.picture_top, FALSE);
+  }
+  if (!open_surfaces() || !open_keyboard()) return false;
+  DWORD frequency = 0;
+  if (screen != nullptr && SUCCEEDED(dx.draw->GetMonitorFrequency(&frequency))) {
+    screen->refresh_rate = static_cast<int32_t>(frequency);
+  }
+  gfx_window().palette_changed = true;
+  return true;
+}
+
+void close_presentation() {
+  Win32Window& w32 = win32_window();
+  RECT outer;
+  if (windowed() && w32.window != nullptr && GetWindowRect(w32.window, &outer)) {
+    w32.position = POINT{outer.left, outer.top};  // the window opens there again
+  }
+  if (dx.keyboard != nullptr) dx.keyboard->Unacquire();
+  release(dx.keyboard);
+  release(dx.input);
+  release(dx.palette);
+  release(dx.clipper);
+  release(dx.offscreen);
+  release(dx.primary);
+  if (dx.draw != nullptr && dx.display_mode_changed) dx.draw->RestoreDisplayMode();
+  if (dx.draw != nullptr && w32.window != nullptr) dx.draw->SetCooperativeLevel(w32.window, DDSCL_NORMAL);
+  dx.display_mode_changed = false;
+  release(dx.draw2);
+  release(dx.draw);
+  for (HMODULE* library : {&dx.input_library, &dx.draw_library}) {
+    if (*library != nullptr) FreeLibrary(*library);
+    *library = nullptr;
+  }
+}
+
+// Restores lost surfaces; false when the display mode itself changed, after which the window
+// and the presentation are made again (every 300 ms until that succeeds).
+bool restore_surfaces() {
+  const HRESULT primary = dx.primary->Restore();
+  const HRESULT offscreen = dx.offscreen->Restore();
+  if (primary != DDERR_WRONGMODE && offscreen != DDERR_WRONGMODE) return true;
+  close_presentation();
+  win32_close_window();
+  dx.lost = true;
+  dx.lost_since = GetTickCount();
+  return false;
+}
+
+bool reopen() {
+  if (GetTickCount() - dx.lost_since < kReopenRetryMs) return false;
+  if (win32_open_window() && open_presentation()) {
+    dx.lost = false;
+    return true;
+  }
+  close_presentation();
+  win32_close_window();
+  dx.lost_since = GetTickCount();
+  return false;
+}
+
+// The whole off-screen surface into the client area (or the full screen's picture rows).
+void show_surface() {
+  const GfxWindow& w = gfx_window();
+  POINT origin{0, dx.picture_top};
+  if (windowed()) ClientToScreen(win32_window().window, &origin);
+  RECT target{origin.x, origin.y, origin.x + w.width, origin.y + w.height};
+  if (dx.primary->Blt(&target, dx.offscreen, nullptr, DDBLT_WAIT, nullptr) == DDERR_SURFACELOST &&
+      restore_surfaces()) {
+    dx.primary->Blt(&target, dx.offscreen, nullptr, DDBLT_WAIT, nullptr);
+  }
+}
+
+void paint(HDC) {
+  if (!dx.lost && dx.primary != nullptr && windowed()) show_surface();
+}
+
+// Converts every dirty framebuffer line into the off-screen surface; false when none was.
+bool convert_dirty_lines(GfxScreen& screen) {
+  if (std::find(screen.dirty.begin(), screen.dirty.end(), 1) == screen.dirty.end()) return false;
+  DDSURFACEDESC desc{};
+  desc.dwSize = sizeof desc;
+  HRESULT result = dx.offscreen->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr);
+  if (result == DDERR_SURFACELOST && restore_surfaces()) {
+    result = dx.offscreen->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr);
+  }
+  if (FAILED(result)) return false;
+  auto* surface = static_cast<uint8_t*>(desc.lpSurface);
+  const int32_t repeat = screen.scanline_multiplier;
+  for (int32_t y = 0; y < screen.height; ++y) {
+    if (!screen.dirty[static_cast<size_t>(y)]) continue;
+    const uint8_t* line = screen.visible_framebuffer + static_cast<ptrdiff_t>(y) * screen.pitch;
+    for (int32_t r = 0; r < repeat; ++r) {
+      dx.convert(surface + static_cast<ptrdiff_t>(y * repeat + r) * desc.lPitch, line, screen.width, dx.lut);
+    }
+  }
+  dx.offscreen->Unlock(nullptr);
+  std::fill(screen.dirty.begin(), screen.dirty.end(), 0);
+  return true;
+}
+
+// The keyboard's state into key_state: a key is held when its plain or extended variant is.
+void read_keyboard(GfxScreen& screen) {
+  BYTE state[256];
+  const HRESULT result = dx.keyboard->GetDeviceState(sizeof state, state);
+  if (result == DIERR_INPUTLOST || result == DIERR_NOTACQUIRED) {
+    dx.keyboard->Acquire();
+    return;
+  }
+  if (FAILED(result)) return;
+  for (int scan = 0; scan < 128; ++scan) screen.key_state[scan] = ((state[scan] | state[scan + 128]) & 0x80) ? 1 : 0;
+}
+
+void cycle() {
+  GfxScreen* screen = current_screen();
+  if (screen == nullptr || (dx.lost && !reopen())) return;
+  const bool active = gfx_window().active;
+  if (active || windowed()) {
+    if (gfx_window().palette_changed) {
+      take_palette();
+      std::fill(screen->dirty.begin(), screen->dirty.end(), 1);
+    }
+    // A surface that did not change is not copied again: the window keeps its picture, and
+    // a paint message asks for it anew.
+    if (convert_dirty_lines(*screen) && !dx.lost) show_surface();
+    if (dx.lost) return;
+  }
+  if (active && !dx.lost) read_keyboard(*screen);
+}
+
+constexpr Win32Presentation kDirectXPresentation{open_presentation, close_presentation, paint, cycle};
+
+int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, int32_t, int32_t flags) {
+  if (flags & (GFX_OPENGL | kShaped)) return -1;
+  if (depth > 8) return -1;  // the surfaces show palette screens only
+  dx = DirectXPresentation{};
+  return win32_window_init(kDirectXPresentation, title, width, height, flags, true);
+}
+
+}  // namespace
+
+const GfxDriver kDirectXDriver{"DirectX", init, win32_window_exit, win32_lock, win32_unlock,
+                               window_set_palette};

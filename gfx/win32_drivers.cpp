@@ -1,0 +1,11 @@
+#include "gfx/driver_opengl.hpp"
+#include "gfx/driver_win32.hpp"
+#include "gfx/platform_drivers.hpp"
+
+namespace {
+
+constexpr const GfxDriver* kDrivers[] = {&kDirectXDriver, &kGdiDriver, &kOpenGlDriver};
+
+}  // namespace
+
+std::span<const GfxDriver* const> platform_drivers() { return kDrivers; }

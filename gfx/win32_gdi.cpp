@@ -1,0 +1,163 @@
+#include "gfx/driver.hpp"
+#include "gfx/driver_win32.hpp"
+#include "gfx/screen.hpp"
+#include "gfx/window.hpp"
+#include "gfx/win32_window.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// An 8-bit top-down bitmap with its 256 colours.
+struct PaletteBitmap {
+  BITMAPINFOHEADER header;
+  RGBQUAD colors[256];
+};
+
+struct GdiPresentation {
+  PaletteBitmap bitmap;
+  HPALETTE palette;              // for displays of 256 colours
+  bool display_mode_changed;     // full screen switched the display mode
+  std::vector<uint8_t> converted;  // lines padded to 4 bytes and repeated by the multiplier
+  uint8_t scan_of_key[256];      // the scan code of each virtual key
+};
+
+GdiPresentation gdi;
+
+void take_palette() {
+  GfxWindow& w = gfx_window();
+  PALETTEENTRY entries[256];
+  for (int i = 0; i < 256; ++i) {
+    const PaletteEntry& e = w.palette[i];
+    gdi.bitmap.colors[i] = RGBQUAD{e.blue, e.green, e.red, 0};
+    entries[i] = PALETTEENTRY{e.red, e.green, e.blue, 0};
+  }
+  SetPaletteEntries(gdi.palette, 0, 256, entries);
+  w.palette_changed = false;
+}
+
+// Copies framebuffer lines first to last to the same lines of the client area: straight from
+// the framebuffer when its lines suit a bitmap, else through the conversion buffer.
+void copy_lines(HDC dc, const GfxScreen& screen, int32_t first, int32_t last) {
+  const int32_t repeat = screen.scanline_multiplier;
+  const int32_t lines = last - first + 1;
+  const uint8_t* bits = screen.visible_framebuffer + static_cast<ptrdiff_t>(first) * screen.pitch;
+  if (screen.pitch % 4 != 0 || repeat != 1) {
+    const int32_t stride = (screen.pitch + 3) / 4 * 4;
+    gdi.converted.resize(static_cast<size_t>(stride) * lines * repeat);
+    for (int32_t y = 0; y < lines * repeat; ++y) {
+      std::memcpy(gdi.converted.data() + static_cast<ptrdiff_t>(y) * stride,
+                  bits + static_cast<ptrdiff_t>(y / repeat) * screen.pitch, static_cast<size_t>(screen.pitch));
+    }
+    bits = gdi.converted.data();
+  }
+  SelectPalette(dc, gdi.palette, FALSE);
+  RealizePalette(dc);
+  gdi.bitmap.header.biHeight = -lines * repeat;
+  SetDIBitsToDevice(dc, 0, first * repeat, static_cast<DWORD>(screen.width),
+                    static_cast<DWORD>(lines * repeat), 0, 0, 0, static_cast<UINT>(lines * repeat),
+                    bits, reinterpret_cast<const BITMAPINFO*>(&gdi.bitmap), DIB_RGB_COLORS);
+}
+
+void paint(HDC dc) {
+  const GfxScreen* screen = current_screen();
+  if (screen != nullptr) copy_lines(dc, *screen, 0, screen->height - 1);
+}
+
+void read_key_state(GfxScreen& screen) {
+  BYTE keyboard[256];
+  if (!GetKeyboardState(keyboard)) return;
+  std::memset(screen.key_state, 0, sizeof screen.key_state);
+  for (int vk = 0; vk < 256; ++vk) {
+    if ((keyboard[vk] & 0x80) && gdi.scan_of_key[vk] != 0) screen.key_state[gdi.scan_of_key[vk]] = 1;
+  }
+}
+
+// One cycle: the palette, the band of dirty lines, the key state.
+void cycle() {
+  GfxScreen* screen = current_screen();
+  if (screen == nullptr) return;
+  if (gfx_window().palette_changed) {
+    take_palette();
+    std::fill(screen->dirty.begin(), screen->dirty.end(), 1);
+  }
+  const auto begin = screen->dirty.begin(), end = begin + screen->height;
+  const auto first = std::find(begin, end, 1);
+  if (first != end) {
+    const auto last = std::find(std::make_reverse_iterator(end), std::make_reverse_iterator(first), 1);
+    const HDC dc = GetDC(win32_window().window);
+    copy_lines(dc, *screen, static_cast<int32_t>(first - begin),
+               static_cast<int32_t>(last.base() - begin) - 1);
+    ReleaseDC(win32_window().window, dc);
+    std::fill(screen->dirty.begin(), screen->dirty.end(), 0);
+  }
+  if (gfx_window().active) read_key_state(*screen);
+}
+
+bool switch_display(const GfxWindow& w) {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = static_cast<DWORD>(w.width);
+  mode.dmPelsHeight = static_cast<DWORD>(w.height);
+  mode.dmBitsPerPel = 8;
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+  if (const GfxScreen* screen = current_screen(); screen != nullptr && screen->refresh_rate != 0) {
+    mode.dmDisplayFrequency = static_cast<DWORD>(screen->refresh_rate);
+    mode.dmFields |= DM_DISPLAYFREQUENCY;
+  }
+  gdi.display_mode_changed = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+  return gdi.display_mode_changed;
+}
+
+bool open_presentation() {
+  const GfxWindow& w = gfx_window();
+  if ((w.flags & GFX_FULLSCREEN) && !switch_display(w)) return false;
+  gdi.bitmap = PaletteBitmap{};
+  BITMAPINFOHEADER& h = gdi.bitmap.header;
+  h.biSize = sizeof h;
+  h.biWidth = w.width;
+  h.biHeight = -w.height;
+  h.biPlanes = 1;
+  h.biBitCount = 8;
+  h.biCompression = BI_RGB;
+  h.biClrUsed = 256;
+  struct {
+    LOGPALETTE header;
+    PALETTEENTRY more[255];
+  } logical{{0x300, 256, {}}, {}};
+  gdi.palette = CreatePalette(&logical.header);
+  if (gdi.palette == nullptr) return false;
+  gfx_window().palette_changed = true;
+  for (int vk = 0; vk < 256; ++vk) {
+    const UINT scan = MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
+    gdi.scan_of_key[vk] = scan < 128 ? static_cast<uint8_t>(scan) : 0;
+  }
+  const HDC dc = GetDC(win32_window().window);
+  if (GfxScreen* screen = current_screen(); screen != nullptr && dc != nullptr) {
+    screen->refresh_rate = GetDeviceCaps(dc, VREFRESH);
+  }
+  ReleaseDC(win32_window().window, dc);
+  return true;
+}
+
+void close_presentation() {
+  if (gdi.display_mode_changed) ChangeDisplaySettingsA(nullptr, 0);
+  gdi.display_mode_changed = false;
+  gdi.converted = {};
+  if (gdi.palette != nullptr) DeleteObject(gdi.palette);
+  gdi.palette = nullptr;
+}
+
+constexpr Win32Presentation kGdiPresentation{open_presentation, close_presentation, paint, cycle};
+
+int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, int32_t, int32_t flags) {
+  if (flags & GFX_OPENGL) return -1;
+  if (depth > 8) return -1;  // the bitmap shows palette screens only
+  return win32_window_init(kGdiPresentation, title, width, height, flags, false);
+}
+
+}  // namespace
+
+const GfxDriver kGdiDriver{"GDI", init, win32_window_exit, win32_lock, win32_unlock,
+                           window_set_palette};

@@ -1,0 +1,392 @@
+#include "gfx/driver.hpp"
+#include "gfx/screen.hpp"
+#include "gfx/window.hpp"
+#include "gfx/win32_window.hpp"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr DWORD kFramedStyle = 0x10CB0000;  // caption, system menu, minimise and maximise boxes
+constexpr DWORD kFixedStyle = 0x10CA0000;   // the same without the maximise box
+constexpr DWORD kBareStyle = 0x90000000;    // a visible pop-up
+constexpr int32_t kNoSwitching = 0x04;
+constexpr int32_t kNoFrame = 0x08;
+constexpr int32_t kTopmost = 0x20;
+constexpr int32_t kRaisedPriority = 0x80;
+constexpr size_t kClassNameLength = 27;
+
+Win32Window w32;
+
+void mark_all_dirty() {
+  GfxScreen* screen = current_screen();
+  if (screen != nullptr) std::fill(screen->dirty.begin(), screen->dirty.end(), 1);
+}
+
+template <typename Function>
+void look_up(HMODULE user32, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
+}
+
+void look_up_user32_extras() {
+  const HMODULE user32 = GetModuleHandleA("user32.dll");
+  User32Extras& u = w32.user32;
+  look_up(user32, "SetLayeredWindowAttributes", u.set_layered_window_attributes);
+  look_up(user32, "MonitorFromWindow", u.monitor_from_window);
+  look_up(user32, "MonitorFromPoint", u.monitor_from_point);
+  look_up(user32, "FlashWindowEx", u.flash_window_ex);
+  look_up(user32, "TrackMouseEvent", u.track_mouse_event);
+  look_up(user32, "GetMonitorInfoA", u.get_monitor_info);
+  look_up(user32, "ChangeDisplaySettingsExA", u.change_display_settings_ex);
+}
+
+HMONITOR monitor_under_pointer() {
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  return w32.user32.monitor_from_point != nullptr
+             ? w32.user32.monitor_from_point(pointer, MONITOR_DEFAULTTOPRIMARY)
+             : nullptr;
+}
+
+// The rectangle of the monitor under the pointer, or of the primary screen.
+RECT monitor_rectangle() {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  const HMONITOR monitor = monitor_under_pointer();
+  if (monitor != nullptr && w32.user32.get_monitor_info != nullptr &&
+      w32.user32.get_monitor_info(monitor, &info)) {
+    return info.rcMonitor;
+  }
+  return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+DWORD window_style(int32_t flags) {
+  if (flags & (GFX_FULLSCREEN | kNoFrame)) return kBareStyle;
+  return (flags & kNoSwitching) ? kFixedStyle : kFramedStyle;
+}
+
+// Presentation thread: opens the window and the presentation, says so, and presents every
+// 10 ms until exit; then closes both. A failure ends the thread before the ready event.
+DWORD WINAPI presentation_thread(void*) {
+  GfxWindow& w = gfx_window();
+  if (!win32_open_window() || !w32.presentation->open()) {
+    win32_close_window();
+    return 1;
+  }
+  w.running = true;
+  w.active = true;
+  SetEvent(w32.ready);
+  while (w.running) {
+    win32_lock();
+    w32.presentation->cycle();
+    pump_messages();
+    win32_unlock();
+    Sleep(10);
+  }
+  w32.presentation->close();
+  win32_close_window();
+  return 0;
+}
+
+// What the layer changed in the system, undone when the window goes or could not open.
+void release_layer() {
+  if (w32.thread != nullptr) CloseHandle(w32.thread);
+  if (w32.ready != nullptr) CloseHandle(w32.ready);
+  if (w32.lock_made) DeleteCriticalSection(&w32.lock);
+  w32.thread = w32.ready = nullptr;
+  w32.lock_made = false;
+  w32.wide = {};
+  w32.cp437 = {};
+  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, static_cast<UINT>(w32.saved_screen_saver), nullptr, 0);
+  if (w32.class_registered) UnregisterClassA(w32.class_name, w32.instance);
+  w32.class_registered = false;
+}
+
+bool register_class() {
+  std::snprintf(w32.class_name, sizeof w32.class_name, "%s%p", "qzgfxclass_",
+                reinterpret_cast<void*>(&w32));
+  w32.class_name[kClassNameLength] = '\0';
+  WNDCLASSEXA window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  window_class.lpfnWndProc = window_procedure;
+  window_class.hInstance = w32.instance;
+  window_class.hIcon = LoadIconA(w32.instance, "QZ_PROGRAM_ICON");
+  if (window_class.hIcon == nullptr) window_class.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+  window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  window_class.lpszClassName = w32.class_name;
+  w32.class_registered = RegisterClassExA(&window_class) != 0;
+  return w32.class_registered;
+}
+
+// Switches between the window and full screen: the window and the presentation are made
+// again; when full screen cannot be had, as they were.
+void toggle_fullscreen() {
+  GfxWindow& w = gfx_window();
+  if (w.mouse.inside) window_mouse_left();
+  if (w.flags & kNoSwitching) return;
+  if (w32.user32.monitor_from_window != nullptr) {
+    w32.monitor = w32.user32.monitor_from_window(w32.window, MONITOR_DEFAULTTOPRIMARY);
+  }
+  w32.presentation->close();
+  win32_close_window();
+  w.flags ^= GFX_FULLSCREEN;
+  if (!win32_open_window() || !w32.presentation->open()) {
+    w32.presentation->close();
+    win32_close_window();
+    w.flags ^= GFX_FULLSCREEN;
+    if (win32_open_window()) w32.presentation->open();
+  }
+  if (GfxScreen* screen = current_screen()) {
+    for (int32_t i = 0; i < 256; ++i) {
+      const uint32_t rgb = screen->device_palette[i];
+      window_set_palette(i, rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+    }
+  }
+  mark_all_dirty();
+  w.active = true;
+  w.mouse.inside = false;
+}
+
+// The window's messages, one handler each. A handler returns true with the result when the
+// message needs no default processing.
+using MessageHandler = bool (*)(HWND window, UINT message, WPARAM first, LPARAM second,
+                                LRESULT& result);
+
+bool on_close(HWND, UINT, WPARAM, LPARAM, LRESULT& result) {
+  window_close_requested();
+  result = 0;
+  return true;
+}
+
+bool on_char(HWND, UINT, WPARAM value, LPARAM data, LRESULT&) {
+  if (value <= 255) win32_char_message(value, data);
+  return false;
+}
+
+bool on_key(HWND, UINT message, WPARAM key, LPARAM data, LRESULT& result) {
+  const bool alt_held = (data & (1 << 29)) != 0;
+  if (message == WM_SYSKEYDOWN && key == VK_RETURN && alt_held) {
+    if (gfx_window().active) toggle_fullscreen();
+    result = 0;
+    return true;
+  }
+  result = 0;
+  return win32_key_message(message, key, data);
+}
+
+bool on_size(HWND, UINT, WPARAM kind, LPARAM, LRESULT& result) {
+  if (kind != SIZE_MAXIMIZED || !gfx_window().active) return false;
+  toggle_fullscreen();  // the maximise box switches to full screen
+  result = 0;
+  return true;
+}
+
+bool on_size_limits(HWND, UINT, WPARAM, LPARAM second, LRESULT& result) {
+  auto* limits = reinterpret_cast<MINMAXINFO*>(second);
+  const POINT outer{w32.outer.cx, w32.outer.cy};
+  limits->ptMinTrackSize = limits->ptMaxTrackSize = limits->ptMaxSize = outer;
+  result = 0;
+  return true;
+}
+
+bool on_activate(HWND, UINT, WPARAM first, LPARAM, LRESULT&) {
+  const bool active = LOWORD(first) != WA_INACTIVE && HIWORD(first) == 0;
+  if (gfx_window().flags & kRaisedPriority) {
+    SetThreadPriority(GetCurrentThread(), active ? THREAD_PRIORITY_ABOVE_NORMAL : THREAD_PRIORITY_NORMAL);
+  }
+  window_activated(active);
+  return false;
+}
+
+bool on_paint(HWND window, UINT, WPARAM, LPARAM, LRESULT& result) {
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(window, &paint);
+  if (dc != nullptr) w32.presentation->paint(dc);
+  EndPaint(window, &paint);
+  result = 0;
+  return true;
+}
+
+bool on_display_change(HWND window, UINT, WPARAM, LPARAM, LRESULT&) {
+  const HDC dc = GetDC(window);
+  if (dc != nullptr) {
+    w32.presentation->paint(dc);
+    ReleaseDC(window, dc);
+  }
+  mark_all_dirty();
+  return false;
+}
+
+bool on_set_cursor(HWND, UINT, WPARAM, LPARAM second, LRESULT& result) {
+  const bool inside = LOWORD(second) == HTCLIENT;
+  SetCursor(!inside || w32.cursor_visible ? LoadCursorA(nullptr, IDC_ARROW) : nullptr);
+  result = 1;
+  return true;
+}
+
+bool on_mouse_move(HWND window, UINT, WPARAM, LPARAM second, LRESULT&) {
+  const bool was_inside = gfx_window().mouse.inside;
+  window_mouse_moved(GET_X_LPARAM(second), GET_Y_LPARAM(second));
+  if (!was_inside && gfx_window().mouse.inside && w32.user32.track_mouse_event != nullptr) {
+    TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, window, 0};
+    w32.user32.track_mouse_event(&track);
+  }
+  return false;
+}
+
+bool on_mouse_leave(HWND, UINT, WPARAM, LPARAM, LRESULT&) {
+  if (gfx_window().mouse.inside) window_mouse_left();
+  return false;
+}
+
+int32_t button_bit(UINT message, WPARAM first) {
+  switch (message) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK: return 1;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return 2;
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK: return 4;
+    default: return GET_XBUTTON_WPARAM(first) == XBUTTON1 ? 8 : 16;
+  }
+}
+
+bool on_button(HWND window, UINT message, WPARAM first, LPARAM, LRESULT&) {
+  const bool released = message == WM_LBUTTONUP || message == WM_RBUTTONUP ||
+                        message == WM_MBUTTONUP || message == WM_XBUTTONUP;
+  const bool double_click = message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDBLCLK ||
+                            message == WM_MBUTTONDBLCLK || message == WM_XBUTTONDBLCLK;
+  window_mouse_button(button_bit(message, first), !released, double_click);
+  if (released && gfx_window().mouse.buttons == 0) {
+    ReleaseCapture();
+  } else if (!released) {
+    SetCapture(window);  // the pointer stays ours while a button is held
+  }
+  return false;
+}
+
+bool on_wheel(HWND, UINT message, WPARAM first, LPARAM, LRESULT&) {
+  window_mouse_wheel(GET_WHEEL_DELTA_WPARAM(first) / WHEEL_DELTA, message == WM_MOUSEHWHEEL);
+  return false;
+}
+
+struct MessageRow {
+  UINT message;
+  MessageHandler handler;
+};
+
+constexpr MessageRow kMessages[] = {
+    {WM_CLOSE, on_close},           {WM_CHAR, on_char},
+    {WM_KEYDOWN, on_key},           {WM_KEYUP, on_key},
+    {WM_SYSKEYDOWN, on_key},        {WM_SIZE, on_size},
+    {WM_GETMINMAXINFO, on_size_limits}, {WM_ACTIVATE, on_activate},
+    {WM_PAINT, on_paint},           {WM_DISPLAYCHANGE, on_display_change},
+    {WM_SETCURSOR, on_set_cursor},  {WM_MOUSEMOVE, on_mouse_move},
+    {WM_MOUSELEAVE, on_mouse_leave}, {WM_LBUTTONDOWN, on_button},
+    {WM_LBUTTONUP, on_button},      {WM_LBUTTONDBLCLK, on_button},
+    {WM_RBUTTONDOWN, on_button},    {WM_RBUTTONUP, on_button},
+    {WM_RBUTTONDBLCLK, on_button},  {WM_MBUTTONDOWN, on_button},
+    {WM_MBUTTONUP, on_button},      {WM_MBUTTONDBLCLK, on_button},
+    {WM_XBUTTONDOWN, on_button},    {WM_XBUTTONUP, on_button},
+    {WM_XBUTTONDBLCLK, on_button},  {WM_MOUSEWHEEL, on_wheel},
+    {WM_MOUSEHWHEEL, on_wheel},
+};
+
+}  // namespace
+
+LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM first, LPARAM second) {
+  for (const MessageRow& row : kMessages) {
+    LRESULT result = 0;
+    if (row.message == message && row.handler(window, message, first, second, result)) return result;
+  }
+  return DefWindowProcA(window, message, first, second);
+}
+
+Win32Window& win32_window() { return w32; }
+
+int32_t win32_window_init(const Win32Presentation& presentation, const char* title, int32_t width,
+                          int32_t height, int32_t flags, bool placed) {
+  window_reset(title, width, height, flags);
+  w32 = Win32Window{};
+  w32.placed = placed;
+  w32.position = POINT{(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                       (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
+  w32.presentation = &presentation;
+  w32.instance = GetModuleHandleA(nullptr);
+  const DWORD version = GetVersion();
+  w32.version = static_cast<int32_t>((version & 0xFF) * 256 + ((version >> 8) & 0xFF));
+  look_up_user32_extras();
+  w32.monitor = monitor_under_pointer();
+  w32.cursor_visible = true;
+  SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &w32.saved_screen_saver, 0);
+  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
+  InitializeCriticalSection(&w32.lock);
+  w32.lock_made = true;
+  w32.ready = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  if (register_class() && w32.ready != nullptr) {
+    w32.thread = CreateThread(nullptr, 0, presentation_thread, nullptr, 0, nullptr);
+  }
+  if (w32.thread != nullptr) {
+    const HANDLE either[] = {w32.ready, w32.thread};
+    if (WaitForMultipleObjects(2, either, FALSE, INFINITE) == WAIT_OBJECT_0) {
+      if (flags & kRaisedPriority) SetThreadPriority(w32.thread, THREAD_PRIORITY_ABOVE_NORMAL);
+      return 0;
+    }
+    WaitForSingleObject(w32.thread, INFINITE);
+  }
+  release_layer();
+  return -1;
+}
+
+void win32_window_exit() {
+  GfxWindow& w = gfx_window();
+  if (!w.running) return;
+  w.running = false;
+  GfxScreen* screen = current_screen();
+  if (screen != nullptr && screen->lock_count != 0) {
+    screen->lock_count = 0;
+    win32_unlock();
+  }
+  WaitForSingleObject(w32.thread, INFINITE);
+  release_layer();
+}
+
+void win32_lock() { EnterCriticalSection(&w32.lock); }
+
+void win32_unlock() { LeaveCriticalSection(&w32.lock); }
+
+bool win32_open_window() {
+  const GfxWindow& w = gfx_window();
+  const DWORD style = window_style(w.flags);
+  RECT outer{0, 0, w.width, w.height};
+  AdjustWindowRect(&outer, style, FALSE);
+  w32.outer = SIZE{outer.right - outer.left, outer.bottom - outer.top};
+  const RECT monitor = monitor_rectangle();
+  int x = w32.placed ? w32.position.x : monitor.left + (monitor.right - monitor.left - w32.outer.cx) / 2;
+  int y = w32.placed ? w32.position.y : monitor.top + (monitor.bottom - monitor.top - w32.outer.cy) / 2;
+  if (w.flags & GFX_FULLSCREEN) {
+    x = monitor.left;
+    y = monitor.top;
+    w32.outer = SIZE{w.width, w.height};
+  }
+  w32.window = CreateWindowExA((w.flags & kTopmost) ? WS_EX_TOPMOST : 0, w32.class_name,
+                               w.title.c_str(), style, x, y, w32.outer.cx, w32.outer.cy, nullptr,
+                               nullptr, w32.instance, nullptr);
+  if (w32.window == nullptr) return false;
+  SetForegroundWindow(w32.window);
+  return true;
+}
+
+void win32_close_window() {
+  if (w32.window != nullptr) DestroyWindow(w32.window);
+  w32.window = nullptr;
+}
+
+void pump_messages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}

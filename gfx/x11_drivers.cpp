@@ -1,0 +1,11 @@
+#include "gfx/driver_opengl.hpp"
+#include "gfx/driver_x11.hpp"
+#include "gfx/platform_drivers.hpp"
+
+namespace {
+
+constexpr const GfxDriver* kDrivers[] = {&kX11Driver, &kOpenGlDriver};
+
+}  // namespace
+
+std::span<const GfxDriver* const> platform_drivers() { return kDrivers; }

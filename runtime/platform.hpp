@@ -1,0 +1,19 @@
+#pragma once
+// What the shared runtime needs of the operating system, implemented once per platform.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Suspends the calling thread for the milliseconds given (0 gives up the rest of its turn).
+void sleep_milliseconds(int32_t milliseconds);
+
+// The full path of the running program's executable; empty when it cannot be found.
+std::string executable_path();
+
+// The characters that separate the folders of a path.
+extern const char kPathSeparators[];
+
+// Memory of size bytes starting on an alignment boundary (a power of two), released with
+// free_aligned; null when there is none.
+void* allocate_aligned(size_t alignment, size_t size);
+void free_aligned(void* memory);

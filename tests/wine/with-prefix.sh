@@ -1,0 +1,25 @@
+#!/bin/sh
+# Runs a command with WINEPREFIX set to a new Wine prefix of its own, made once for the whole
+# run (its start-up takes seconds) and removed afterwards with its Wine server. Fails loudly
+# when Wine cannot start.
+set -u
+command -v wine >/dev/null || { echo "with-prefix: wine is not installed" >&2; exit 1; }
+WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/qz-wine.XXXXXX")
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+trap 'wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"' EXIT INT TERM
+# wineboot complains about the 32-bit half a 64-bit-only Wine lacks; what counts is the
+# registry the server writes when it ends.
+env -u DISPLAY wine wineboot -i > "$WINEPREFIX.log" 2>&1
+wineserver -w
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "with-prefix: Wine could not make its prefix:" >&2
+  cat "$WINEPREFIX.log" >&2
+  rm -f "$WINEPREFIX.log"
+  exit 1
+fi
+rm -f "$WINEPREFIX.log"
+# One server for the whole run, with Wine's own background programs started now: started
+# by a test, they would hold its output open after the test's program ended.
+wineserver -p
+wine wineboot > /dev/null 2>&1 < /dev/null
+"$@"
