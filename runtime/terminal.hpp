@@ -30,3 +30,7 @@ void terminal_line_mode();
 // Puts back the modes and colours the terminal was found in. Safe in a signal handler, and
 // for a program that must end at once, without its exit-time actions.
 void terminal_restore();
+
+// Ends the program at once with exit code 1 after restoring the terminal and writing message,
+// one line, to standard error. Safe on any thread and in a signal handler.
+[[noreturn]] void terminal_fail(const char* message);
