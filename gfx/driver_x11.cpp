@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <semaphore>
+#include <system_error>
 #include <thread>
 
 #include "gfx/screen.hpp"
@@ -195,7 +196,11 @@ int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, in
   window_reset(title, width, height, flags);
   std::snprintf(connection_lost_message, sizeof connection_lost_message,
                 "%s: lost the connection to the X server\n", title);
-  presentation.thread = std::thread(presentation_thread);
+  try {
+    presentation.thread = std::thread(presentation_thread);
+  } catch (const std::system_error&) {
+    return -1;  // without a thread there is no window
+  }
   presentation.ready.acquire();
   if (presentation.opened) return 0;
   presentation.thread.join();

@@ -66,13 +66,14 @@ void leave_on_signal(int signal_number) {
   raise(signal_number);
 }
 
-// The first change of the terminal arranges its restoration at exit and on ending signals.
+// The first change of the terminal arranges its restoration at exit and on ending signals,
+// an abort (an uncaught exception, a failed check) among them.
 void arrange_restore() {
   static bool arranged = false;
   if (arranged) return;
   arranged = true;
   std::atexit(terminal_restore);
-  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT}) {
     struct sigaction action {};
     sigaction(s, nullptr, &action);
     if (action.sa_handler != SIG_DFL) continue;  // ignored, or taken over by the console

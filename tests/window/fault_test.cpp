@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -98,6 +99,20 @@ TEST(WindowFaults, TerminationAndHangUpCloseTheWindowAtEveryStage) {
       EXPECT_FALSE(window_exists(window)) << stage;
     }
   }
+}
+
+TEST(WindowFaults, NoThreadForTheWindowLeavesTheDialogueToTheTerminal) {
+#if defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizer needs a thread of its own";
+#endif
+  rlimit saved{};
+  getrlimit(RLIMIT_STACK, &saved);
+  rlimit huge = saved;
+  huge.rlim_cur = rlim_t{1} << 40;  // threads get stacks this size: none can be made
+  setrlimit(RLIMIT_STACK, &huge);
+  ChildProcess zorvy(ZORVY_PATH);
+  setrlimit(RLIMIT_STACK, &saved);
+  EXPECT_EQ(zorvy.wait_exit(), 0) << zorvy.errors();  // the dialogue ran on standard output
 }
 
 TEST(WindowFaults, CloseButtonBeforeTheInputIsIgnored) {
