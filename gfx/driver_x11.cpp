@@ -3,10 +3,12 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/extensions/scrnsaver.h>
-#include <unistd.h>
+#include <xcb/xcb.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <mutex>
 #include <semaphore>
 #include <system_error>
 #include <thread>
@@ -21,26 +23,50 @@ namespace {
 
 constexpr int32_t kCycleMs = 10;
 constexpr size_t kClassNameLength = 27;
+// How long the window may take to open: a server that takes the connection but never answers
+// must not hold the start for ever.
+constexpr auto kOpenLimit = std::chrono::seconds(5);
 
 struct Presentation {
   std::thread thread;
   std::binary_semaphore ready{0};  // released once the window is up, or could not be made
   bool opened;                     // the outcome, read after ready
+  std::mutex handoff;              // orders the outcome against init giving up
+  bool abandoned;                  // init stopped waiting: the thread cleans up and ends
 };
 
 Presentation presentation;
 X11Window x;
 
-// What the program says when the connection to the X server breaks, named at init.
+// Whether the display takes the program's connection. It is asked once per program: the X
+// library complains on standard error at every refused try, and a server that never answered
+// would hold every try up.
+enum class DisplayAnswer { NOT_ASKED, TAKES, REFUSES };
+std::atomic<DisplayAnswer> display_answer{DisplayAnswer::NOT_ASKED};
+
+// What the program says when the connection to the X server breaks or the window is destroyed
+// from outside, named at init.
 char connection_lost_message[256];
+char window_lost_message[256];
 
 // The connection to the X server broke: nothing can be shown or typed any more, so the
 // program ends at once, saying why.
-int connection_lost(Display*) {
-  terminal_restore();
-  [[maybe_unused]] ssize_t written =
-      write(STDERR_FILENO, connection_lost_message, std::strlen(connection_lost_message));
-  _exit(1);
+int connection_lost(Display*) { terminal_fail(connection_lost_message); }
+
+// A request on the window failed: another client destroyed it.
+int request_failed(Display*, XErrorEvent*) { x11_window_lost(); }
+
+// Asks without a word on standard error whether the display takes a connection.
+bool display_takes_connections() {
+  if (display_answer == DisplayAnswer::NOT_ASKED) {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool takes = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    DisplayAnswer expected = DisplayAnswer::NOT_ASKED;
+    display_answer.compare_exchange_strong(
+        expected, takes ? DisplayAnswer::TAKES : DisplayAnswer::REFUSES);
+  }
+  return display_answer == DisplayAnswer::TAKES;
 }
 
 bool find_pixel_format(PixelFormat& f, const Visual* visual, int bits_per_pixel) {
@@ -114,9 +140,11 @@ void suspend_screen_saver(bool suspend) {
 
 // Opens the window of exactly the screen's size, centred, not resizable.
 bool open_window() {
+  if (!display_takes_connections()) return false;
   x.display = XOpenDisplay(nullptr);
   if (x.display == nullptr) return false;
   XSetIOErrorHandler(connection_lost);
+  XSetErrorHandler(request_failed);
   const int screen = DefaultScreen(x.display);
   x.visual = DefaultVisual(x.display, screen);
   x.visual_depth = DefaultDepth(x.display, screen);
@@ -175,13 +203,21 @@ void present_cycle() {
 }
 
 void presentation_thread() {
-  presentation.opened = open_window();
+  const bool opened = open_window();
   GfxWindow& w = gfx_window();
-  if (presentation.opened) {
-    w.running = true;
-    w.active = true;
+  {
+    std::lock_guard<std::mutex> hold(presentation.handoff);
+    if (presentation.abandoned) {
+      close_window();
+      return;
+    }
+    presentation.opened = opened;
+    if (opened) {
+      w.running = true;
+      w.active = true;
+    }
+    presentation.ready.release();
   }
-  presentation.ready.release();
   while (w.running) {
     sleep_milliseconds(kCycleMs);
     present_cycle();
@@ -189,19 +225,34 @@ void presentation_thread() {
   close_window();
 }
 
+// Waits for the presentation thread to open the window, up to the time limit. When it runs
+// out, the display counts as refusing and the thread is left to end by itself.
+bool window_answered() {
+  if (presentation.ready.try_acquire_for(kOpenLimit)) return true;
+  std::lock_guard<std::mutex> hold(presentation.handoff);
+  if (presentation.ready.try_acquire()) return true;  // answered just now
+  presentation.abandoned = true;
+  display_answer = DisplayAnswer::REFUSES;
+  presentation.thread.detach();
+  return false;
+}
+
 int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, int32_t,
              int32_t flags) {
   if (flags & GFX_OPENGL) return -1;
   if (depth > 8) return -1;  // the window shows palette screens only
+  if (display_answer == DisplayAnswer::REFUSES) return -1;
   window_reset(title, width, height, flags);
   std::snprintf(connection_lost_message, sizeof connection_lost_message,
                 "%s: lost the connection to the X server\n", title);
+  std::snprintf(window_lost_message, sizeof window_lost_message,
+                "%s: the window was destroyed by another program\n", title);
   try {
     presentation.thread = std::thread(presentation_thread);
   } catch (const std::system_error&) {
     return -1;  // without a thread there is no window
   }
-  presentation.ready.acquire();
+  if (!window_answered()) return -1;
   if (presentation.opened) return 0;
   presentation.thread.join();
   return -1;
@@ -215,6 +266,8 @@ void exit_driver() {
 }
 
 }  // namespace
+
+void x11_window_lost() { terminal_fail(window_lost_message); }
 
 void x11_toggle_fullscreen(X11Window& window) {
   GfxWindow& w = gfx_window();

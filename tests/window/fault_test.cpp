@@ -2,12 +2,16 @@
 // signals arrive, the close button is used at every stage, keys flood in, screens come and go.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <dirent.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -23,7 +27,8 @@ namespace {
 // An X server of the test's own, which the test may take away.
 class PrivateXServer {
  public:
-  PrivateXServer() {
+  // With auth_file, only clients holding its cookie are let in.
+  explicit PrivateXServer(const char* auth_file = "") {
     int ready[2];
     if (pipe(ready) != 0) return;
     pid_ = fork();
@@ -31,7 +36,7 @@ class PrivateXServer {
       close(ready[0]);
       const std::string fd = std::to_string(ready[1]);
       execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten",
-             "tcp", static_cast<char*>(nullptr));
+             "tcp", auth_file[0] != '\0' ? "-auth" : nullptr, auth_file, static_cast<char*>(nullptr));
       _exit(127);
     }
     close(ready[1]);
@@ -85,6 +90,58 @@ TEST(WindowFaults, LosingTheXServerEndsTheProgramWithAMessage) {
   server.stop();
   EXPECT_EQ(zorvy.wait_exit(3000), 1);
   EXPECT_EQ(zorvy.errors(), "zorvy: lost the connection to the X server\n");
+}
+
+TEST(WindowFaults, AWindowDestroyedFromOutsideEndsTheProgramWithAMessage) {
+  for (const char* stage : {"typing", "final wait"}) {
+    ChildProcess zorvy(ZORVY_PATH);
+    const Window window = find_window("zorvy");
+    ASSERT_NE(window, 0u) << zorvy.errors();
+    if (std::string(stage) == "final wait") focus_and_type_keys(window, "5 Return");
+    XDestroyWindow(test_display(), window);
+    XSync(test_display(), False);
+    EXPECT_EQ(zorvy.wait_exit(3000), 1) << stage;
+    EXPECT_EQ(zorvy.errors(), "zorvy: the window was destroyed by another program\n") << stage;
+  }
+}
+
+// A display that refuses the program (no cookie) and one that takes the connection but never
+// answers: the dialogue runs on standard output instead, with at most one line of complaint.
+TEST(WindowFaults, ADisplayThatRefusesOrNeverAnswersLeavesTheDialogueToTheOutput) {
+  char cookie_file[] = "/tmp/zorvy-cookie-XXXXXX";
+  const int fd = mkstemp(cookie_file);
+  std::string entry = {'\xff', '\xff', 0, 0, 0, 0, 0, 18};  // any address and display
+  entry += "MIT-MAGIC-COOKIE-1" + std::string{0, 16} + "0123456789abcdef";
+  ASSERT_EQ(write(fd, entry.data(), entry.size()), static_cast<ssize_t>(entry.size()));
+  close(fd);
+  PrivateXServer guarded(cookie_file);
+  const int silent = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(listen(silent, 4), 0);  // connections are taken by the system, never answered
+  getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+  const std::string never_answers = "127.0.0.1:" + std::to_string(ntohs(address.sin_port) - 6000);
+  for (const std::string& display : {guarded.display(), never_answers}) {
+    ChildProcess zorvy(ZORVY_PATH, display.c_str());
+    EXPECT_EQ(zorvy.wait_exit(15000), 0) << display;
+    const std::string errors = zorvy.errors();
+    EXPECT_LE(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+  }
+  close(silent);
+  unlink(cookie_file);
+}
+
+TEST(WindowFaults, AHugeWindowShowsThePictureAtMostAtTheScreensSize) {
+  ChildProcess zorvy(ZORVY_PATH);
+  const Window window = find_window("zorvy");
+  ASSERT_NE(window, 0u) << zorvy.errors();
+  XResizeWindow(test_display(), window, 32767, 32767);
+  XSync(test_display(), False);
+  usleep(1000000);
+  EXPECT_LT(peak_memory_kib(zorvy.pid()), 100 << 10);
 }
 
 TEST(WindowFaults, TerminationAndHangUpCloseTheWindowAtEveryStage) {
