@@ -3,7 +3,8 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/extensions/scrnsaver.h>
-#include <xcb/xcb.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -38,11 +39,13 @@ struct Presentation {
 Presentation presentation;
 X11Window x;
 
-// Whether the display takes the program's connection. It is asked once per program: the X
-// library complains on standard error at every refused try, and a server that never answered
-// would hold every try up.
-enum class DisplayAnswer { NOT_ASKED, TAKES, REFUSES };
-std::atomic<DisplayAnswer> display_answer{DisplayAnswer::NOT_ASKED};
+// Set once the display refused the connection or did not answer in time: it is not asked
+// again, since a server that never answers would hold every try up.
+std::atomic<bool> display_refused{false};
+
+// Standard error, set aside while the display is asked (-1 when in place). Guarded by
+// presentation.handoff.
+int set_aside_stderr = -1;
 
 // What the program says when the connection to the X server breaks or the window is destroyed
 // from outside, named at init.
@@ -56,17 +59,32 @@ int connection_lost(Display*) { terminal_fail(connection_lost_message); }
 // A request on the window failed: another client destroyed it.
 int request_failed(Display*, XErrorEvent*) { x11_window_lost(); }
 
-// Asks without a word on standard error whether the display takes a connection.
-bool display_takes_connections() {
-  if (display_answer == DisplayAnswer::NOT_ASKED) {
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const bool takes = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    DisplayAnswer expected = DisplayAnswer::NOT_ASKED;
-    display_answer.compare_exchange_strong(
-        expected, takes ? DisplayAnswer::TAKES : DisplayAnswer::REFUSES);
+// Sends standard error to /dev/null, or puts it back.
+void set_stderr_aside(bool aside) {
+  if (aside) {
+    set_aside_stderr = dup(STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDERR_FILENO);
+    close(null);
+  } else if (set_aside_stderr >= 0) {
+    dup2(set_aside_stderr, STDERR_FILENO);
+    close(set_aside_stderr);
+    set_aside_stderr = -1;
   }
-  return display_answer == DisplayAnswer::TAKES;
+}
+
+// Connects to the display. The X library's complaint about a refused connection is kept off
+// standard error: the program runs on without a window, on the terminal it has just cleared.
+Display* open_display() {
+  {
+    std::lock_guard<std::mutex> hold(presentation.handoff);
+    set_stderr_aside(true);
+  }
+  Display* display = XOpenDisplay(nullptr);
+  std::lock_guard<std::mutex> hold(presentation.handoff);
+  set_stderr_aside(false);  // already done when init stopped waiting
+  if (display == nullptr) display_refused = true;
+  return display;
 }
 
 bool find_pixel_format(PixelFormat& f, const Visual* visual, int bits_per_pixel) {
@@ -140,8 +158,7 @@ void suspend_screen_saver(bool suspend) {
 
 // Opens the window of exactly the screen's size, centred, not resizable.
 bool open_window() {
-  if (!display_takes_connections()) return false;
-  x.display = XOpenDisplay(nullptr);
+  x.display = open_display();
   if (x.display == nullptr) return false;
   XSetIOErrorHandler(connection_lost);
   XSetErrorHandler(request_failed);
@@ -232,7 +249,8 @@ bool window_answered() {
   std::lock_guard<std::mutex> hold(presentation.handoff);
   if (presentation.ready.try_acquire()) return true;  // answered just now
   presentation.abandoned = true;
-  display_answer = DisplayAnswer::REFUSES;
+  display_refused = true;
+  set_stderr_aside(false);
   presentation.thread.detach();
   return false;
 }
@@ -241,7 +259,7 @@ int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, in
              int32_t flags) {
   if (flags & GFX_OPENGL) return -1;
   if (depth > 8) return -1;  // the window shows palette screens only
-  if (display_answer == DisplayAnswer::REFUSES) return -1;
+  if (display_refused) return -1;
   window_reset(title, width, height, flags);
   std::snprintf(connection_lost_message, sizeof connection_lost_message,
                 "%s: lost the connection to the X server\n", title);

@@ -11,7 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -40,10 +39,13 @@ class PrivateXServer {
       _exit(127);
     }
     close(ready[1]);
-    char number[16] = "";
-    const ssize_t n = read(ready[0], number, sizeof number - 1);
+    // The server writes the number and the line end apart, and ends if the line end finds
+    // the pipe closed: read both.
+    std::string number;
+    char c = 0;
+    while (read(ready[0], &c, 1) == 1 && c != '\n') number += c;
     close(ready[0]);
-    if (n > 0) display_ = ":" + std::string(number, static_cast<size_t>(n - (number[n - 1] == '\n')));
+    if (!number.empty()) display_ = ":" + number;
   }
   ~PrivateXServer() { stop(); }
 
@@ -106,7 +108,7 @@ TEST(WindowFaults, AWindowDestroyedFromOutsideEndsTheProgramWithAMessage) {
 }
 
 // A display that refuses the program (no cookie) and one that takes the connection but never
-// answers: the dialogue runs on standard output instead, with at most one line of complaint.
+// answers: the dialogue runs on standard output instead, without a complaint.
 TEST(WindowFaults, ADisplayThatRefusesOrNeverAnswersLeavesTheDialogueToTheOutput) {
   char cookie_file[] = "/tmp/zorvy-cookie-XXXXXX";
   const int fd = mkstemp(cookie_file);
@@ -127,8 +129,7 @@ TEST(WindowFaults, ADisplayThatRefusesOrNeverAnswersLeavesTheDialogueToTheOutput
   for (const std::string& display : {guarded.display(), never_answers}) {
     ChildProcess zorvy(ZORVY_PATH, display.c_str());
     EXPECT_EQ(zorvy.wait_exit(15000), 0) << display;
-    const std::string errors = zorvy.errors();
-    EXPECT_LE(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_EQ(zorvy.errors(), "") << display;
   }
   close(silent);
   unlink(cookie_file);
