@@ -3,16 +3,20 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/extensions/scrnsaver.h>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <mutex>
+#include <cstring>
+#include <string>
 #include <semaphore>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
@@ -32,20 +36,15 @@ struct Presentation {
   std::thread thread;
   std::binary_semaphore ready{0};  // released once the window is up, or could not be made
   bool opened;                     // the outcome, read after ready
-  std::mutex handoff;              // orders the outcome against init giving up
-  bool abandoned;                  // init stopped waiting: the thread cleans up and ends
 };
 
 Presentation presentation;
 X11Window x;
 
 // Set once the display refused the connection or did not answer in time: it is not asked
-// again, since a server that never answers would hold every try up.
-std::atomic<bool> display_refused{false};
-
-// Standard error, set aside while the display is asked (-1 when in place). Guarded by
-// presentation.handoff.
-int set_aside_stderr = -1;
+// again, since the X library would complain at every try and a server that never answers
+// would hold every try up.
+bool display_refused = false;
 
 // What the program says when the connection to the X server breaks or the window is destroyed
 // from outside, named at init.
@@ -59,32 +58,35 @@ int connection_lost(Display*) { terminal_fail(connection_lost_message); }
 // A request on the window failed: another client destroyed it.
 int request_failed(Display*, XErrorEvent*) { x11_window_lost(); }
 
-// Sends standard error to /dev/null, or puts it back.
-void set_stderr_aside(bool aside) {
-  if (aside) {
-    set_aside_stderr = dup(STDERR_FILENO);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, STDERR_FILENO);
-    close(null);
-  } else if (set_aside_stderr >= 0) {
-    dup2(set_aside_stderr, STDERR_FILENO);
-    close(set_aside_stderr);
-    set_aside_stderr = -1;
-  }
-}
-
 // Connects to the display. The X library's complaint about a refused connection is kept off
 // standard error: the program runs on without a window, on the terminal it has just cleared.
 Display* open_display() {
-  {
-    std::lock_guard<std::mutex> hold(presentation.handoff);
-    set_stderr_aside(true);
-  }
+  const int saved_stderr = dup(STDERR_FILENO);
+  const int null = open("/dev/null", O_WRONLY);
+  dup2(null, STDERR_FILENO);
+  close(null);
   Display* display = XOpenDisplay(nullptr);
-  std::lock_guard<std::mutex> hold(presentation.handoff);
-  set_stderr_aside(false);  // already done when init stopped waiting
+  dup2(saved_stderr, STDERR_FILENO);
+  close(saved_stderr);
   if (display == nullptr) display_refused = true;
   return display;
+}
+
+// The sockets the process has open.
+std::vector<int> open_sockets() {
+  std::vector<int> sockets;
+  if (DIR* fds = opendir("/proc/self/fd")) {
+    while (const dirent* entry = readdir(fds)) {
+      char target[64] = "";
+      const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+      if (readlink(link.c_str(), target, sizeof target - 1) > 0 &&
+          std::strncmp(target, "socket:", 7) == 0) {
+        sockets.push_back(std::atoi(entry->d_name));
+      }
+    }
+    closedir(fds);
+  }
+  return sockets;
 }
 
 bool find_pixel_format(PixelFormat& f, const Visual* visual, int bits_per_pixel) {
@@ -220,21 +222,13 @@ void present_cycle() {
 }
 
 void presentation_thread() {
-  const bool opened = open_window();
+  presentation.opened = open_window();
   GfxWindow& w = gfx_window();
-  {
-    std::lock_guard<std::mutex> hold(presentation.handoff);
-    if (presentation.abandoned) {
-      close_window();
-      return;
-    }
-    presentation.opened = opened;
-    if (opened) {
-      w.running = true;
-      w.active = true;
-    }
-    presentation.ready.release();
+  if (presentation.opened) {
+    w.running = true;
+    w.active = true;
   }
+  presentation.ready.release();
   while (w.running) {
     sleep_milliseconds(kCycleMs);
     present_cycle();
@@ -242,17 +236,18 @@ void presentation_thread() {
   close_window();
 }
 
-// Waits for the presentation thread to open the window, up to the time limit. When it runs
-// out, the display counts as refusing and the thread is left to end by itself.
-bool window_answered() {
-  if (presentation.ready.try_acquire_for(kOpenLimit)) return true;
-  std::lock_guard<std::mutex> hold(presentation.handoff);
-  if (presentation.ready.try_acquire()) return true;  // answered just now
-  presentation.abandoned = true;
-  display_refused = true;
-  set_stderr_aside(false);
-  presentation.thread.detach();
-  return false;
+// Waits for the presentation thread to open the window. A server that takes the connection
+// but never answers would hold it for ever: when the time limit runs out, the sockets opened
+// meanwhile (only that thread opens any) are shut down, which fails the connection, and the
+// display is not asked again.
+void wait_for_window(const std::vector<int>& sockets_before) {
+  if (presentation.ready.try_acquire_for(kOpenLimit)) return;
+  for (int fd : open_sockets()) {
+    if (std::find(sockets_before.begin(), sockets_before.end(), fd) == sockets_before.end()) {
+      shutdown(fd, SHUT_RDWR);
+    }
+  }
+  presentation.ready.acquire();
 }
 
 int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, int32_t,
@@ -265,12 +260,13 @@ int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, in
                 "%s: lost the connection to the X server\n", title);
   std::snprintf(window_lost_message, sizeof window_lost_message,
                 "%s: the window was destroyed by another program\n", title);
+  const std::vector<int> sockets_before = open_sockets();
   try {
     presentation.thread = std::thread(presentation_thread);
   } catch (const std::system_error&) {
     return -1;  // without a thread there is no window
   }
-  if (!window_answered()) return -1;
+  wait_for_window(sockets_before);
   if (presentation.opened) return 0;
   presentation.thread.join();
   return -1;
