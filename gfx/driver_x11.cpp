@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <semaphore>
 #include <system_error>
@@ -63,11 +64,12 @@ int request_failed(Display*, XErrorEvent*) { x11_window_lost(); }
 Display* open_display() {
   const int saved_stderr = dup(STDERR_FILENO);
   const int null = open("/dev/null", O_WRONLY);
-  dup2(null, STDERR_FILENO);
-  close(null);
+  if (saved_stderr >= 0 && null >= 0) dup2(null, STDERR_FILENO);
   Display* display = XOpenDisplay(nullptr);
-  dup2(saved_stderr, STDERR_FILENO);
-  close(saved_stderr);
+  if (saved_stderr >= 0 && null >= 0) dup2(saved_stderr, STDERR_FILENO);
+  for (int fd : {saved_stderr, null}) {
+    if (fd >= 0) close(fd);
+  }
   if (display == nullptr) display_refused = true;
   return display;
 }
