@@ -60,6 +60,14 @@ TEST(TerminalFaults, AKeyTypedWithEnterEndsTheFinalWait) {
   const ProcessResult result = run_on_terminal(ZORVY_PATH, {{"? ", "7\rx"}}, 24, 80, 5000);
   EXPECT_FALSE(result.timed_out);
   EXPECT_EQ(result.exit_code, 0);
+  EXPECT_TRUE(result.terminal_restored);
+}
+
+TEST(TerminalFaults, AnAbortRestoresTheTerminal) {
+  const ProcessResult result =
+      run_on_terminal(ZORVY_PATH, {{"? ", "", 200, false, SIGABRT}}, 24, 80, 5000);
+  EXPECT_EQ(result.exit_code, -1);
+  EXPECT_TRUE(result.terminal_restored);
 }
 
 TEST(TerminalFaults, ResizingWhileTypingKeepsTheProgramWorking) {
@@ -87,6 +95,7 @@ TEST(TerminalFaults, TerminationEndsTheProgramAtEveryStage) {
     EXPECT_FALSE(result.timed_out) << stage.name;
     EXPECT_EQ(result.exit_code, 0) << stage.name;
     EXPECT_EQ(result.output.substr(result.output.rfind("\x1b[")), "\x1b[0m") << stage.name;
+    EXPECT_TRUE(result.terminal_restored) << stage.name;
   }
 }
 

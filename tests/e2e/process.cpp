@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -185,6 +186,9 @@ ProcessResult run_on_terminal(const char* program, const std::vector<TerminalSte
     }
     if (!drain(master, result.output)) break;
   }
+  struct termios modes {};
+  result.terminal_restored = tcgetattr(master, &modes) == 0 && (modes.c_lflag & ICANON) &&
+                             (modes.c_lflag & ECHO);
   close(master);
   result.exit_code = finish(child, result.timed_out);
   return result;
