@@ -1,4 +1,5 @@
-# Builds with CMake and Ninja into build/ (and build-asan/ for the sanitizer run of the tests).
+# Builds with CMake and Ninja into build/ (and build-asan/, build-tsan/ for the sanitizer runs of
+# the tests).
 PROG ?= zorvy
 BUILD := build
 ASAN_BUILD := build-asan
@@ -9,43 +10,48 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := input_item_fuzz text_draw_fuzz terminal_keys_fuzz key_translate_fuzz line_editor_fuzz
 JOBS ?= 2
 
-.PHONY: all run test bench deps clean fuzz fuzz-build fuzz-regression
+# Configures and builds quietly: the compiler's output is shown only when the build fails.
+# $(1) the build folder, $(2) extra CMake options, $(3) the targets (all when empty).
+define quiet_build
+	@mkdir -p $(1) && cmake -S . -B $(1) -G Ninja $(2) > $(1)/configure.log 2>&1 || { cat $(1)/configure.log; exit 1; }
+	@cmake --build $(1) -j $(JOBS) $(if $(3),--target $(3)) > $(1)/build.log 2>&1 || { cat $(1)/build.log; exit 1; }
+	@echo "built $(1)"
+endef
 
-all: $(BUILD)/build.ninja
-	cmake --build $(BUILD) -j $(JOBS) --target zorvy plemo
+.PHONY: all run test bench deps run-deps clean fuzz fuzz-build fuzz-regression
 
-$(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DBUILD_TESTS=ON
+# The two programs only; a folder configured with the tests keeps them.
+all:
+	$(call quiet_build,$(BUILD),,zorvy plemo)
 
-run: deps all
+run: run-deps all
 	./$(BUILD)/$(PROG)
 
+run-deps:
+	@tools/install-deps.sh run
+
 deps:
-	@tools/install-deps.sh
+	@tools/install-deps.sh test
 
 # Every test runs in the plain build, under AddressSanitizer with UndefinedBehaviorSanitizer,
-# and under ThreadSanitizer. Window tests get an X server of their own.
-test: deps $(BUILD)/build.ninja
-	cmake --build $(BUILD) -j $(JOBS)
-	tests/with-xvfb.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DBUILD_TESTS=ON -DSANITIZE=address
-	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	tests/with-xvfb.sh ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
-	cmake -S . -B $(TSAN_BUILD) -G Ninja -DBUILD_TESTS=ON -DSANITIZE=thread
-	cmake --build $(TSAN_BUILD) -j $(JOBS)
-	tests/with-xvfb.sh ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS)
-	$(MAKE) fuzz-regression
+# and under ThreadSanitizer, each on an X server of its own; then the fuzz targets replay their
+# corpora. Quiet while everything passes.
+test: deps
+	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON)
+	@tests/run-ctest.sh $(BUILD)
+	$(call quiet_build,$(ASAN_BUILD),-DBUILD_TESTS=ON -DSANITIZE=address)
+	@tests/run-ctest.sh $(ASAN_BUILD)
+	$(call quiet_build,$(TSAN_BUILD),-DBUILD_TESTS=ON -DSANITIZE=thread)
+	@tests/run-ctest.sh $(TSAN_BUILD)
+	@$(MAKE) --no-print-directory fuzz-regression
 
 bench: deps
-	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCH=ON
-	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	$(call quiet_build,$(BENCH_BUILD),-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCH=ON)
 	./$(BENCH_BUILD)/bench/benchmarks
 
 # The libFuzzer targets, built with clang under AddressSanitizer and UndefinedBehaviorSanitizer.
 fuzz-build: deps
-	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DBUILD_TESTS=OFF \
-	  -DBUILD_FUZZ=ON -DSANITIZE=fuzzer
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+	$(call quiet_build,$(FUZZ_BUILD),-DCMAKE_CXX_COMPILER=clang++ -DBUILD_TESTS=OFF -DBUILD_FUZZ=ON -DSANITIZE=fuzzer,fuzz_targets)
 
 # Fuzzes each target for FUZZ_SECONDS, one after another, from its saved corpus. New inputs,
 # logs (fuzz-0.log) and crash reproducers stay in $(FUZZ_BUILD); the saved corpus takes only

@@ -13,10 +13,15 @@ void search_factorial_primes(uint64_t limit, int64_t offset, CandidateTest test)
   uint64_t factorial = 1;
   int64_t n = 1;
   int64_t trials = 1;
-  while (candidate <= limit && n < kLastSearchedN) {
+  while (candidate <= limit) {
+    const uint64_t next_factorial = factorial * static_cast<uint64_t>(n + 1);
+    const uint64_t next_candidate = next_factorial + static_cast<uint64_t>(offset);
+    // Past the last pass whose factorial is not 0, every candidate repeats: one within the
+    // bound would repeat for ever, so the search ends here instead.
+    if (n >= kLastSearchedN && next_candidate <= limit) break;
     ++n;
-    factorial *= static_cast<uint64_t>(n);
-    candidate = factorial + static_cast<uint64_t>(offset);
+    factorial = next_factorial;
+    candidate = next_candidate;
     const TrialOutcome outcome = test(candidate);
     trials += outcome.trials;
     if (outcome.listed) {

@@ -19,7 +19,7 @@ struct Cell {
 
 // All the editing state of one line.
 struct LineEditor {
-  int32_t width, rows;  // the text area, read once when the line starts
+  int32_t width, rows;  // the text area, read at every key: a terminal may be resized
   std::string text;     // the line so far: bytes 32 to 255
   size_t pos;           // insertion index; the character at pos is under the cursor
   Cell start;           // the cursor cell at the start of this key's pass
@@ -168,9 +168,9 @@ int32_t wait_for_key() {
 
 std::string edit_input_line(bool draw_cursor) {
   LineEditor e{};
-  screen_text_size(&e.width, &e.rows);
-  if (e.width < 1) e.width = 1;
   for (;;) {
+    screen_text_size(&e.width, &e.rows);
+    if (e.width < 1) e.width = 1;
     e.start = cursor_cell();
     if (draw_cursor) {
       write_channel_byte(255);  // the cursor mark

@@ -115,22 +115,41 @@ int bits_per_pixel_of(Display* display, int depth) {
   return bits;
 }
 
-void set_size_limits(bool fixed) {
+// Only a minimum size: a window manager offers no maximise button to a window whose minimum
+// and maximum sizes agree. Any other size change is undone by the configure handler.
+void set_size_limits() {
   const GfxWindow& w = gfx_window();
   XSizeHints* hints = XAllocSizeHints();
-  hints->flags = fixed ? PMinSize | PMaxSize : PMinSize;
-  hints->min_width = hints->max_width = w.width;
-  hints->min_height = hints->max_height = w.height;
+  hints->flags = PMinSize;
+  hints->min_width = w.width;
+  hints->min_height = w.height;
   XSetWMNormalHints(x.display, x.window, hints);
   XFree(hints);
 }
 
+void set_utf8_property(Atom property, const std::string& text) {
+  XChangeProperty(x.display, x.window, property, x.utf8_string, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+}
+
+// The title as the window's and its icon's name, and the process that owns the window.
 void name_window() {
   const GfxWindow& w = gfx_window();
   XStoreName(x.display, x.window, w.title.c_str());
-  XChangeProperty(x.display, x.window, x.net_wm_name, x.utf8_string, 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(w.title.data()),
-                  static_cast<int>(w.title.size()));
+  XSetIconName(x.display, x.window, w.title.c_str());
+  set_utf8_property(x.net_wm_name, w.title);
+  set_utf8_property(XInternAtom(x.display, "_NET_WM_ICON_NAME", False), w.title);
+  const long pid = getpid();
+  XChangeProperty(x.display, x.window, XInternAtom(x.display, "_NET_WM_PID", False), XA_CARDINAL,
+                  32, PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
+  char host[256] = "";
+  gethostname(host, sizeof host - 1);
+  char* host_list[] = {host};
+  XTextProperty machine{};
+  if (XStringListToTextProperty(host_list, 1, &machine)) {
+    XSetWMClientMachine(x.display, x.window, &machine);
+    XFree(machine.value);
+  }
   // The class is named after an address inside the program, so each program has its own.
   char class_name[64];
   std::snprintf(class_name, sizeof class_name, "%s%p", "qzgfxclass_",
@@ -189,7 +208,7 @@ bool open_window() {
   x.client_height = w.height;
   x.gc = XCreateGC(x.display, x.window, 0, nullptr);
   name_window();
-  set_size_limits(true);
+  set_size_limits();
   XSetWMProtocols(x.display, x.window, &x.wm_delete_window, 1);
   XkbSetDetectableAutoRepeat(x.display, True, nullptr);
   if (!x11_layout_picture(x)) return false;
@@ -216,6 +235,10 @@ void present_cycle() {
   std::lock_guard<std::mutex> hold(w.lock);
   GfxScreen* screen = current_screen();
   if (screen != nullptr) x11_present(x, *screen);
+  if (w.bell_requested) {
+    XBell(x.display, 0);
+    w.bell_requested = false;
+  }
   while (XPending(x.display) > 0) {
     XEvent event;
     XNextEvent(x.display, &event);
@@ -252,10 +275,9 @@ void wait_for_window(const std::vector<int>& sockets_before) {
   presentation.ready.acquire();
 }
 
-int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, int32_t,
+int32_t init(const char* title, int32_t width, int32_t height, int32_t, int32_t,
              int32_t flags) {
   if (flags & GFX_OPENGL) return -1;
-  if (depth > 8) return -1;  // the window shows palette screens only
   if (display_refused) return -1;
   window_reset(title, width, height, flags);
   std::snprintf(connection_lost_message, sizeof connection_lost_message,
@@ -281,6 +303,21 @@ void exit_driver() {
   presentation.thread.join();
 }
 
+// Asks the window manager to add or remove up to two states of the window.
+void request_wm_state(const X11Window& window, bool add, Atom first, Atom second) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window.window;
+  event.xclient.message_type = window.net_wm_state;
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = add ? 1 : 0;
+  event.xclient.data.l[1] = static_cast<long>(first);
+  event.xclient.data.l[2] = static_cast<long>(second);
+  event.xclient.data.l[3] = 1;  // a normal application
+  XSendEvent(window.display, DefaultRootWindow(window.display), False,
+             SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
 }  // namespace
 
 void x11_window_lost() { terminal_fail(window_lost_message); }
@@ -291,17 +328,10 @@ void x11_toggle_fullscreen(X11Window& window) {
   if (w.mouse.inside) window_mouse_left();
   window.fullscreen = !window.fullscreen;
   w.flags ^= GFX_FULLSCREEN;
-  set_size_limits(!window.fullscreen);
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window.window;
-  event.xclient.message_type = window.net_wm_state;
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = window.fullscreen ? 1 : 0;  // add or remove
-  event.xclient.data.l[1] = static_cast<long>(window.net_wm_state_fullscreen);
-  event.xclient.data.l[3] = 1;
-  XSendEvent(window.display, DefaultRootWindow(window.display), False,
-             SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  // A maximised window leaves that state, so that leaving full screen gives the window back.
+  request_wm_state(window, false, window.net_wm_state_maximized_vert,
+                   window.net_wm_state_maximized_horz);
+  request_wm_state(window, window.fullscreen, window.net_wm_state_fullscreen, None);
   w.palette_changed = true;
   window_exposed();
   w.active = true;

@@ -15,6 +15,7 @@
 #include "gfx/pixel_ops.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/text_draw.hpp"
+#include "gfx/window.hpp"
 #include "runtime/device_hooks.hpp"
 #include "runtime/runtime_state.hpp"
 #include "runtime/text_console.hpp"
@@ -88,7 +89,7 @@ void install_device_hooks() {
   hooks.getkey = gfx_getkey;
   hooks.input_ended = input_never_ends;
   hooks.sleep = gfx_sleep;
-  hooks.tone = nullptr;
+  hooks.tone = gfx_tone;
 }
 
 // Normalises the depth: 15 and 16 bits are stored in 2 bytes, 24 and 32 in 4, others in
@@ -224,6 +225,7 @@ int32_t set_mode(int32_t mode, int32_t width, int32_t height, int32_t depth,
   screen_unlock(0, -1);
   if (!end_hook_set) {
     set_end_hook([](int32_t) { close_screen(); });
+    std::atexit(close_screen);  // also for a program that returns without the end statement
     end_hook_set = true;
   }
   if (flags != kQuietClose) {

@@ -30,6 +30,7 @@ void window_reset(const char* title, int32_t width, int32_t height, int32_t flag
   window.active = false;
   std::memset(window.palette, 0, sizeof window.palette);
   window.palette_changed = false;
+  window.bell_requested = false;
   window.mouse = MouseState{};
 }
 
@@ -41,6 +42,12 @@ void window_set_palette(int32_t index, int32_t red, int32_t green, int32_t blue)
   window.palette[index & 255] = {static_cast<uint8_t>(red), static_cast<uint8_t>(green),
                                  static_cast<uint8_t>(blue), 4};
   window.palette_changed = true;
+}
+
+void gfx_tone() {
+  screen_lock();
+  window.bell_requested = true;
+  screen_unlock(1, 0);
 }
 
 void window_close_requested() {

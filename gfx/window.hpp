@@ -29,6 +29,7 @@ struct GfxWindow {
   std::mutex lock;            // the driver lock: one presentation cycle, or one statement
   PaletteEntry palette[256];
   bool palette_changed;
+  bool bell_requested;        // the statements asked for the window system's bell
   MouseState mouse;
 };
 
@@ -41,6 +42,10 @@ void window_reset(const char* title, int32_t width, int32_t height, int32_t flag
 void window_lock();
 void window_unlock();
 void window_set_palette(int32_t index, int32_t red, int32_t green, int32_t blue);
+
+// The beep of the graphics screen: the presentation rings the window system's bell at its next
+// cycle. Nothing reaches the terminal.
+void gfx_tone();
 
 // Window events, handled on the presentation thread under the driver lock.
 void window_close_requested();           // one close request into the key buffer

@@ -57,6 +57,14 @@ char32_t keysym_character(KeySym keysym) {
   }
 }
 
+// The character a key typed: one byte is Latin-1 (or ASCII), several are the locale's UTF-8;
+// keys that give no bytes may still name a character by their key symbol.
+char32_t typed_character(const char* bytes, int count, KeySym keysym) {
+  if (count == 1) return static_cast<unsigned char>(bytes[0]);
+  if (count > 1) return decode_utf8(bytes, count);
+  return keysym_character(keysym);
+}
+
 uint32_t modifier_state(const X11Window& x, unsigned state) {
   uint32_t mask = 0;
   if (state & ShiftMask) mask |= SHIFT_PRESSED;
@@ -82,7 +90,7 @@ void key_event(X11Window& x, XEvent& event) {
   char bytes[8];
   KeySym keysym = NoSymbol;
   const int count = XLookupString(&e, bytes, sizeof bytes, &keysym, nullptr);
-  char32_t character = count == 1 ? static_cast<unsigned char>(bytes[0]) : keysym_character(keysym);
+  char32_t character = typed_character(bytes, count, keysym);
   if (keysym == XK_Delete || keysym == XK_KP_Delete) character = 0;  // a key, not a character
   if ((state & LEFT_CTRL_PRESSED) && character == 13) character = 10;
   GfxScreen* screen = current_screen();
@@ -114,9 +122,42 @@ void client_message(X11Window& x, XEvent& event) {
   }
 }
 
+bool maximised(const X11Window& x) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(x.display, x.window, x.net_wm_state, 0, 32, False, XA_ATOM, &type, &format,
+                         &count, &after, &data) != Success) {
+    return false;
+  }
+  bool found = false;
+  for (unsigned long i = 0; i < count && data != nullptr; ++i) {
+    const Atom state = reinterpret_cast<Atom*>(data)[i];
+    found |= state == x.net_wm_state_maximized_vert || state == x.net_wm_state_maximized_horz;
+  }
+  if (data != nullptr) XFree(data);
+  return found;
+}
+
+// A window manager's maximise becomes full screen; any other size change of the window is
+// undone, as the window has the screen's size.
+bool follow_window_manager(X11Window& x, int width, int height) {
+  if (x.fullscreen) return false;
+  if (maximised(x)) {
+    x11_toggle_fullscreen(x);
+    return true;
+  }
+  const GfxWindow& w = gfx_window();
+  if (width == w.width && height == w.height) return false;
+  XResizeWindow(x.display, x.window, static_cast<unsigned>(w.width), static_cast<unsigned>(w.height));
+  return true;
+}
+
 void configure(X11Window& x, XEvent& event) {
   const XConfigureEvent& e = event.xconfigure;
   if (e.width == x.client_width && e.height == x.client_height) return;
+  if (follow_window_manager(x, e.width, e.height)) return;
   x.client_width = e.width;
   x.client_height = e.height;
   XClearWindow(x.display, x.window);
@@ -132,24 +173,8 @@ void focus(X11Window&, XEvent& event) {
 
 void expose(X11Window&, XEvent&) { window_exposed(); }
 
-// A maximise request of the window manager becomes a switch to full screen.
 void property(X11Window& x, XEvent& event) {
-  if (event.xproperty.atom != x.net_wm_state || x.fullscreen) return;
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  if (XGetWindowProperty(x.display, x.window, x.net_wm_state, 0, 32, False, XA_ATOM, &type, &format,
-                         &count, &after, &data) != Success) {
-    return;
-  }
-  bool maximised = false;
-  for (unsigned long i = 0; i < count && data != nullptr; ++i) {
-    const Atom state = reinterpret_cast<Atom*>(data)[i];
-    maximised |= state == x.net_wm_state_maximized_vert || state == x.net_wm_state_maximized_horz;
-  }
-  if (data != nullptr) XFree(data);
-  if (maximised && gfx_window().active) x11_toggle_fullscreen(x);
+  if (event.xproperty.atom == x.net_wm_state) follow_window_manager(x, x.client_width, x.client_height);
 }
 
 void motion(X11Window&, XEvent& event) { window_mouse_moved(event.xmotion.x, event.xmotion.y); }

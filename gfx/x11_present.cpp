@@ -78,6 +78,24 @@ void store_pixel(uint8_t* at, uint32_t value, int bytes) {
   }
 }
 
+// The window's pixel value of framebuffer pixel i: a palette index through the palette, a
+// 16-bit pixel as 5-6-5 red, green and blue, a 32-bit one as 0xRRGGBB.
+uint32_t window_pixel(const X11Window& x, const uint8_t* line, int i, int source_bytes) {
+  if (source_bytes == 1) return x.lut[line[i]];
+  if (source_bytes == 2) {
+    uint16_t p;
+    std::memcpy(&p, line + 2 * i, 2);
+    const auto widen = [](uint32_t v, int bits) { return v << (8 - bits) | v >> (2 * bits - 8); };
+    return pixel_value(x.format, {static_cast<uint8_t>(widen(p >> 11, 5)),
+                                  static_cast<uint8_t>(widen((p >> 5) & 63, 6)),
+                                  static_cast<uint8_t>(widen(p & 31, 5)), 0});
+  }
+  uint32_t p;
+  std::memcpy(&p, line + 4 * i, 4);
+  return pixel_value(x.format, {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
+                                static_cast<uint8_t>(p), 0});
+}
+
 // Converts framebuffer line y into image lines, each pixel scale times across and the line
 // scale times down (times the line multiplier of the mode).
 void convert_line(X11Window& x, const GfxScreen& screen, int y, int lines_per_line) {
@@ -88,7 +106,7 @@ void convert_line(X11Window& x, const GfxScreen& screen, int y, int lines_per_li
               static_cast<ptrdiff_t>(first_row) * x.image->bytes_per_line;
   uint8_t* out = row;
   for (int i = 0; i < screen.width; ++i) {
-    const uint32_t value = x.lut[source[i]];
+    const uint32_t value = window_pixel(x, source, i, screen.bytes_per_pixel);
     for (int s = 0; s < x.scale; ++s, out += bytes) store_pixel(out, value, bytes);
   }
   for (int r = 1; r < lines_per_line; ++r) {

@@ -14,6 +14,7 @@
 #include "runtime/keyed_sleep.hpp"
 #include "runtime/terminal.hpp"
 #include "runtime/terminal_keys.hpp"
+#include "runtime/text_console.hpp"
 
 namespace {
 
@@ -130,6 +131,7 @@ void console_ctrl_handler(int) { close_signalled = 1; }
 void console_poll_input() {
   install_ctrl_handler();
   terminal_key_mode();
+  console_redraw_after_stop();
   const bool terminal = terminal_input_is_tty();
   for (int taken = 0; taken < kPollBytes; ++taken) {
     const int b = next_input_byte(0);

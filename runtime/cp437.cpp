@@ -47,6 +47,22 @@ uint8_t unicode_to_cp437(char32_t u) {
   return u == U'\u00A0' ? 255 : 0;
 }
 
+char32_t decode_utf8(const char* bytes, int count) {
+  if (count < 1 || count > 4) return 0;
+  const auto lead = static_cast<uint8_t>(bytes[0]);
+  const int continuations = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : -1;
+  if (continuations != count - 1 || lead > 0xF4) return 0;
+  char32_t u = continuations == 0 ? lead : lead & (0x3F >> continuations);
+  for (int i = 1; i < count; ++i) {
+    const auto b = static_cast<uint8_t>(bytes[i]);
+    if ((b & 0xC0) != 0x80) return 0;
+    u = (u << 6) | (b & 0x3F);
+  }
+  constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+  const bool surrogate = u >= 0xD800 && u <= 0xDFFF;
+  return u < kShortest[continuations] || surrogate || u > 0x10FFFF ? 0 : u;
+}
+
 char* encode_utf8(char32_t u, char* out) {
   if (u < 0x80) {
     *out++ = static_cast<char>(u);

@@ -2,6 +2,7 @@
 
 #include <langinfo.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -21,11 +22,14 @@ constexpr char kLeaveSequence[] = "\x1b[0m";
 struct TerminalModes {
   bool saved;             // original holds the modes found at the first change
   bool changed;           // the modes differ from the original now
-  bool output_touched;    // escape sequences were written: colours need resetting at exit
+  bool colors_changed;    // colours were chosen: they need resetting at exit
   struct termios original;
 };
 
 TerminalModes modes;
+
+// Set when the program continues after a stop; the console then draws its screen again.
+volatile sig_atomic_t resumed = 0;
 
 }  // namespace
 
@@ -34,10 +38,10 @@ void terminal_restore() {
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &modes.original);
     modes.changed = false;
   }
-  if (modes.output_touched) {
+  if (modes.colors_changed) {
     [[maybe_unused]] ssize_t ignored = write(STDOUT_FILENO, kLeaveSequence,
                                              sizeof kLeaveSequence - 1);
-    modes.output_touched = false;
+    modes.colors_changed = false;
   }
 }
 
@@ -66,21 +70,47 @@ void leave_on_signal(int signal_number) {
   raise(signal_number);
 }
 
-// The first change of the terminal arranges its restoration at exit and on ending signals,
-// an abort (an uncaught exception, a failed check) among them.
+// Ctrl+Z: the shell gets its terminal back as it was; on continuing, the next key poll or
+// write takes the terminal again and draws the screen anew.
+void stop_on_signal(int signal_number) {
+  const int saved_errno = errno;
+  terminal_restore();
+  ::signal(signal_number, SIG_DFL);
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, signal_number);
+  pthread_sigmask(SIG_UNBLOCK, &stop, nullptr);
+  raise(signal_number);  // stops here until continued
+  ::signal(signal_number, stop_on_signal);
+  resumed = 1;
+  errno = saved_errno;
+}
+
+void take_signal(int signal_number, void (*handler)(int)) {
+  struct sigaction action {};
+  sigaction(signal_number, nullptr, &action);
+  if (action.sa_handler != SIG_DFL) return;  // ignored, or taken over by the console
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  sigaction(signal_number, &action, nullptr);
+}
+
+// The first change of the terminal arranges its restoration at exit, on ending signals (an
+// abort, from an uncaught exception or a failed check, among them) and while the program is
+// stopped.
 void arrange_restore() {
   static bool arranged = false;
   if (arranged) return;
   arranged = true;
   std::atexit(terminal_restore);
-  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT}) {
-    struct sigaction action {};
-    sigaction(s, nullptr, &action);
-    if (action.sa_handler != SIG_DFL) continue;  // ignored, or taken over by the console
-    action.sa_handler = leave_on_signal;
-    sigemptyset(&action.sa_mask);
-    sigaction(s, &action, nullptr);
-  }
+  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT}) take_signal(s, leave_on_signal);
+  take_signal(SIGTSTP, stop_on_signal);
+}
+
+// TERM=dumb: a terminal that takes no escape sequences, written to as a stream.
+bool dumb_terminal() {
+  const char* term = std::getenv("TERM");
+  return term != nullptr && std::strcmp(term, "dumb") == 0;
 }
 
 void set_modes(bool key_mode) {
@@ -105,7 +135,7 @@ void set_modes(bool key_mode) {
 }  // namespace
 
 bool terminal_output_is_tty() {
-  static const bool tty = isatty(STDOUT_FILENO) == 1;
+  static const bool tty = isatty(STDOUT_FILENO) == 1 && !dumb_terminal();
   return tty;
 }
 
@@ -128,11 +158,19 @@ bool terminal_is_utf8() {
   return utf8;
 }
 
+void terminal_colors_changed() {
+  if (modes.colors_changed || !terminal_output_is_tty()) return;
+  modes.colors_changed = true;
+  arrange_restore();
+}
+
+bool terminal_take_resumed() {
+  if (!resumed) return false;
+  resumed = 0;
+  return true;
+}
+
 void terminal_write(const char* bytes, size_t count) {
-  if (terminal_output_is_tty() && !modes.output_touched) {
-    modes.output_touched = true;
-    arrange_restore();
-  }
   while (count > 0) {
     const ssize_t written = write(STDOUT_FILENO, bytes, count);
     if (written < 0) {

@@ -10,6 +10,7 @@ struct TerminalSize {
   int32_t rows;
 };
 
+// Standard output is a terminal that takes escape sequences (TERM=dumb counts as a stream).
 bool terminal_output_is_tty();
 bool terminal_input_is_tty();
 
@@ -26,6 +27,13 @@ void terminal_write(const char* bytes, size_t count);
 // Line mode: the terminal's own line editing and echo, as it was found.
 void terminal_key_mode();
 void terminal_line_mode();
+
+// The console has chosen colours: the terminal's default ones are set again when the program
+// leaves it.
+void terminal_colors_changed();
+
+// Whether the program continued after a stop since the last call.
+bool terminal_take_resumed();
 
 // Puts back the modes and colours the terminal was found in. Safe in a signal handler, and
 // for a program that must end at once, without its exit-time actions.

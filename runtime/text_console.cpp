@@ -1,7 +1,10 @@
 #include "runtime/text_console.hpp"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "console/text_view.hpp"
 #include "runtime/cp437.hpp"
@@ -12,18 +15,62 @@ namespace {
 // Width used for print zones when the output is not a terminal.
 constexpr int32_t kStreamWidth = 80;
 
+// A cell as the program last drew it: the byte, and its colours (foreground + background
+// times 16), or kOwnColors for the terminal's own.
+struct ShadowCell {
+  uint8_t code;
+  int16_t colors;
+};
+
+constexpr int16_t kOwnColors = -1;
+
 struct TextConsole {
   ConsoleViewRange view_range{-1, -1};
   bool pending_newline = false;  // the last write filled the last cell of the view
   int32_t foreground = 7;
   int32_t background = 0;
-  bool colors_chosen = false;    // false: the terminal's own default colours
+  bool colors_chosen = false;    // false: the terminal's own colours
   int32_t column = 0;            // the cursor, as this console last placed it
   int32_t row = 0;
   std::string out;               // escape sequences and text of the current operation
+  TerminalSize shadow_size{0, 0};
+  std::vector<ShadowCell> shadow;  // what the terminal shows, redrawn after a stop
 };
 
 TextConsole console;
+
+// The colours text is drawn in now: the terminal's own until the program chooses, and always
+// with NO_COLOR set.
+int16_t current_colors() {
+  static const char* no_color = std::getenv("NO_COLOR");
+  const bool colorless = no_color != nullptr && no_color[0] != '\0';
+  if (!console.colors_chosen || colorless) return kOwnColors;
+  return static_cast<int16_t>(console.foreground + console.background * 16);
+}
+
+ShadowCell* shadow_row(int32_t row) {
+  return console.shadow.data() + static_cast<size_t>(row) * console.shadow_size.columns;
+}
+
+// Follows the terminal's size, keeping the rows up to the cursor's (a shrinking terminal
+// loses its top rows first).
+void fit_shadow(TerminalSize size) {
+  if (size.columns == console.shadow_size.columns && size.rows == console.shadow_size.rows) return;
+  std::vector<ShadowCell> fitted(static_cast<size_t>(size.columns) * size.rows, {' ', kOwnColors});
+  const int32_t dropped = std::max(0, console.row - (size.rows - 1));
+  const int32_t columns = std::min(size.columns, console.shadow_size.columns);
+  for (int32_t r = 0; r < size.rows && r + dropped < console.shadow_size.rows; ++r) {
+    std::copy_n(shadow_row(r + dropped), columns, fitted.begin() + static_cast<ptrdiff_t>(r) * size.columns);
+  }
+  console.shadow = std::move(fitted);
+  console.shadow_size = size;
+}
+
+void blank_shadow_rows(int32_t first, int32_t last) {
+  for (int32_t r = std::max(first, 0); r <= last && r < console.shadow_size.rows; ++r) {
+    std::fill_n(shadow_row(r), console.shadow_size.columns, ShadowCell{' ', current_colors()});
+  }
+}
 
 // Console colour indices carry blue in bit 0 and red in bit 2; terminal colours the reverse.
 int ansi_color(int32_t index) {
@@ -31,15 +78,18 @@ int ansi_color(int32_t index) {
   return (index & 8) ? 60 + rgb : rgb;
 }
 
-void append_colors() {
-  if (!console.colors_chosen) {
-    console.out += "\x1b[0m";
+// Selects colours for what follows; the terminal's own colours need nothing until the program
+// has chosen others, after which they are the terminal's default ones.
+void append_colors(int16_t colors) {
+  if (colors == kOwnColors) {
+    if (console.colors_chosen && current_colors() != kOwnColors) console.out += "\x1b[0m";
     return;
   }
   char sgr[32];
-  std::snprintf(sgr, sizeof sgr, "\x1b[0;%d;%dm", 30 + ansi_color(console.foreground),
-                40 + ansi_color(console.background));
+  std::snprintf(sgr, sizeof sgr, "\x1b[0;%d;%dm", 30 + ansi_color(colors & 15),
+                40 + ansi_color(colors >> 4));
   console.out += sgr;
+  terminal_colors_changed();
 }
 
 void append_cursor(int32_t column, int32_t row) {
@@ -58,26 +108,33 @@ void flush_out() {
   console.out.clear();
 }
 
-// Resolves the view range against the window's height, storing it on first use.
+// Resolves the view range against the terminal's height now: an unset range follows the
+// terminal as it is resized.
 ConsoleViewRange resolved_view(int32_t height) {
-  ConsoleViewRange& range = console.view_range;
-  if (range.first == -1) range.first = 0;
-  if (range.last == -1) range.last = (height > 0 ? height : 25) - 1;
-  return range;
+  const ConsoleViewRange& range = console.view_range;
+  return {range.first == -1 ? 0 : range.first,
+          range.last == -1 ? (height > 0 ? height : 25) - 1 : std::min(range.last, height - 1)};
 }
 
 void tone(TextView&) { console.out += '\a'; }
 
+void append_glyph(uint8_t b) {
+  char encoded[4];
+  if (terminal_is_utf8()) {
+    console.out.append(encoded, encode_utf8(cp437_to_unicode(b), encoded));
+  } else {
+    console.out += (b < 32 || b == 127) ? ' ' : static_cast<char>(b);
+  }
+}
+
 int draw_run(TextView& view, const uint8_t* bytes, int32_t count) {
   append_cursor(view.column, view.row);
-  const bool utf8 = terminal_is_utf8();
+  const int16_t colors = current_colors();
+  const bool shadowed = view.row < console.shadow_size.rows;
   for (int32_t i = 0; i < count; ++i) {
-    char encoded[4];
-    const uint8_t b = bytes[i];
-    if (utf8) {
-      console.out.append(encoded, encode_utf8(cp437_to_unicode(b), encoded));
-    } else {
-      console.out += (b < 32 || b == 127) ? ' ' : static_cast<char>(b);
+    append_glyph(bytes[i]);
+    if (shadowed && view.column + i < console.shadow_size.columns) {
+      shadow_row(view.row)[view.column + i] = {bytes[i], colors};
     }
   }
   return 1;
@@ -98,16 +155,44 @@ void scroll(TextView& view, int32_t, int32_t top, int32_t, int32_t bottom, int32
   console.out.append(static_cast<size_t>(count), '\n');
   if (partial) console.out += "\x1b[r";
   for (int32_t r = bottom - count + 1; r <= bottom; ++r) append_blank_row(r);
+  const int32_t shadow_bottom = std::min(bottom, console.shadow_size.rows - 1);
+  for (int32_t r = top; r + count <= shadow_bottom; ++r) {
+    std::copy_n(shadow_row(r + count), console.shadow_size.columns, shadow_row(r));
+  }
+  blank_shadow_rows(bottom - count + 1, bottom);
   view.row = bottom;
+}
+
+// Draws every row again as the program last drew it, and the cursor where it was.
+void redraw() {
+  int16_t colors = kOwnColors;
+  append_colors(colors);
+  for (int32_t r = 0; r < console.shadow_size.rows; ++r) {
+    append_cursor(0, r);
+    for (int32_t c = 0; c < console.shadow_size.columns; ++c) {
+      const ShadowCell cell = shadow_row(r)[c];
+      if (cell.colors != colors) append_colors(colors = cell.colors);
+      append_glyph(cell.code);
+    }
+  }
+  append_colors(current_colors());
+  append_cursor(console.column, console.row);
+  flush_out();
 }
 
 }  // namespace
 
 ConsoleViewRange& console_view_range() { return console.view_range; }
 
+void console_redraw_after_stop() {
+  if (!terminal_take_resumed()) return;
+  if (terminal_size().columns > 1) redraw();
+}
+
 void console_clear(uint32_t mode) {
   const TerminalSize size = terminal_size();
   if (size.columns <= 1 || size.rows <= 1 || mode == 1) return;
+  fit_shadow(size);
   // The program owns the terminal from its first clear: keys typed from then on wait unechoed
   // for the line editor instead of being echoed by the terminal in between.
   if (terminal_input_is_tty()) terminal_key_mode();
@@ -118,8 +203,9 @@ void console_clear(uint32_t mode) {
     first = view.first;
     last = view.last;
   }
-  append_colors();
+  append_colors(current_colors());
   for (int32_t r = last; r >= first; --r) append_blank_row(r);
+  blank_shadow_rows(first, last);
   append_cursor(0, first);
   flush_out();
   console.column = 0;
@@ -143,12 +229,14 @@ void console_write(const uint8_t* bytes, uint64_t length, int32_t flags) {
     terminal_write(reinterpret_cast<const char*>(bytes), length);
     return;
   }
+  console_redraw_after_stop();
+  fit_shadow(size);
   const ConsoleViewRange range = resolved_view(size.rows);
   TextView view{&console, scroll, draw_run, tone, 0, range.first, size.columns - 1, range.last,
                 console.column, console.row};
   if (view.column > view.right) view.column = view.right;  // the terminal has narrowed
   if (view.row > view.bottom) view.row = view.bottom;
-  append_colors();
+  append_colors(current_colors());
   if (console.pending_newline) {
     console.pending_newline = false;
     view.column = view.left;
@@ -180,8 +268,10 @@ void console_locate(int32_t row, int32_t column) {
 }
 
 void console_cursor_cell(int32_t* column, int32_t* row) {
+  const TerminalSize size = terminal_size();
+  const bool shrunk = size.rows > 1 && console.row >= size.rows;  // the next write moves it up
   if (column != nullptr) *column = console.column + 1;
-  if (row != nullptr) *row = console.row + 1;
+  if (row != nullptr) *row = shrunk ? size.rows : console.row + 1;
 }
 
 void console_text_size(int32_t* columns, int32_t* rows) {

@@ -1,17 +1,22 @@
 #!/bin/sh
-# Runs a command with DISPLAY set to an X server of its own: Xvfb on a free display number,
-# stopped when the command ends. Fails loudly when no X server can be started.
+# Runs a command with DISPLAY set to an X server of its own: Xvfb on a display number it picks
+# itself, stopped when the command ends. The command starts once the server answers, so servers
+# starting elsewhere at the same time do not disturb it. Fails loudly when no X server starts.
 set -u
 fifo_dir=$(mktemp -d)
 mkfifo "$fifo_dir/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo_dir/display" 2>"$fifo_dir/log" &
 server=$!
 read -r number < "$fifo_dir/display"
-if [ -z "${number:-}" ]; then
-  echo "with-xvfb: the X server did not start:" >&2
-  cat "$fifo_dir/log" >&2
-  rm -rf "$fifo_dir"
-  exit 1
-fi
 trap 'kill $server 2>/dev/null; wait $server 2>/dev/null; rm -rf "$fifo_dir"' EXIT INT TERM
+tries=0
+until [ -n "${number:-}" ] && DISPLAY=":$number" xdotool getdisplaygeometry >/dev/null 2>&1; do
+  tries=$((tries + 1))
+  if [ -z "${number:-}" ] || [ $tries -gt 100 ]; then
+    echo "with-xvfb: the X server did not start:" >&2
+    cat "$fifo_dir/log" >&2
+    exit 1
+  fi
+  sleep 0.05
+done
 DISPLAY=":$number" "$@"

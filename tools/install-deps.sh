@@ -1,8 +1,15 @@
 #!/bin/sh
-# Installs the Debian packages the build and the tests need, when they are missing. As root it
-# installs them with apt-get; otherwise it names them and stops.
+# Installs the Debian packages that are missing: "run" takes what building and running the
+# programs need, "test" (the default) also what the tests, fuzzing and benchmarks need. As root
+# it installs them with apt-get; otherwise it names them and stops.
 set -e
-packages="cmake ninja-build g++ libgtest-dev libbenchmark-dev console-data libx11-dev libxext-dev libxss-dev xvfb xdotool x11-apps clang libclang-rt-14-dev"
+run_packages="cmake ninja-build g++ console-data libx11-dev libxext-dev libxss-dev"
+test_packages="libgtest-dev libbenchmark-dev xvfb xdotool x11-apps openbox clang libclang-rt-14-dev"
+case "${1:-test}" in
+  run) packages=$run_packages ;;
+  test) packages="$run_packages $test_packages" ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
@@ -15,4 +22,4 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "Installing:$missing"
 apt-get update -qq
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing > /dev/null

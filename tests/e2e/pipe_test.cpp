@@ -44,6 +44,9 @@ INSTANTIATE_TEST_SUITE_P(
         PipeCase{"zorvy_10", ZORVY_PATH, " Zorvy Numbers", "10\n", {"1", "5", "23"}, "15", "4"},
         PipeCase{"zorvy_0", ZORVY_PATH, " Zorvy Numbers", "0\n", {"1"}, "2", "2"},
         PipeCase{"zorvy_million_crlf", ZORVY_PATH, " Zorvy Numbers", "1000000\r\n", {"1", "5", "23", "719", "5039"}, "2959", "10"},
+        // Pass 66's candidate 2^64 - 1 lies above the bound: one more trial, n = 66.
+        PipeCase{"zorvy_minus_5", ZORVY_PATH, " Zorvy Numbers", "-5\n",
+                 {"1", "5", "23", "719", "5039", "479001599", "87178291199"}, "43828654281", "66"},
         PipeCase{"plemo_10", PLEMO_PATH, " Plemo Numbers", "10\n", {"3", "7"}, "9", "4"},
         PipeCase{"plemo_1000", PLEMO_PATH, " Plemo Numbers", "1000\n", {"3", "7"}, "95", "7"},
         // No line at all: the bound is 0 and the end of input ends the final wait.

@@ -1,6 +1,9 @@
 // Both programs on a pseudo-terminal, read back through a model of the terminal's screen.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
+
 #include "process.hpp"
 #include "terminal_screen.hpp"
 
@@ -89,6 +92,67 @@ TEST(TerminalDialogue, RestoresColoursAtExit) {
   // The dialogue is drawn in the colours the program chose, which are reset when it leaves.
   EXPECT_NE(result.output.find("\x1b[0;34;45m"), std::string::npos);
   EXPECT_EQ(result.output.substr(result.output.rfind("\x1b[")), "\x1b[0m");
+}
+
+// The program's own colour sequences (SGR), in the order it wrote them.
+std::vector<std::string> color_sequences(const std::string& output) {
+  std::vector<std::string> found;
+  for (size_t at = output.find("\x1b["); at != std::string::npos; at = output.find("\x1b[", at + 1)) {
+    const size_t end = output.find_first_not_of("0123456789;", at + 2);
+    if (end != std::string::npos && output[end] == 'm') found.push_back(output.substr(at, end - at + 1));
+  }
+  return found;
+}
+
+TEST(TerminalDialogue, KeepsTheTerminalsOwnColoursAndHonoursTermAndNoColor) {
+  struct Row {
+    const char* variable;
+    const char* value;
+    std::vector<std::string> sequences;  // the colour sequences written
+    bool escapes;                        // any escape sequence at all
+  } rows[] = {
+      {"NO_COLOR", "", {"\x1b[0;34;45m", "\x1b[0m"}, true},  // cleared in the terminal's colours
+      {"NO_COLOR", "1", {}, true},
+      {"TERM", "dumb", {}, false},
+  };
+  for (const Row& row : rows) {
+    const char* saved = std::getenv(row.variable);
+    const std::string kept = saved != nullptr ? saved : "";
+    setenv(row.variable, row.value, 1);
+    const ProcessResult result = run_on_terminal(PLEMO_PATH, {{"? ", "3\r"}, {"faktorial:", " "}});
+    saved != nullptr ? setenv(row.variable, kept.c_str(), 1) : unsetenv(row.variable);
+    EXPECT_EQ(result.exit_code, 0) << row.variable << "=" << row.value;
+    std::vector<std::string> sequences = color_sequences(result.output);
+    sequences.erase(std::unique(sequences.begin(), sequences.end()), sequences.end());
+    EXPECT_EQ(sequences, row.sequences) << row.variable << "=" << row.value;
+    EXPECT_EQ(result.output.find('\x1b') != std::string::npos, row.escapes) << row.variable;
+    EXPECT_NE(result.output.find(" Nejvyssi faktorial:"), std::string::npos) << row.variable;
+  }
+}
+
+TEST(TerminalDialogue, ShrunkWhileTypingKeepsTheReportsLastRows) {
+  const ProcessResult result =
+      run_on_terminal(ZORVY_PATH, {{"? ", "1"}, {"", "0\r", 100, false, 0, 8, 80}, {"faktorial:", "x"}});
+  ASSERT_EQ(result.exit_code, 0);
+  const TerminalScreen screen = screen_after(result, 8);
+  const std::vector<std::string> last_rows = {" Celkovy pocet provedenych vypoctu:", "", " 15", "",
+                                              " Nejvyssi faktorial:  4", ""};
+  for (size_t r = 0; r < last_rows.size(); ++r) {
+    EXPECT_EQ(terminal_screen_row(screen, static_cast<int>(r + 2)), last_rows[r]) << "row " << r + 3;
+  }
+}
+
+TEST(TerminalDialogue, ContinuedAfterAStopDrawsTheScreenAgain) {
+  const ProcessResult result = run_on_terminal(
+      ZORVY_PATH, {{"? ", "4"}, {"", "", 100, false, SIGTSTP}, {"", "", 100, false, SIGCONT},
+                   {"", "2\r", 200}, {"faktorial:", "x"}});
+  ASSERT_EQ(result.exit_code, 0);
+  const size_t first = result.output.find(" Zorvy Numbers");
+  ASSERT_NE(first, std::string::npos);
+  const size_t again = result.output.find(" Zorvy Numbers", first + 1);
+  ASSERT_NE(again, std::string::npos);  // drawn again after continuing
+  EXPECT_LT(again, result.output.find(" Nejvyssi"));
+  EXPECT_EQ(terminal_screen_row(screen_after(result), 5), "? 42");
 }
 
 TEST(TerminalDialogue, EndsWhenTheTerminalClosesAtAnyStage) {

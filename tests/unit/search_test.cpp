@@ -53,16 +53,29 @@ TEST_F(Search, ListsTheCandidatesAndReportsWithEitherTest) {
   }
 }
 
-TEST_F(Search, EndsAfterTheLastPassWhoseFactorialIsNotZero) {
-  EXPECT_EQ(factorial_candidate(kLastSearchedN, -1) + 1, factorial_candidate(kLastSearchedN, 0));
-  EXPECT_NE(factorial_candidate(kLastSearchedN, 0), 0u);
-  EXPECT_EQ(factorial_candidate(kLastSearchedN + 1, 0), 0u);
-  // Every pass counts one trial: 64 passes for n = 2 .. 65, plus the count's start of 1.
+TEST_F(Search, RunsThePlainLoopWhereverItEndsAndStopsAt65WhereItWouldNot) {
+  // Every pass counts one trial: the count starts at 1, so it reads as the highest n.
   const CandidateTest one_trial = [](uint64_t) { return TrialOutcome{1, false}; };
-  for (int64_t offset : {-1, +1}) {
+  // 40! - 1 and 40! + 1 (modulo 2^64) are the largest candidates before pass 66.
+  constexpr uint64_t kLargest = 18376134811363311615u;
+  struct Row {
+    int64_t offset;
+    uint64_t limit;
+    const char* n;
+  } rows[] = {
+      {-1, kLargest - 1, "40"},
+      {-1, kLargest, "66"},        // pass 66's candidate 2^64 - 1 lies above the bound
+      {-1, UINT64_MAX - 5, "66"},  // the bound typed as -5
+      {-1, UINT64_MAX - 1, "66"},
+      {-1, UINT64_MAX, "65"},      // 2^64 - 1 would repeat for ever
+      {+1, kLargest + 1, "40"},
+      {+1, kLargest + 2, "65"},    // pass 66's candidate 1 would repeat for ever
+      {+1, UINT64_MAX, "65"},
+  };
+  for (const Row& row : rows) {
     bytes().clear();
-    search_factorial_primes(UINT64_MAX, offset, one_trial);
-    EXPECT_EQ(bytes(), report({}, "65", "65"));
+    search_factorial_primes(row.limit, row.offset, one_trial);
+    EXPECT_EQ(bytes(), report({}, row.n, row.n)) << row.offset << " " << row.limit;
   }
 }
 

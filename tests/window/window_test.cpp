@@ -10,7 +10,11 @@
 #include <string>
 
 #include "child_process.hpp"
+#include "console/print.hpp"
+#include "gfx/driver.hpp"
 #include "gfx/gfx_data.hpp"
+#include "gfx/screen.hpp"
+#include "gfx/screen_mode.hpp"
 #include "x_session.hpp"
 
 namespace {
@@ -43,15 +47,19 @@ Grab expected_picture(const std::vector<std::string>& rows, Cell cursor = {-1, -
   return picture;
 }
 
-// Waits until the window shows the picture; the number of differing pixels otherwise.
-int differing_pixels(Window window, const Grab& expected, int timeout_ms = 3000) {
+// Waits until the window shows the picture; the number of differing pixels otherwise (-2
+// when the window's size stays another).
+int differing_pixels(Window window, const Grab& expected, int timeout_ms = 3000,
+                     Display* display = nullptr) {
   int differing = -1;
   for (int waited = 0; waited <= timeout_ms; waited += 50) {
-    const Grab shown = grab_window(window);
-    if (shown.width != expected.width || shown.height != expected.height) return -2;
-    differing = 0;
-    for (size_t i = 0; i < shown.pixels.size(); ++i) differing += shown.pixels[i] != expected.pixels[i];
-    if (differing == 0) return 0;
+    const Grab shown = grab_window(window, display);
+    differing = -2;
+    if (shown.width == expected.width && shown.height == expected.height) {
+      differing = 0;
+      for (size_t i = 0; i < shown.pixels.size(); ++i) differing += shown.pixels[i] != expected.pixels[i];
+      if (differing == 0) return 0;
+    }
     usleep(50000);
   }
   return differing;
@@ -141,10 +149,22 @@ TEST(Window, ZorvyShowsItsDialogueAndEndsOnAKey) {
   XSizeHints hints{};
   long supplied = 0;
   ASSERT_TRUE(XGetWMNormalHints(d, window, &hints, &supplied));
+  EXPECT_EQ(hints.flags & (PMinSize | PMaxSize), PMinSize);  // a maximum hides maximise
   EXPECT_EQ(hints.min_width, 320);
-  EXPECT_EQ(hints.max_width, 320);
   EXPECT_EQ(hints.min_height, 200);
-  EXPECT_EQ(hints.max_height, 200);
+  char* icon_name = nullptr;
+  ASSERT_TRUE(XGetIconName(d, window, &icon_name));
+  EXPECT_STREQ(icon_name, "zorvy");
+  XFree(icon_name);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* pid = nullptr;
+  ASSERT_EQ(XGetWindowProperty(d, window, XInternAtom(d, "_NET_WM_PID", False), 0, 1, False,
+                               AnyPropertyType, &type, &format, &count, &after, &pid), Success);
+  ASSERT_EQ(count, 1u);
+  EXPECT_EQ(*reinterpret_cast<long*>(pid), zorvy.pid());
+  XFree(pid);
   XClassHint class_hint{};
   ASSERT_TRUE(XGetClassHint(d, window, &class_hint));
   EXPECT_EQ(std::string(class_hint.res_class).rfind("qzgfxclass_", 0), 0u);
@@ -154,7 +174,7 @@ TEST(Window, ZorvyShowsItsDialogueAndEndsOnAKey) {
                                                         " Zadej do jakeho cisla pocitat", "", "? "},
                                                        {2, 5})),
             0);
-  focus_and_type_keys(window, "1 0 Return");
+  focus_and_type_keys(window, "Delete 1 0 Return");  // Delete at the end only beeps
   EXPECT_EQ(differing_pixels(window, expected_picture({"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat",
                                                         "", "? 10", "", " 1", " 5", " 23", "", "",
                                                         " Celkovy pocet provedenych vypoctu: ", "", " 15",
@@ -205,6 +225,103 @@ TEST(Window, FullScreenScalesThePictureByAWholeFactor) {
   EXPECT_EQ(zorvy.wait_exit(), 0);
 }
 
+// What a window manager's maximise button sends for the window.
+void request_maximise(Display* d, Window window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(d, "_NET_WM_STATE", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = 1;  // add
+  event.xclient.data.l[1] = static_cast<long>(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False));
+  event.xclient.data.l[2] = static_cast<long>(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
+  XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  XFlush(d);
+}
+
+// Whether a window manager runs and manages new windows: it frames a window of the test's.
+// One starting up may miss a window mapped meanwhile, so the window is mapped again until framed.
+bool window_manager_ready(Display* d) {
+  const Window own = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 10, 10, 0, 0, 0);
+  bool framed = false;
+  for (int tries = 0; tries < 40 && !framed; ++tries) {
+    XUnmapWindow(d, own);
+    XMapWindow(d, own);
+    for (int waited = 0; waited < 250 && !framed; waited += 25) {
+      usleep(25000);
+      Window root = 0, parent = 0, *children = nullptr;
+      unsigned count = 0;
+      if (XQueryTree(d, own, &root, &parent, &children, &count)) framed = parent != root;
+      if (children != nullptr) XFree(children);
+    }
+  }
+  XDestroyWindow(d, own);
+  XSync(d, False);
+  return framed;
+}
+
+TEST(Window, UnderAWindowManagerMaximiseAndAltEnterSwitchToAScaledFullScreen) {
+  PrivateXServer server("1000x450x24");  // scale factors 3 across, 2 down: 2 fits
+  ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+  struct Openbox {
+    pid_t pid;
+    ~Openbox() { stop_program(pid); }
+  } openbox{start_program("openbox", {"--sm-disable"}, server.display())};
+  Display* d = XOpenDisplay(server.display().c_str());
+  ASSERT_NE(d, nullptr);
+  ASSERT_TRUE(window_manager_ready(d)) << "openbox did not start";
+  struct DisplayForXdotool {
+    std::string own = std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "";
+    explicit DisplayForXdotool(const std::string& display) { setenv("DISPLAY", display.c_str(), 1); }
+    ~DisplayForXdotool() { setenv("DISPLAY", own.c_str(), 1); }
+  } display_for_xdotool(server.display());
+  ChildProcess zorvy(ZORVY_PATH, server.display().c_str());
+  const Window window = find_window_on(d, "zorvy");
+  ASSERT_NE(window, 0u) << zorvy.errors();
+  focus_and_type_keys(window, "1 0 Return");
+  const Grab picture = expected_picture(dialogue_rows("10", {"1", "5", "23"}, "15", "4"));
+  const Grab full = scaled_picture(picture, 1000, 450);
+  EXPECT_EQ(differing_pixels(window, picture, 3000, d), 0);
+  request_maximise(d, window);
+  EXPECT_EQ(differing_pixels(window, full, 3000, d), 0) << "maximised";
+  focus_and_type_keys(window, "alt+Return");
+  EXPECT_EQ(differing_pixels(window, picture, 3000, d), 0) << "back from maximised";
+  focus_and_type_keys(window, "alt+Return");
+  EXPECT_EQ(differing_pixels(window, full, 3000, d), 0) << "Alt+Enter";
+  focus_and_type_keys(window, "alt+Return");
+  EXPECT_EQ(differing_pixels(window, picture, 3000, d), 0) << "back from Alt+Enter";
+  focus_and_type_keys(window, "space");
+  EXPECT_EQ(zorvy.wait_exit(), 0);
+  XCloseDisplay(d);
+}
+
+TEST(Window, DeeperScreensShowTheirColours) {
+  ASSERT_NE(test_display(), nullptr);
+  struct Row {
+    int32_t depth;
+    uint32_t color;     // as the framebuffer holds it
+    uint32_t expected;  // as the window shows it
+  } rows[] = {{16, 0xF81F, 0xFF00FF}, {16, 0x07E0, 0x00FF00}, {32, 0x00FF8040, 0xFF8040}};
+  for (const Row& row : rows) {
+    ASSERT_EQ(screen_statement(14, row.depth, 0, 0, 0), 0) << row.depth;
+    EXPECT_STREQ(current_screen()->driver->name, "X11");
+    context_get().fg_color = row.color;
+    print_literal("\xDB", 0);  // a full block in the top-left cell
+    const Window window = find_window("window_tests");
+    ASSERT_NE(window, 0u);
+    Grab shown;
+    for (int waited = 0; waited < 3000 && (shown.pixels.empty() || shown.pixels[0] != row.expected);
+         waited += 50) {
+      usleep(50000);
+      shown = grab_window(window);
+    }
+    ASSERT_EQ(shown.width, 320);
+    EXPECT_EQ(shown.pixels[0], row.expected) << std::hex << row.color;
+    EXPECT_EQ(shown.pixels[8], 0u) << "the next cell stays black";
+    close_screen();
+  }
+}
+
 TEST(Window, PlemoTitlesItsWindowAndListsItsCandidates) {
   ChildProcess plemo(PLEMO_PATH);
   const Window window = find_window("plemo");
@@ -220,7 +337,9 @@ TEST(Window, PlemoTitlesItsWindowAndListsItsCandidates) {
 }
 
 TEST(Window, KeysPushTheirCodes) {
+  setenv("LC_ALL", "C.UTF-8", 1);  // keys then give their characters' UTF-8 bytes
   ChildProcess probe(WINDOW_PROBE_PATH);
+  unsetenv("LC_ALL");
   const Window window = probe_window(probe);
   ASSERT_NE(window, 0u);
   struct KeyCase {
@@ -233,6 +352,7 @@ TEST(Window, KeysPushTheirCodes) {
       {"Return", {"13"}},       {"Escape", {"27"}},       {"a", {"97"}},
       {"KP_Enter", {"13"}},     {"ctrl+a", {"1"}},        {"Home", {"18431"}},
       {"shift+Tab", {"4095", "9"}}, {"alt+F4", {}},       {"F10", {}},
+      {"eacute", {"130"}},
   };
   for (const KeyCase& c : cases) {
     focus_and_type_keys(window, c.keys);

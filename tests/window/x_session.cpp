@@ -6,6 +6,9 @@
 #include "child_process.hpp"
 
 #include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -41,23 +44,32 @@ Window find_window(const std::string& title, int timeout_ms) {
   return find_window_on(test_display(), title, timeout_ms);
 }
 
+namespace {
+
+// The viewable window named title at or below window: a window manager's frames hold the
+// programs' windows.
+Window find_below(Display* d, Window window, const std::string& title) {
+  XWindowAttributes attributes;
+  if (has_name(d, window, title) && XGetWindowAttributes(d, window, &attributes) &&
+      attributes.map_state == IsViewable) {
+    return window;
+  }
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  Window found = 0;
+  if (XQueryTree(d, window, &root, &parent, &children, &count)) {
+    for (unsigned i = 0; i < count && found == 0; ++i) found = find_below(d, children[i], title);
+    if (children != nullptr) XFree(children);
+  }
+  return found;
+}
+
+}  // namespace
+
 Window find_window_on(Display* d, const std::string& title, int timeout_ms) {
   if (d == nullptr) return 0;
   for (int waited = 0; waited <= timeout_ms; waited += 20) {
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    Window found = 0;
-    if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
-      for (unsigned i = 0; i < count && found == 0; ++i) {
-        XWindowAttributes attributes;
-        if (XGetWindowAttributes(d, children[i], &attributes) &&
-            attributes.map_state == IsViewable && has_name(d, children[i], title)) {
-          found = children[i];
-        }
-      }
-      if (children != nullptr) XFree(children);
-    }
-    if (found != 0) return found;
+    if (const Window found = find_below(d, DefaultRootWindow(d), title)) return found;
     usleep(20000);
   }
   return 0;
@@ -80,16 +92,21 @@ bool window_exists(Window window) {
   return exists;
 }
 
-Grab grab_window(Window window) {
-  Display* d = test_display();
+Grab grab_window(Window window, Display* display) {
+  Display* d = display != nullptr ? display : test_display();
   XWindowAttributes attributes;
   XGetWindowAttributes(d, window, &attributes);
   Grab grab;
   grab.width = attributes.width;
   grab.height = attributes.height;
+  // A window being resized or moved by a window manager may not be grabbable for a moment.
+  XSync(d, False);
+  int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   XImage* image = XGetImage(d, window, 0, 0, static_cast<unsigned>(grab.width),
                             static_cast<unsigned>(grab.height), AllPlanes, ZPixmap);
-  if (image == nullptr) return grab;
+  XSync(d, False);
+  XSetErrorHandler(previous);
+  if (image == nullptr) return Grab{};
   for (int y = 0; y < grab.height; ++y) {
     for (int x = 0; x < grab.width; ++x) {
       const unsigned long p = XGetPixel(image, x, y);
@@ -206,4 +223,50 @@ void xdotool(const std::string& arguments) {
 void focus_and_type_keys(Window window, const std::string& keys) {
   xdotool("windowfocus --sync " + std::to_string(window));
   xdotool("key --delay 20 " + keys);
+}
+
+pid_t start_program(const char* program, const std::vector<std::string>& arguments,
+                    const std::string& display) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    std::vector<char*> argv{const_cast<char*>(program)};
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+    const int quiet = open("/dev/null", O_WRONLY);
+    dup2(quiet, STDOUT_FILENO);
+    dup2(quiet, STDERR_FILENO);
+    execvp(program, argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+void stop_program(pid_t& pid) {
+  if (pid <= 0) return;
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  pid = -1;
+}
+
+PrivateXServer::PrivateXServer(const char* screen, const char* auth_file) {
+  int ready[2];
+  if (pipe(ready) != 0) return;
+  std::vector<std::string> arguments = {"-displayfd", std::to_string(ready[1]), "-screen", "0",
+                                        screen, "-nolisten", "tcp", "-noreset"};
+  if (auth_file != nullptr) arguments.insert(arguments.end(), {"-auth", auth_file});
+  pid_ = start_program("Xvfb", arguments);
+  close(ready[1]);
+  std::string number;
+  char c;
+  while (read(ready[0], &c, 1) == 1 && c != '\n') number += c;
+  close(ready[0]);
+  for (int waited = 0; !number.empty() && waited < 5000; waited += 20) {
+    if (Display* d = XOpenDisplay((":" + number).c_str())) {
+      XCloseDisplay(d);
+      display_ = ":" + number;
+      return;
+    }
+    usleep(20000);
+  }
 }
