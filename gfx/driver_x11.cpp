@@ -3,13 +3,21 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/extensions/scrnsaver.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <semaphore>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
@@ -21,6 +29,9 @@ namespace {
 
 constexpr int32_t kCycleMs = 10;
 constexpr size_t kClassNameLength = 27;
+// How long the window may take to open: a server that takes the connection but never answers
+// must not hold the start for ever.
+constexpr auto kOpenLimit = std::chrono::seconds(5);
 
 struct Presentation {
   std::thread thread;
@@ -31,16 +42,53 @@ struct Presentation {
 Presentation presentation;
 X11Window x;
 
-// What the program says when the connection to the X server breaks, named at init.
+// Set once the display refused the connection or did not answer in time: it is not asked
+// again, since the X library would complain at every try and a server that never answers
+// would hold every try up.
+bool display_refused = false;
+
+// What the program says when the connection to the X server breaks or the window is destroyed
+// from outside, named at init.
 char connection_lost_message[256];
+char window_lost_message[256];
 
 // The connection to the X server broke: nothing can be shown or typed any more, so the
 // program ends at once, saying why.
-int connection_lost(Display*) {
-  terminal_restore();
-  [[maybe_unused]] ssize_t written =
-      write(STDERR_FILENO, connection_lost_message, std::strlen(connection_lost_message));
-  _exit(1);
+int connection_lost(Display*) { terminal_fail(connection_lost_message); }
+
+// A request on the window failed: another client destroyed it.
+int request_failed(Display*, XErrorEvent*) { x11_window_lost(); }
+
+// Connects to the display. The X library's complaint about a refused connection is kept off
+// standard error: the program runs on without a window, on the terminal it has just cleared.
+Display* open_display() {
+  const int saved_stderr = dup(STDERR_FILENO);
+  const int null = open("/dev/null", O_WRONLY);
+  if (saved_stderr >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+  Display* display = XOpenDisplay(nullptr);
+  if (saved_stderr >= 0 && null >= 0) dup2(saved_stderr, STDERR_FILENO);
+  for (int fd : {saved_stderr, null}) {
+    if (fd >= 0) close(fd);
+  }
+  if (display == nullptr) display_refused = true;
+  return display;
+}
+
+// The sockets the process has open.
+std::vector<int> open_sockets() {
+  std::vector<int> sockets;
+  if (DIR* fds = opendir("/proc/self/fd")) {
+    while (const dirent* entry = readdir(fds)) {
+      char target[64] = "";
+      const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+      if (readlink(link.c_str(), target, sizeof target - 1) > 0 &&
+          std::strncmp(target, "socket:", 7) == 0) {
+        sockets.push_back(std::atoi(entry->d_name));
+      }
+    }
+    closedir(fds);
+  }
+  return sockets;
 }
 
 bool find_pixel_format(PixelFormat& f, const Visual* visual, int bits_per_pixel) {
@@ -133,9 +181,10 @@ void suspend_screen_saver(bool suspend) {
 
 // Opens the window of exactly the screen's size, centred, not resizable.
 bool open_window() {
-  x.display = XOpenDisplay(nullptr);
+  x.display = open_display();
   if (x.display == nullptr) return false;
   XSetIOErrorHandler(connection_lost);
+  XSetErrorHandler(request_failed);
   const int screen = DefaultScreen(x.display);
   x.visual = DefaultVisual(x.display, screen);
   x.visual_depth = DefaultDepth(x.display, screen);
@@ -212,14 +261,36 @@ void presentation_thread() {
   close_window();
 }
 
+// Waits for the presentation thread to open the window. A server that takes the connection
+// but never answers would hold it for ever: when the time limit runs out, the sockets opened
+// meanwhile (only that thread opens any) are shut down, which fails the connection, and the
+// display is not asked again.
+void wait_for_window(const std::vector<int>& sockets_before) {
+  if (presentation.ready.try_acquire_for(kOpenLimit)) return;
+  for (int fd : open_sockets()) {
+    if (std::find(sockets_before.begin(), sockets_before.end(), fd) == sockets_before.end()) {
+      shutdown(fd, SHUT_RDWR);
+    }
+  }
+  presentation.ready.acquire();
+}
+
 int32_t init(const char* title, int32_t width, int32_t height, int32_t, int32_t,
              int32_t flags) {
   if (flags & GFX_OPENGL) return -1;
+  if (display_refused) return -1;
   window_reset(title, width, height, flags);
   std::snprintf(connection_lost_message, sizeof connection_lost_message,
                 "%s: lost the connection to the X server\n", title);
-  presentation.thread = std::thread(presentation_thread);
-  presentation.ready.acquire();
+  std::snprintf(window_lost_message, sizeof window_lost_message,
+                "%s: the window was destroyed by another program\n", title);
+  const std::vector<int> sockets_before = open_sockets();
+  try {
+    presentation.thread = std::thread(presentation_thread);
+  } catch (const std::system_error&) {
+    return -1;  // without a thread there is no window
+  }
+  wait_for_window(sockets_before);
   if (presentation.opened) return 0;
   presentation.thread.join();
   return -1;
@@ -248,6 +319,8 @@ void request_wm_state(const X11Window& window, bool add, Atom first, Atom second
 }
 
 }  // namespace
+
+void x11_window_lost() { terminal_fail(window_lost_message); }
 
 void x11_toggle_fullscreen(X11Window& window) {
   GfxWindow& w = gfx_window();

@@ -21,7 +21,7 @@ int32_t key_read() {
     code = key_buffer.oldest();
     key_buffer.drop_oldest();
   }
-  take_key_arrived();
+  key_buffer.settle_key_arrived();
   screen_unlock(1, 0);
   return code;
 }

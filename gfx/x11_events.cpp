@@ -211,6 +211,10 @@ void button(X11Window& x, XEvent& event) {
   window_mouse_button(bit, pressed, double_click);
 }
 
+void destroyed(X11Window& x, XEvent& event) {
+  if (event.xdestroywindow.window == x.window) x11_window_lost();
+}
+
 using EventHandler = void (*)(X11Window&, XEvent&);
 
 constexpr std::array<EventHandler, LASTEvent> make_event_table() {
@@ -228,6 +232,7 @@ constexpr std::array<EventHandler, LASTEvent> make_event_table() {
   table[ConfigureNotify] = configure;
   table[PropertyNotify] = property;
   table[ClientMessage] = client_message;
+  table[DestroyNotify] = destroyed;
   return table;
 }
 

@@ -126,11 +126,20 @@ void put_rows(X11Window& x, int first_row, int rows) {
   }
 }
 
+// The picture never grows beyond the screen's size, however large the window is made.
+int largest_scale(const X11Window& x) {
+  const GfxWindow& w = gfx_window();
+  const int screen = DefaultScreen(x.display);
+  return std::max(1, std::min(DisplayWidth(x.display, screen) / w.width,
+                              DisplayHeight(x.display, screen) / w.height));
+}
+
 }  // namespace
 
 bool x11_layout_picture(X11Window& x) {
   const GfxWindow& w = gfx_window();
   x.scale = std::max(1, std::min(x.client_width / w.width, x.client_height / w.height));
+  x.scale = std::min(x.scale, largest_scale(x));
   const int width = w.width * x.scale;
   const int height = w.height * x.scale;
   x.offset_x = std::max(0, (x.client_width - width) / 2);

@@ -51,5 +51,8 @@ void x11_present(X11Window& x, GfxScreen& screen);
 // Handles one event of the window.
 void x11_dispatch_event(X11Window& x, XEvent& event);
 
+// Another client destroyed the window: the program ends, saying so.
+[[noreturn]] void x11_window_lost();
+
 // Switches between the window and full screen through the window manager.
 void x11_toggle_fullscreen(X11Window& x);

@@ -25,6 +25,9 @@ struct KeyRing {
 
   void drop_oldest() { read_index = (read_index + 1) % N; }
 
+  // After a read the flag stays set while keys wait: they came after the key just read.
+  void settle_key_arrived() { key_arrived = empty() ? 0 : 1; }
+
   int32_t take_key_arrived() {
     const int32_t arrived = key_arrived;
     key_arrived = 0;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -44,7 +45,24 @@ void terminal_restore() {
   }
 }
 
+void terminal_fail(const char* message) {
+  terminal_restore();
+  [[maybe_unused]] ssize_t written = write(STDERR_FILENO, message, std::strlen(message));
+  _exit(1);
+}
+
 namespace {
+
+// Output that cannot be written ends the program rather than pass for success. A reader that
+// went away is the exception: that ends the program by SIGPIPE, or, with SIGPIPE ignored, the
+// output is dropped.
+void output_failed(int error) {
+  if (error == EPIPE) return;
+  char message[256];
+  std::snprintf(message, sizeof message, "%s: cannot write the output: %s\n",
+                program_invocation_short_name, std::strerror(error));
+  terminal_fail(message);
+}
 
 void leave_on_signal(int signal_number) {
   terminal_restore();
@@ -77,14 +95,15 @@ void take_signal(int signal_number, void (*handler)(int)) {
   sigaction(signal_number, &action, nullptr);
 }
 
-// The first change of the terminal arranges its restoration at exit, on ending signals and
-// while the program is stopped.
+// The first change of the terminal arranges its restoration at exit, on ending signals (an
+// abort, from an uncaught exception or a failed check, among them) and while the program is
+// stopped.
 void arrange_restore() {
   static bool arranged = false;
   if (arranged) return;
   arranged = true;
   std::atexit(terminal_restore);
-  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) take_signal(s, leave_on_signal);
+  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT}) take_signal(s, leave_on_signal);
   take_signal(SIGTSTP, stop_on_signal);
 }
 
@@ -156,7 +175,7 @@ void terminal_write(const char* bytes, size_t count) {
     const ssize_t written = write(STDOUT_FILENO, bytes, count);
     if (written < 0) {
       if (errno == EINTR) continue;
-      if (errno != EAGAIN) return;
+      if (errno != EAGAIN) return output_failed(errno);
       struct pollfd ready {STDOUT_FILENO, POLLOUT, 0};
       poll(&ready, 1, -1);
       continue;

@@ -38,3 +38,7 @@ bool terminal_take_resumed();
 // Puts back the modes and colours the terminal was found in. Safe in a signal handler, and
 // for a program that must end at once, without its exit-time actions.
 void terminal_restore();
+
+// Ends the program at once with exit code 1 after restoring the terminal and writing message,
+// one line, to standard error. Safe on any thread and in a signal handler.
+[[noreturn]] void terminal_fail(const char* message);

@@ -22,6 +22,11 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kEndOfInput = -2;
 constexpr int kNoByteYet = -1;
+// The most of a line that is kept: far more than any item needs. The rest is read and dropped,
+// so a line without an end takes no more memory than that.
+constexpr size_t kLineKept = size_t{1} << 20;
+// The most bytes one poll takes, so that input that is always ready still lets the caller on.
+constexpr int kPollBytes = 4096;
 // Quiet time after which a begun escape sequence is taken as complete (a lone ESC is Esc).
 constexpr auto kSequenceQuiet = std::chrono::milliseconds(30);
 
@@ -115,7 +120,7 @@ std::string console_read_line() {
     const int b = next_input_byte(-1);
     if (b == kNoByteYet) continue;
     if (b == kEndOfInput || b == '\n') break;
-    line += static_cast<char>(b);
+    if (line.size() < kLineKept) line += static_cast<char>(b);
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
@@ -130,7 +135,7 @@ void console_poll_input() {
   terminal_key_mode();
   console_redraw_after_stop();
   const bool terminal = terminal_input_is_tty();
-  for (;;) {
+  for (int taken = 0; taken < kPollBytes; ++taken) {
     const int b = next_input_byte(0);
     if (b == kNoByteYet) break;
     if (b == kEndOfInput) {
@@ -162,7 +167,7 @@ int32_t console_key_read(int32_t extended, int32_t take) {
   if (take) {
     keys.drop_oldest();
     console_poll_input();
-    keys.key_arrived = 0;
+    keys.settle_key_arrived();
   }
   return code;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -26,6 +27,47 @@ TEST(InputFaults, InputEndingInsideTheLineTakesWhatCame) {
   const ProcessResult result = run_piped(PLEMO_PATH, "3");
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_NE(result.output.find(" 3\r\n 7\r\n"), std::string::npos);
+}
+
+// Input that never ends, or is always ready, and output that cannot be written.
+TEST(StreamFaults, EndlessInputAndFullOutputEndCleanly) {
+  char endless[] = "/tmp/zorvy-endless-XXXXXX";  // "7" and a line end, then a terabyte of zeros
+  const int fd = mkstemp(endless);
+  ASSERT_TRUE(fd >= 0 && write(fd, "7\n", 2) == 2 && ftruncate(fd, 1LL << 40) == 0);
+  close(fd);
+  struct Case {
+    const char* input;
+    const char* output;
+    int exit_code;  // -1: ended by SIGTERM after a second
+    const char* says;
+  };
+  const Case cases[] = {
+      {"/dev/zero", "/dev/null", -1, ""},
+      {endless, "/dev/null", 0, ""},
+      {endless, "/dev/full", 1, "zorvy: cannot write the output: No space left on device\n"},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult result = run_redirected(ZORVY_PATH, c.input, c.output, 1000);
+    EXPECT_FALSE(result.timed_out) << c.input << " > " << c.output;
+    EXPECT_EQ(result.exit_code, c.exit_code) << c.input << " > " << c.output;
+    EXPECT_LT(result.peak_kib, 64 << 10) << c.input;
+    EXPECT_EQ(result.errors, c.says);
+  }
+  unlink(endless);
+}
+
+TEST(TerminalFaults, AKeyTypedWithEnterEndsTheFinalWait) {
+  const ProcessResult result = run_on_terminal(ZORVY_PATH, {{"? ", "7\rx"}}, 24, 80, 5000);
+  EXPECT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_TRUE(result.terminal_restored);
+}
+
+TEST(TerminalFaults, AnAbortRestoresTheTerminal) {
+  const ProcessResult result =
+      run_on_terminal(ZORVY_PATH, {{"? ", "", 200, false, SIGABRT}}, 24, 80, 5000);
+  EXPECT_EQ(result.exit_code, -1);
+  EXPECT_TRUE(result.terminal_restored);
 }
 
 TEST(TerminalFaults, ResizingWhileTypingKeepsTheProgramWorking) {
@@ -53,6 +95,7 @@ TEST(TerminalFaults, TerminationEndsTheProgramAtEveryStage) {
     EXPECT_FALSE(result.timed_out) << stage.name;
     EXPECT_EQ(result.exit_code, 0) << stage.name;
     EXPECT_EQ(result.output.substr(result.output.rfind("\x1b[")), "\x1b[0m") << stage.name;
+    EXPECT_TRUE(result.terminal_restored) << stage.name;
   }
 }
 

@@ -6,9 +6,11 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -96,6 +98,50 @@ ProcessResult run_piped(const char* program, const std::string& input, int timeo
   return result;
 }
 
+long peak_memory_kib(pid_t pid) {
+  FILE* status = std::fopen(("/proc/" + std::to_string(pid) + "/status").c_str(), "r");
+  long kib = 0;
+  char line[256];
+  while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr) {
+    std::sscanf(line, "VmHWM: %ld", &kib);
+  }
+  if (status != nullptr) std::fclose(status);
+  return kib;
+}
+
+ProcessResult run_redirected(const char* program, const char* input, const char* output,
+                             int watch_ms) {
+  int err[2];
+  if (pipe(err) != 0) std::abort();
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(open(input, O_RDONLY), 0);
+    dup2(open(output, O_WRONLY), 1);
+    dup2(err[1], 2);
+    exec_program(program);
+  }
+  close(err[1]);
+  ProcessResult result{};
+  int status = 0;
+  const auto exited_within = [&](int ms) {
+    for (int waited = 0; waited < ms; waited += 10) {
+      if (waitpid(child, &status, WNOHANG) == child) return true;
+      usleep(10000);
+    }
+    return false;
+  };
+  if (!exited_within(watch_ms)) {
+    result.peak_kib = peak_memory_kib(child);
+    kill(child, SIGTERM);
+    result.timed_out = !exited_within(2000);
+    if (result.timed_out) finish(child, true);
+  }
+  result.exit_code = WIFEXITED(status) && !result.timed_out ? WEXITSTATUS(status) : -1;
+  while (drain(err[0], result.errors)) {
+  }
+  close(err[0]);
+  return result;
+}
 
 ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps,
                               int rows, int columns, int timeout_ms) {
@@ -140,6 +186,9 @@ ProcessResult run_on_terminal(const char* program, const std::vector<TerminalSte
     }
     if (!drain(master, result.output)) break;
   }
+  struct termios modes {};
+  result.terminal_restored = tcgetattr(master, &modes) == 0 && (modes.c_lflag & ICANON) &&
+                             (modes.c_lflag & ECHO);
   close(master);
   result.exit_code = finish(child, result.timed_out);
   return result;

@@ -8,11 +8,19 @@ struct ProcessResult {
   std::string errors;  // standard error (empty on a pseudo-terminal)
   int exit_code;       // -1 when killed by a signal or the time ran out
   bool timed_out;
+  long peak_kib;       // the most memory the program held (run_redirected only)
+  bool terminal_restored;  // line editing and echo on at the end (run_on_terminal only)
 };
 
 // Starts program with DISPLAY unset, feeds input to its standard input and closes it, and
 // collects its output until it exits or timeout_ms passes.
 ProcessResult run_piped(const char* program, const std::string& input, int timeout_ms = 20000);
+
+// Starts program with DISPLAY unset and standard input and output on the files named. If it
+// still runs after watch_ms, notes its peak memory and sends it SIGTERM; it must then end
+// within 2 s. Collects standard error.
+ProcessResult run_redirected(const char* program, const char* input, const char* output,
+                             int watch_ms);
 
 // A step of a terminal session: wait for text to appear in the output (empty: none), pause,
 // then type keys, or hang the terminal up.

@@ -22,6 +22,17 @@ TEST(Faults, TenThousandKeysKeepTheLastFifteen) {
   EXPECT_EQ(key_read(), 0);
 }
 
+TEST(Faults, AKeyLeftAfterARead) {
+  while (key_read() != 0) {
+  }
+  key_push(13);
+  key_push('x');
+  EXPECT_EQ(key_read(), 13);
+  EXPECT_EQ(take_key_arrived(), 1);  // the final wait ends on the key typed right after Enter
+  EXPECT_EQ(key_read(), 'x');
+  EXPECT_EQ(take_key_arrived(), 0);
+}
+
 TEST(Faults, ATenThousandCharacterLineIsEditedInLinearTime) {
   FakeScreenSession session(40, 25);
   for (int i = 0; i < 10000; ++i) session.screen().keys.push_back('0' + i % 10);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 
 ChildProcess::ChildProcess(const char* program, const char* display, const char* argument) {
@@ -77,4 +78,15 @@ std::string ChildProcess::errors() {
   ssize_t n;
   while ((n = read(err_, block, sizeof block)) > 0) text.append(block, static_cast<size_t>(n));
   return text;
+}
+
+long peak_memory_kib(pid_t pid) {
+  FILE* status = std::fopen(("/proc/" + std::to_string(pid) + "/status").c_str(), "r");
+  long kib = 0;
+  char line[256];
+  while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr) {
+    std::sscanf(line, "VmHWM: %ld", &kib);
+  }
+  if (status != nullptr) std::fclose(status);
+  return kib;
 }

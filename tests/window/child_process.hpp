@@ -29,3 +29,6 @@ class ChildProcess {
   int out_ = -1, err_ = -1;
   std::string pending_;
 };
+
+// The most memory the process has held so far, in KiB.
+long peak_memory_kib(pid_t pid);

@@ -2,8 +2,12 @@
 // signals arrive, the close button is used at every stage, keys flood in, screens come and go.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <dirent.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,6 +55,62 @@ TEST(WindowFaults, LosingTheXServerEndsTheProgramWithAMessage) {
   EXPECT_EQ(zorvy.errors(), "zorvy: lost the connection to the X server\n");
 }
 
+TEST(WindowFaults, AWindowDestroyedFromOutsideEndsTheProgramWithAMessage) {
+  for (const char* stage : {"typing", "final wait"}) {
+    ChildProcess zorvy(ZORVY_PATH);
+    const Window window = find_window("zorvy");
+    ASSERT_NE(window, 0u) << zorvy.errors();
+    if (std::string(stage) == "final wait") focus_and_type_keys(window, "5 Return");
+    XDestroyWindow(test_display(), window);
+    XSync(test_display(), False);
+    EXPECT_EQ(zorvy.wait_exit(3000), 1) << stage;
+    EXPECT_EQ(zorvy.errors(), "zorvy: the window was destroyed by another program\n") << stage;
+  }
+}
+
+// A display that refuses the program (no cookie) and one that takes the connection but never
+// answers: the dialogue runs on standard output instead, without a complaint.
+TEST(WindowFaults, ADisplayThatRefusesOrNeverAnswersLeavesTheDialogueToTheOutput) {
+  char cookie_file[] = "/tmp/zorvy-cookie-XXXXXX";
+  const int fd = mkstemp(cookie_file);
+  std::string entry = {'\xff', '\xff', 0, 0, 0, 0, 0, 18};  // any address and display
+  entry += "MIT-MAGIC-COOKIE-1" + std::string{0, 16} + "0123456789abcdef";
+  ASSERT_EQ(write(fd, entry.data(), entry.size()), static_cast<ssize_t>(entry.size()));
+  close(fd);
+  setenv("XAUTHORITY", cookie_file, 1);  // the test holds the cookie, the program does not
+  PrivateXServer guarded("640x480x24", cookie_file);
+  unsetenv("XAUTHORITY");
+  ASSERT_FALSE(guarded.display().empty()) << "Xvfb did not start";
+  const int silent = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(listen(silent, 4), 0);  // connections are taken by the system, never answered
+  getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+  const std::string never_answers = "127.0.0.1:" + std::to_string(ntohs(address.sin_port) - 6000);
+  for (const std::string& display : {guarded.display(), never_answers}) {
+    ChildProcess zorvy(ZORVY_PATH, display.c_str());
+    EXPECT_EQ(zorvy.wait_exit(15000), 0) << display;
+    EXPECT_EQ(zorvy.errors(), "") << display;
+  }
+  close(silent);
+  unlink(cookie_file);
+}
+
+TEST(WindowFaults, AHugeWindowShowsThePictureAtMostAtTheScreensSize) {
+  ChildProcess zorvy(ZORVY_PATH);
+  const Window window = find_window("zorvy");
+  ASSERT_NE(window, 0u) << zorvy.errors();
+  focus_and_type_keys(window, "alt+Return");  // full screen takes any size it is given
+  usleep(200000);
+  XResizeWindow(test_display(), window, 32767, 32767);
+  XSync(test_display(), False);
+  usleep(1000000);
+  EXPECT_LT(peak_memory_kib(zorvy.pid()), 100 << 10);
+}
+
 TEST(WindowFaults, TerminationAndHangUpCloseTheWindowAtEveryStage) {
   for (int signal_number : {SIGTERM, SIGHUP}) {
     for (const char* stage : {"typing", "final wait"}) {
@@ -63,6 +123,20 @@ TEST(WindowFaults, TerminationAndHangUpCloseTheWindowAtEveryStage) {
       EXPECT_FALSE(window_exists(window)) << stage;
     }
   }
+}
+
+TEST(WindowFaults, NoThreadForTheWindowLeavesTheDialogueToTheTerminal) {
+#if defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizer needs a thread of its own";
+#endif
+  rlimit saved{};
+  getrlimit(RLIMIT_STACK, &saved);
+  rlimit huge = saved;
+  huge.rlim_cur = rlim_t{1} << 40;  // threads get stacks this size: none can be made
+  setrlimit(RLIMIT_STACK, &huge);
+  ChildProcess zorvy(ZORVY_PATH);
+  setrlimit(RLIMIT_STACK, &saved);
+  EXPECT_EQ(zorvy.wait_exit(), 0) << zorvy.errors();  // the dialogue ran on standard output
 }
 
 TEST(WindowFaults, CloseButtonBeforeTheInputIsIgnored) {

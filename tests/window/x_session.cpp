@@ -249,11 +249,13 @@ void stop_program(pid_t& pid) {
   pid = -1;
 }
 
-PrivateXServer::PrivateXServer(const char* screen) {
+PrivateXServer::PrivateXServer(const char* screen, const char* auth_file) {
   int ready[2];
   if (pipe(ready) != 0) return;
-  pid_ = start_program("Xvfb", {"-displayfd", std::to_string(ready[1]), "-screen", "0", screen,
-                                "-nolisten", "tcp"});
+  std::vector<std::string> arguments = {"-displayfd", std::to_string(ready[1]), "-screen", "0",
+                                        screen, "-nolisten", "tcp", "-noreset"};
+  if (auth_file != nullptr) arguments.insert(arguments.end(), {"-auth", auth_file});
+  pid_ = start_program("Xvfb", arguments);
   close(ready[1]);
   std::string number;
   char c;

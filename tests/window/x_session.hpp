@@ -47,10 +47,11 @@ void stop_program(pid_t& pid);
 
 // An X server of the test's own, which the test may take away. The server picks a free display
 // number itself and the test goes on once it answers, so servers starting at the same time
-// elsewhere do not disturb it. display() is empty when it did not start.
+// elsewhere do not disturb it. display() is empty when it did not start. With auth_file, only
+// clients holding its cookie are let in.
 class PrivateXServer {
  public:
-  explicit PrivateXServer(const char* screen = "640x480x24");
+  explicit PrivateXServer(const char* screen = "640x480x24", const char* auth_file = nullptr);
   ~PrivateXServer() { stop(); }
   const std::string& display() const { return display_; }
   void stop() { stop_program(pid_); }
