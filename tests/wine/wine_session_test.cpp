@@ -149,7 +149,7 @@ TEST(WineKeys, GiveTheNativeCodes) {
     std::string codes;
     const auto count = 1 + std::count(k.code, k.code + std::strlen(k.code), ' ');
     for (ptrdiff_t i = 0; i < count; ++i) codes += (i == 0 ? "" : " ") + probe_line(probe);
-    EXPECT_EQ(codes, k.code) << k.keys;
+    EXPECT_EQ(codes, k.code) << k.keys << probe.errors();
   }
   focus_and_type_keys(window, "q");
   EXPECT_EQ(probe_line(probe), "113");
