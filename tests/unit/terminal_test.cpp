@@ -151,19 +151,6 @@ TEST(TerminalKeys, SplitSequencesGiveTheSameKeys) {
   EXPECT_EQ(decode(run), run_codes);
 }
 
-TEST(TerminalKeys, OwnCharactersFollowTheUsLayout) {
-  const struct {
-    int virtual_key;
-    int own;
-  } kOwn[] = {
-      {'A', 'A'},  {'Z', 'Z'},  {'7', '7'}, {0xDB, '['}, {0xBA, ';'},
-      {0x20, ' '}, {0x08, 8},   {0x09, 9},  {0x0D, 13},  {0x1B, 27},
-      {0x68, '8'}, {0x6F, '/'}, {0x26, 0},  {0x70, 0},   {0, 0},
-  };
-  for (const auto& o : kOwn)
-    EXPECT_EQ(terminal_own_character(o.virtual_key), o.own) << o.virtual_key;
-}
-
 // The console key buffer holds 511 keys and drops the oldest. Standard input is an empty
 // pipe meanwhile, so that polling finds neither keys nor the end of input.
 TEST(ConsoleKeys, BufferHoldsTheNewest511Keys) {
