@@ -21,12 +21,7 @@ namespace {
 using PrintStatements = CapturedOutput;
 
 TEST_F(PrintStatements, FormatNumbersAsTheMaskSays) {
-  const struct {
-    bool is_signed;
-    int64_t value;
-    int32_t mask;
-    const char* text;
-  } kCases[] = {
+  const struct { bool is_signed; int64_t value; int32_t mask; const char* text; } kCases[] = {
       {true, 42, 0, " 42"},       {true, -42, 0, "-42"},    {true, 42, 1, " 42\r\n"},
       {true, -42, 4, "-42\r\n"},  {true, 42, 16, " 42 "},   {true, -42, 17, "-42 \r\n"},
       {true, 0, 1, " 0\r\n"},     {true, INT64_MIN, 0, "-9223372036854775808"},
@@ -49,12 +44,9 @@ TEST_F(PrintStatements, StringsZonesAndTheChannelColumn) {
   print_int64(0, 4, PRINT_NEWLINE);
   EXPECT_EQ(bytes(), "\r\n Nejvyssi faktorial:  4\r\n");
   // The next zone from a column of a line so wide; a zone past the width ends the line.
-  const struct {
-    int32_t column;
-    uint32_t width;
-    std::string written;
-  } kZones[] = {{0, 40, std::string(14, ' ')}, {13, 40, " "}, {14, 40, std::string(14, ' ')},
-                {27, 40, " "}, {28, 40, "\r\n"}, {39, 40, "\r\n"}, {0, 10, "\r\n"}};
+  const struct { int32_t column; uint32_t width; std::string written; } kZones[] = {
+      {0, 40, std::string(14, ' ')}, {13, 40, " "}, {14, 40, std::string(14, ' ')},
+      {27, 40, " "}, {28, 40, "\r\n"}, {39, 40, "\r\n"}, {0, 10, "\r\n"}};
   for (const auto& z : kZones) {
     reset_screen_channel(z.column, z.width);
     bytes().clear();
@@ -192,10 +184,7 @@ void set_line(const std::string& line) {
 }
 
 TEST(InputItem, ConvertsTheFirstItemOfALine) {
-  const struct {
-    std::string line;
-    uint64_t value;
-  } kCases[] = {
+  const struct { std::string line; uint64_t value; } kCases[] = {
       {"", 0}, {"     ", 0}, {"abc", 0}, {"   42   ", 42}, {"42abc", 42}, {"+7", 7},
       {"-1", 18446744073709551615u}, {"-5", 18446744073709551611u}, {"12,34", 12}, {"12 34", 12},
       {",5", 0}, {"1,000", 1}, {"\"1 000\"", 1}, {"\t9", 9},

@@ -73,10 +73,7 @@ TEST(Palette, ColourStatementChoosesTheModeOnePaletteAndMarksEveryLine) {
   GfxScreen& s = *current_screen();
   const uint32_t* p = s.device_palette;
   // The colour statement's arguments, and the four entries afterwards.
-  const struct {
-    int32_t background, palette, flags;
-    uint32_t entries[4];
-  } kRows[] = {
+  const struct { int32_t background, palette, flags; uint32_t entries[4]; } kRows[] = {
       {-1, -1, -1, {rgb(0, 0, 0), rgb(85, 255, 255), rgb(255, 85, 255), rgb(255, 255, 255)}},
       {1, 5, 0, {rgb(0, 0, 170), rgb(0, 170, 170), rgb(170, 0, 170), rgb(170, 170, 170)}},
       {9, 3, 1, {rgb(0, 0, 0), rgb(85, 255, 255), rgb(255, 85, 255), rgb(255, 255, 255)}},  // a plain reset
@@ -203,27 +200,6 @@ TEST_F(GfxText, LineEndsAtTheBottomScrollAndMarkEveryLineOfTheView) {
   EXPECT_EQ(row(21), "25");
   for (int r = 22; r <= 25; ++r) EXPECT_EQ(row(r), "");
   expect_pixels_match_cells();
-}
-
-TEST_F(GfxText, ControlCharacters) {
-  const struct {
-    const char* name;
-    int32_t column;
-    std::string text;
-    std::string row;
-    std::pair<int32_t, int32_t> cell;
-  } kCases[] = {
-      {"tab at column 1", 1, "\tx", "        x", {10, 2}},  {"tab at column 7", 7, "\tx", "        x", {10, 2}},
-      {"tab at column 40 wraps", 40, "\t", "", {1, 3}},      {"bs at column 1", 1, "\bq", "q", {2, 2}},
-      {"bs after two letters", 1, "AB\b", "AB", {2, 2}},     {"cr overwrites from the left", 1, "abc\rX", "Xbc", {2, 2}},
-  };
-  for (const auto& c : kCases) {
-    gfx_cls(0);
-    gfx_locate(2, c.column);
-    print(c.text);
-    EXPECT_EQ(row(2), c.row) << c.name;
-    EXPECT_EQ(cell(), c.cell) << c.name;
-  }
 }
 
 TEST_F(GfxText, CursorMarkIsOneLineAcrossTheBottomOfTheCell) {
