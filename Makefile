@@ -8,7 +8,7 @@ BENCH_BUILD := build-bench
 FUZZ_BUILD := build-fuzz
 WIN_BUILD := build-win
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := input_item_fuzz text_draw_fuzz terminal_keys_fuzz key_translate_fuzz line_editor_fuzz
+FUZZ_TARGETS := input_item_fuzz terminal_keys_fuzz line_editor_fuzz
 JOBS ?= 2
 
 # Configures and builds quietly: the compiler's output is shown only when the build fails.

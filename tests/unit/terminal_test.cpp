@@ -1,10 +1,13 @@
-#include "runtime/terminal_keys.hpp"
-
+// The terminal's key decoder, from bytes and escape sequences to key codes, and the console's
+// key buffer.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <random>
 #include <string>
 #include <vector>
+
+#include "runtime/console_input.hpp"
+#include "runtime/terminal_keys.hpp"
 
 namespace {
 
@@ -35,116 +38,38 @@ struct Case {
 
 const Case kKeys[] = {
     // Cursor and editing keys in their xterm, VT220, rxvt and Linux console forms.
-    {"\x1b[A", {18687}},
-    {"\x1bOA", {18687}},
-    {"\x1b[B", {20735}},
-    {"\x1b[C", {19967}},
-    {"\x1b[D", {19455}},
-    {"\x1b[H", {18431}},
-    {"\x1b[1~", {18431}},
-    {"\x1b[7~", {18431}},
-    {"\x1bOH", {18431}},
-    {"\x1b[1;1H", {18431}},
-    {"\x1b[F", {20479}},
-    {"\x1b[4~", {20479}},
-    {"\x1b[8~", {20479}},
-    {"\x1bOF", {20479}},
-    {"\x1b[2~", {21247}},
-    {"\x1b[3~", {21503}},
-    {"\x1b[5~", {18943}},
-    {"\x1b[6~", {20991}},
-    {"\x1b[E", {19711}},
-    {"\x1bOE", {19711}},
+    {"\x1b[A", {18687}}, {"\x1bOA", {18687}}, {"\x1b[B", {20735}}, {"\x1b[C", {19967}},
+    {"\x1b[D", {19455}}, {"\x1b[H", {18431}}, {"\x1b[1~", {18431}}, {"\x1b[7~", {18431}},
+    {"\x1bOH", {18431}}, {"\x1b[1;1H", {18431}}, {"\x1b[F", {20479}}, {"\x1b[4~", {20479}},
+    {"\x1b[8~", {20479}}, {"\x1bOF", {20479}}, {"\x1b[2~", {21247}}, {"\x1b[3~", {21503}},
+    {"\x1b[5~", {18943}}, {"\x1b[6~", {20991}}, {"\x1b[E", {19711}}, {"\x1bOE", {19711}},
     // Modifiers: xterm parameters, rxvt finals and letters, an ESC before a sequence.
-    {"\x1b[1;5D", {29695}},
-    {"\x1b[1;3A", {39167}},
-    {"\x1b[1;9A", {39167}},
-    {"\x1b\x1b[A", {39167}},
-    {"\x1b[1;2A", {18687}},
-    {"\x1b[3;2~", {21503}},
-    {"\x1b[3;5~", {37887}},
-    {"\x1b[6;5~", {30463}},
-    {"\x1b[1;5H", {30719}},
-    {"\x1b[1;5:1A", {36351}},
-    {"\x1b[2$", {21247}},
-    {"\x1b[2^", {37631}},
-    {"\x1b[7^", {30719}},
-    {"\x1b[a", {18687}},
-    {"\x1bOa", {36351}},
-    {"\x1bOd", {29695}},
+    {"\x1b[1;5D", {29695}}, {"\x1b[1;3A", {39167}}, {"\x1b[1;9A", {39167}}, {"\x1b\x1b[A", {39167}},
+    {"\x1b[1;2A", {18687}}, {"\x1b[3;2~", {21503}}, {"\x1b[3;5~", {37887}}, {"\x1b[6;5~", {30463}},
+    {"\x1b[1;5H", {30719}}, {"\x1b[1;5:1A", {36351}}, {"\x1b[2$", {21247}}, {"\x1b[2^", {37631}},
+    {"\x1b[7^", {30719}}, {"\x1b[a", {18687}}, {"\x1bOa", {36351}}, {"\x1bOd", {29695}},
     {"\x1b[Z", {4095}},
     // Function keys.
-    {"\x1bOP", {15359}},
-    {"\x1bOQ", {15615}},
-    {"\x1bOR", {15871}},
-    {"\x1bOS", {16127}},
-    {"\x1b[11~", {15359}},
-    {"\x1b[14~", {16127}},
-    {"\x1b[[A", {15359}},
-    {"\x1b[[E", {16383}},
-    {"\x1b[15~", {16383}},
-    {"\x1b[17~", {16639}},
-    {"\x1b[21~", {17663}},
-    {"\x1b[23~", {34303}},
-    {"\x1b[24~", {34559}},
-    {"\x1b[1;2P", {21759}},
-    {"\x1b[1;5P", {24319}},
-    {"\x1b[1;3P", {26879}},
-    {"\x1bO5P", {24319}},
-    {"\x1b[1;3S", {27647}},
-    {"\x1b[15;2~", {22783}},
-    {"\x1b[24;5~", {35583}},
-    {"\x1b[11^", {24319}},
-    {"\x1b[23$", {34815}},
-    {"\x1b[25~", {22271}},
-    {"\x1b[34~", {24063}},
+    {"\x1bOP", {15359}}, {"\x1bOQ", {15615}}, {"\x1bOR", {15871}}, {"\x1bOS", {16127}},
+    {"\x1b[11~", {15359}}, {"\x1b[14~", {16127}}, {"\x1b[[A", {15359}}, {"\x1b[[E", {16383}},
+    {"\x1b[15~", {16383}}, {"\x1b[17~", {16639}}, {"\x1b[21~", {17663}}, {"\x1b[23~", {34303}},
+    {"\x1b[24~", {34559}}, {"\x1b[1;2P", {21759}}, {"\x1b[1;5P", {24319}}, {"\x1b[1;3P", {26879}},
+    {"\x1bO5P", {24319}}, {"\x1b[1;3S", {27647}}, {"\x1b[15;2~", {22783}}, {"\x1b[24;5~", {35583}},
+    {"\x1b[11^", {24319}}, {"\x1b[23$", {34815}}, {"\x1b[25~", {22271}}, {"\x1b[34~", {24063}},
     // The keypad in application mode.
-    {"\x1bOp", {48}},
-    {"\x1bOy", {57}},
-    {"\x1bOM", {13}},
-    {"\x1bO5M", {10}},
-    {"\x1bOj", {42}},
-    {"\x1bOk", {43}},
-    {"\x1bOm", {45}},
-    {"\x1bOn", {46}},
-    {"\x1bOo", {47}},
+    {"\x1bOp", {48}}, {"\x1bOy", {57}}, {"\x1bOM", {13}}, {"\x1bO5M", {10}}, {"\x1bOj", {42}},
+    {"\x1bOk", {43}}, {"\x1bOm", {45}}, {"\x1bOn", {46}}, {"\x1bOo", {47}},
     // Single bytes.
-    {"A", {65}},
-    {"a", {97}},
-    {" ", {32}},
-    {"~", {126}},
-    {"\x7f", {8}},
-    {"\x08", {8}},
-    {"\r", {13}},
-    {"\n", {10}},
-    {"\t", {9}},
-    {"\x01", {1}},
-    {"\x1a", {26}},
-    {"\x1c", {28}},
-    {"\x1b", {27}},
-    {"\x1b\x1b", {27}},
-    {"\x1b\x1b\x1b", {27, 27}},
-    {"\x1b\x1bx", {27, 120}},
+    {"A", {65}}, {"a", {97}}, {" ", {32}}, {"~", {126}}, {"\x7f", {8}}, {"\x08", {8}}, {"\r", {13}},
+    {"\n", {10}}, {"\t", {9}}, {"\x01", {1}}, {"\x1a", {26}}, {"\x1c", {28}}, {"\x1b", {27}},
+    {"\x1b\x1b", {27}}, {"\x1b\x1b\x1b", {27, 27}}, {"\x1b\x1bx", {27, 120}},
     // ESC before a character is Alt with it.
-    {"\033a", {7935}},
-    {"\033A", {7935}},
-    {"\0331", {30975}},
-    {"\x1b!", {33}},
-    {"\x1b\x7f", {57599}},
-    {"\x1b\r", {7423}},
-    {"\x1b\t", {4095}},
+    {"\033a", {7935}}, {"\033A", {7935}}, {"\0331", {30975}}, {"\x1b!", {33}}, {"\x1b\x7f", {57599}},
+    {"\x1b\r", {7423}}, {"\x1b\t", {4095}},
     // UTF-8 into code page 437; characters it lacks and broken UTF-8 give no key.
-    {"\xc3\xa9", {130}},
-    {"\xe2\x88\x9e", {236}},
-    {"\x1b\xc3\xa9", {130}},
-    {"\xe2\x82\xac", {-1}},
-    {"\xc3(", {-1, 40}},
-    {"\xc3\xc3\xa9", {-1, 130}},
-    {"\xff", {-1}},
-    {"\xc0\xaf", {-1, -1}},
-    {"\xed\xa0\x80", {-1, -1, -1}},
-    {"\xe2\x82", {-1}},
-    {"\xc3\x1b[A", {-1, 18687}},
+    {"\xc3\xa9", {130}}, {"\xe2\x88\x9e", {236}}, {"\x1b\xc3\xa9", {130}}, {"\xe2\x82\xac", {-1}},
+    {"\xc3(", {-1, 40}}, {"\xc3\xc3\xa9", {-1, 130}}, {"\xff", {-1}}, {"\xc0\xaf", {-1, -1}},
+    {"\xed\xa0\x80", {-1, -1, -1}}, {"\xe2\x82", {-1}}, {"\xc3\x1b[A", {-1, 18687}},
     {"\x1b[1\xc3\xa9", {130}},
 };
 
@@ -226,43 +151,21 @@ TEST(TerminalKeys, SplitSequencesGiveTheSameKeys) {
   EXPECT_EQ(decode(run), run_codes);
 }
 
-bool is_key_code(int32_t code) {
-  if (code >= -1 && code <= 255) return true;
-  return code > 255 && (code - 255) % 256 == 0 && (code - 255) / 256 <= 255;
-}
-
-// Random bytes, with pauses now and then, never give anything but key codes and never leave
-// the decoder stuck.
-TEST(TerminalKeys, RandomBytesGiveOnlyKeyCodes) {
-  std::mt19937 random(12345);
-  for (const bool utf8 : {true, false}) {
-    TerminalKeyDecoder decoder{.utf8 = utf8};
-    for (int i = 0; i < 200000; ++i) {
-      // Bias towards the bytes sequences are made of.
-      const uint32_t r = random();
-      const uint8_t byte = (r & 3) == 0 ? "\x1b[O;1~$^@M<?:"[(r >> 2) % 13] : (r >> 8) & 0xFF;
-      for (const int32_t code : codes_of(terminal_keys_feed(decoder, byte)))
-        ASSERT_TRUE(is_key_code(code)) << code;
-      if ((r >> 16) % 50 == 0) {
-        for (const int32_t code : codes_of(terminal_keys_expire(decoder)))
-          ASSERT_TRUE(is_key_code(code)) << code;
-        ASSERT_FALSE(terminal_keys_pending(decoder));
-      }
-    }
-  }
-}
-
-TEST(TerminalKeys, OwnCharactersFollowTheUsLayout) {
-  const struct {
-    int virtual_key;
-    int own;
-  } kOwn[] = {
-      {'A', 'A'},  {'Z', 'Z'},  {'7', '7'}, {0xDB, '['}, {0xBA, ';'},
-      {0x20, ' '}, {0x08, 8},   {0x09, 9},  {0x0D, 13},  {0x1B, 27},
-      {0x68, '8'}, {0x6F, '/'}, {0x26, 0},  {0x70, 0},   {0, 0},
-  };
-  for (const auto& o : kOwn)
-    EXPECT_EQ(terminal_own_character(o.virtual_key), o.own) << o.virtual_key;
+// The console key buffer holds 511 keys and drops the oldest. Standard input is an empty
+// pipe meanwhile, so that polling finds neither keys nor the end of input.
+TEST(ConsoleKeys, BufferHoldsTheNewest511Keys) {
+  int quiet[2];
+  ASSERT_EQ(pipe(quiet), 0);
+  const int saved_input = dup(STDIN_FILENO);
+  ASSERT_EQ(dup2(quiet[0], STDIN_FILENO), STDIN_FILENO);
+  for (int32_t code = 1; code <= 600; ++code) console_key_push(code % 200 + 1);
+  std::vector<int32_t> read;
+  for (int32_t code; (code = console_key_read(1, 1)) != -1 && read.size() < 1000;) read.push_back(code);
+  dup2(saved_input, STDIN_FILENO);
+  for (int fd : {saved_input, quiet[0], quiet[1]}) close(fd);
+  ASSERT_EQ(read.size(), 511u);
+  EXPECT_EQ(read.front(), 90 % 200 + 1);
+  EXPECT_EQ(read.back(), 600 % 200 + 1);
 }
 
 }  // namespace

@@ -1,0 +1,189 @@
+// The search's dialogue output, the counted trials against the plain trial loop, and the
+// smallest prime factor.
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/prime_factor.hpp"
+#include "app/search.hpp"
+#include "app/trial_count.hpp"
+#include "captured_output.hpp"
+
+namespace {
+
+using Search = CapturedOutput;
+
+std::string report(const std::vector<std::string>& listed, const std::string& trials,
+                   const std::string& n) {
+  std::string out;
+  for (const auto& candidate : listed) out += " " + candidate + "\r\n";
+  return out + "\r\n\r\n Celkovy pocet provedenych vypoctu: \r\n\r\n " + trials +
+         "\r\n\r\n Nejvyssi faktorial:  " + n + "\r\n";
+}
+
+TEST_F(Search, ListsTheCandidatesAndReportsWithEitherTest) {
+  const struct {
+    int64_t offset;
+    uint64_t limit;
+    std::vector<std::string> listed;
+    const char *trials, *n;
+  } kCases[] = {
+      {-1, 0, {"1"}, "2", "2"},
+      {-1, 1, {"1", "5"}, "4", "3"},
+      {-1, 5, {"1", "5", "23"}, "15", "4"},
+      {-1, 10, {"1", "5", "23"}, "15", "4"},
+      {-1, 100, {"1", "5", "23"}, "21", "5"},
+      {-1, 1000, {"1", "5", "23", "719", "5039"}, "2899", "7"},
+      {-1, 1000000, {"1", "5", "23", "719", "5039"}, "2959", "10"},
+      {+1, 0, {"3"}, "2", "2"},
+      {+1, 3, {"3", "7"}, "5", "3"},
+      {+1, 10, {"3", "7"}, "9", "4"},
+      {+1, 100, {"3", "7"}, "19", "5"},
+      {+1, 1000, {"3", "7"}, "95", "7"},
+      {+1, 1000000, {"3", "7"}, "183", "10"},
+  };
+  for (CandidateTest test : {trial_division, counted_trials}) {
+    for (const auto& c : kCases) {
+      bytes().clear();
+      search_factorial_primes(c.limit, c.offset, test);
+      EXPECT_EQ(bytes(), report(c.listed, c.trials, c.n)) << c.offset << " " << c.limit;
+    }
+  }
+}
+
+TEST_F(Search, EndsAfterTheLastPassWhoseFactorialIsNotZero) {
+  // Every pass counts one trial: the count starts at 1, so it reads as the highest n.
+  const CandidateTest one_trial = [](uint64_t) { return TrialOutcome{1, false}; };
+  // 40! - 1 and 40! + 1 (modulo 2^64) are the largest candidates before pass 66.
+  constexpr uint64_t kLargest = 18376134811363311615u;
+  const struct { int64_t offset; uint64_t limit; const char* n; } kRows[] = {
+      {-1, kLargest - 1, "40"},
+      {-1, kLargest, "66"},        // pass 66's candidate 2^64 - 1 lies above the bound
+      {-1, UINT64_MAX - 5, "66"},  // the bound typed as -5
+      {-1, UINT64_MAX - 1, "66"},
+      {-1, UINT64_MAX, "65"},      // 2^64 - 1 would repeat for ever
+      {+1, kLargest + 1, "40"},
+      {+1, kLargest + 2, "65"},    // pass 66's candidate 1 would repeat for ever
+      {+1, UINT64_MAX, "65"},
+  };
+  for (const auto& row : kRows) {
+    bytes().clear();
+    search_factorial_primes(row.limit, row.offset, one_trial);
+    EXPECT_EQ(bytes(), report({}, row.n, row.n)) << row.offset << " " << row.limit;
+  }
+}
+
+TEST_F(Search, ListsLargeFactorialPrimesAndTheFirstCandidatePastTheBound) {
+  const struct { uint64_t limit; std::vector<std::string> found; } kRows[] = {
+      {UINT64_MAX, {" 479001599\r\n", " 87178291199\r\n", "faktorial:  65\r\n"}},
+      {39916799, {" 479001599\r\n", "faktorial:  12\r\n"}},  // 12! - 1 lies above the bound
+  };
+  for (const auto& row : kRows) {
+    bytes().clear();
+    search_factorial_primes(row.limit, -1, counted_trials);
+    for (const std::string& text : row.found) EXPECT_NE(bytes().find(text), std::string::npos) << text;
+  }
+}
+
+// The smallest divisor of c from 2 up to limit, or 0.
+uint64_t small_divisor(uint64_t c, uint64_t limit) {
+  for (uint64_t d = 2; d <= limit && d * d <= c; ++d) {
+    if (c % d == 0) return d;
+  }
+  return 0;
+}
+
+uint64_t random_prime(std::mt19937_64& random, uint64_t low, uint64_t high) {
+  for (;;) {
+    const uint64_t p = (low + random() % (high - low)) | 1;
+    if (small_divisor(p, p) == 0) return p;
+  }
+}
+
+::testing::AssertionResult gives(uint64_t c, TrialOutcome want) {
+  const TrialOutcome got = counted_trials(c);
+  return got.trials == want.trials && got.listed == want.listed
+             ? ::testing::AssertionSuccess()
+             : ::testing::AssertionFailure() << c << ": counted " << got.trials << ", " << got.listed;
+}
+
+::testing::AssertionResult agrees_with_loop(uint64_t c) { return gives(c, trial_division(c)); }
+
+TEST(CountedTrials, MatchesThePlainLoopWhereverItIsQuick) {
+  constexpr uint64_t kTwoTo53 = uint64_t{1} << 53;
+  for (int n = 2; n <= 13; ++n) EXPECT_TRUE(agrees_with_loop(factorial_candidate(n, -1)));
+  for (int n = 2; n <= 12; ++n) EXPECT_TRUE(agrees_with_loop(factorial_candidate(n, +1)));
+  // Up to a million: every value up to 20000, and beyond it those with a small factor and a few.
+  for (uint64_t c = 0; c <= 1000000; ++c) {
+    if (c <= 20000 || c % 1000 == 7 || (c <= 300000 && small_divisor(c, 100) != 0)) {
+      EXPECT_TRUE(agrees_with_loop(c));
+    }
+  }
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 5000; ++i) {
+    const uint64_t factor = 3 + 2 * (random() % 500);
+    EXPECT_TRUE(agrees_with_loop(factor * ((random() % (kTwoTo53 / factor)) | 1)));
+  }
+  // Around 2^53 and up to 2^64, where the loop ends after one trial or on a small divisor.
+  const auto quick = [](uint64_t c) { return c > kTwoTo53 || small_divisor(c, 10000) != 0; };
+  for (const uint64_t centre : {kTwoTo53, uint64_t{1} << 63, UINT64_MAX - 300}) {
+    for (int offset = -300; offset <= 300; ++offset) {
+      if (quick(centre + offset)) {
+        EXPECT_TRUE(agrees_with_loop(centre + offset));
+      }
+    }
+  }
+  for (int i = 0; i < 20000; ++i) {
+    const uint64_t c = random();
+    if (quick(c)) {
+      EXPECT_TRUE(agrees_with_loop(c));
+    }
+  }
+}
+
+// Where the loop would take hours: known figures, and products of primes known by construction.
+TEST(CountedTrials, GivesKnownFiguresWhereTheLoopIsSlow) {
+  EXPECT_TRUE(gives(87178291199, {43589145599, true}));            // 14! - 1
+  EXPECT_TRUE(gives(9007199254740881, {4503599627370440, true}));  // the last prime below 2^53
+  std::mt19937_64 random(26);
+  for (int i = 0; i < 50; ++i) {
+    const uint64_t p = random_prime(random, 1 << 20, 94906265);  // p * q stays below 2^53
+    const uint64_t q = random_prime(random, 1 << 20, 94906265);
+    EXPECT_TRUE(gives(p * p, {static_cast<int64_t>(p) - 1, false}));
+    EXPECT_TRUE(gives(p * q, {static_cast<int64_t>(std::min(p, q)) - 1, false}));
+  }
+}
+
+TEST(PrimeFactor, FindsTheSmallestPrimeFactor) {
+  // n and its smallest prime factor (n itself for a prime): small numbers, strong pseudoprimes
+  // to the first prime bases, primes and products near 2^53 and 2^64.
+  const uint64_t kCases[][2] = {
+      {2, 2}, {3, 3}, {4, 2}, {25, 5}, {37, 37}, {561, 3}, {4097, 17}, {4294967291, 4294967291},
+      {2047, 23}, {1373653, 829}, {25326001, 2251}, {3215031751, 151}, {2152302898747, 6763},
+      {3474749660383, 1303}, {341550071728321, 10670053}, {3825123056546413051, 149491},
+      {9007199254740881, 9007199254740881}, {2305843009213693951, 2305843009213693951},
+      {18446744073709551557u, 18446744073709551557u}, {18446744030759878681u, 4294967291},
+      {18446743979220271189u, 4294967279}, {18446744073709551615u, 3}};
+  for (const auto& [n, smallest] : kCases) {
+    EXPECT_EQ(is_prime_u64(n), smallest == n) << n;
+    EXPECT_EQ(smallest_prime_factor(n), smallest) << n;
+  }
+  EXPECT_FALSE(is_prime_u64(0));
+  EXPECT_FALSE(is_prime_u64(1));
+  std::mt19937_64 random(32);
+  for (int i = 0; i < 100; ++i) {  // close factors: a split may leave the smallest in a composite part
+    const uint64_t p = random_prime(random, 1 << 20, 1 << 21), q = random_prime(random, 1 << 20, 1 << 21),
+                   r = random_prime(random, 1 << 20, 1 << 21);
+    EXPECT_EQ(smallest_prime_factor(p * q * r), std::min({p, q, r})) << p << " * " << q << " * " << r;
+  }
+  for (int i = 0; i < 300; ++i) {
+    const uint64_t n = random() | 2, p = smallest_prime_factor(n);
+    EXPECT_TRUE(n % p == 0 && is_prime_u64(p) && is_prime_u64(n) == (p == n)) << n;
+    if (p < n) {
+      EXPECT_GE(smallest_prime_factor(n / p), p) << n;
+    }
+  }
+}
+
+}  // namespace

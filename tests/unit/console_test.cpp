@@ -1,0 +1,344 @@
+// The console layer: print statements and zones, the control-character interpreter of a text
+// view, input items and their conversion, and the line editor on a fake screen.
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "captured_output.hpp"
+#include "console/input_context.hpp"
+#include "console/input_item.hpp"
+#include "console/input_statement.hpp"
+#include "console/line_editor.hpp"
+#include "console/print.hpp"
+#include "console/text_view.hpp"
+#include "fake_screen.hpp"
+#include "gfx/key_code.hpp"
+#include "runtime/runtime_state.hpp"
+
+namespace {
+
+using PrintStatements = CapturedOutput;
+
+TEST_F(PrintStatements, FormatNumbersAsTheMaskSays) {
+  const struct { bool is_signed; int64_t value; int32_t mask; const char* text; } kCases[] = {
+      {true, 42, 0, " 42"},       {true, -42, 0, "-42"},    {true, 42, 1, " 42\r\n"},
+      {true, -42, 4, "-42\r\n"},  {true, 42, 16, " 42 "},   {true, -42, 17, "-42 \r\n"},
+      {true, 0, 1, " 0\r\n"},     {true, INT64_MIN, 0, "-9223372036854775808"},
+      {false, 42, 0, "42"},       {false, 42, 1, "42\r\n"}, {false, 42, 16, "42 "},
+      {false, 42, 20, "42 \r\n"}, {false, 0, 0, "0"},       {false, -1, 0, "18446744073709551615"},
+  };
+  for (const auto& c : kCases) {
+    bytes().clear();
+    const int32_t result = c.is_signed ? print_int64(0, c.value, c.mask)
+                                       : print_uint64(0, static_cast<uint64_t>(c.value), c.mask);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(bytes(), c.text) << c.value << " mask " << c.mask;
+  }
+}
+
+TEST_F(PrintStatements, StringsZonesAndTheChannelColumn) {
+  EXPECT_EQ(print_literal("", PRINT_NEWLINE), 0);
+  print_literal("", 0);
+  print_literal(" Nejvyssi faktorial: ", 0);
+  print_int64(0, 4, PRINT_NEWLINE);
+  EXPECT_EQ(bytes(), "\r\n Nejvyssi faktorial:  4\r\n");
+  // The next zone from a column of a line so wide; a zone past the width ends the line.
+  const struct { int32_t column; uint32_t width; std::string written; } kZones[] = {
+      {0, 40, std::string(14, ' ')}, {13, 40, " "}, {14, 40, std::string(14, ' ')},
+      {27, 40, " "}, {28, 40, "\r\n"}, {39, 40, "\r\n"}, {0, 10, "\r\n"}};
+  for (const auto& z : kZones) {
+    reset_screen_channel(z.column, z.width);
+    bytes().clear();
+    advance_print_zone(&screen_channel());
+    EXPECT_EQ(bytes(), z.written) << "from column " << z.column << " of " << z.width;
+  }
+  reset_screen_channel(0, 40);
+  bytes().clear();
+  print_int64(0, 5, PRINT_NEWLINE | PRINT_NEXT_ZONE);
+  print_string(0, temp_string_from_literal("ab", 2), PRINT_NEWLINE | PRINT_NEXT_ZONE);
+  EXPECT_EQ(bytes(), " 5\r\n" + std::string(14, ' ') + "ab\r\n");
+  print_literal("abc", 0);
+  EXPECT_EQ(screen_channel().column, 3);
+  print_literal("x\r\nyz", 0);
+  EXPECT_EQ(screen_channel().column, 2);
+  print_literal("0123456789012345678901234567890123456789ab", 0);
+  EXPECT_EQ(screen_channel().column, (2 + 42) % 40);
+}
+
+TEST_F(PrintStatements, FailuresAreReported) {
+  const uint8_t byte = 'x';
+  EXPECT_EQ(channel_write(channel_for(7), &byte, 1), 1);
+  EXPECT_EQ(last_error_number(), 1);
+  EXPECT_EQ(print_int64(3, 1, 0), 1);
+  EXPECT_EQ(bytes(), "");
+  // An exhausted string pool: an empty string, and only the line end printed.
+  std::vector<StringDescriptor*> held;
+  for (int i = 0; i < kTempStringPoolSize; ++i) held.push_back(temp_string_from_literal("x", 1));
+  StringDescriptor* extra = temp_string_from_literal("lost", 4);
+  EXPECT_EQ(string_length(*extra), 0u);
+  EXPECT_EQ(print_string(0, extra, PRINT_NEWLINE), -1);
+  EXPECT_EQ(bytes(), "\r\n");
+  for (StringDescriptor* d : held) EXPECT_EQ(release_temp_string(d), 0);
+  EXPECT_EQ(release_temp_string(nullptr), -1);
+  EXPECT_EQ(print_literal("back", 0), 0);
+}
+
+// A text view on a grid of dots that records its scrolls and tones.
+struct Grid {
+  std::vector<std::string> rows;
+  std::vector<int> scrolls;
+  int tones = 0;
+  int draws_allowed = 100000;
+};
+
+int grid_draw(TextView& view, const uint8_t* bytes, int32_t count) {
+  auto& grid = *static_cast<Grid*>(view.owner);
+  EXPECT_LE(view.column + count - 1, view.right) << "run crosses the right edge";
+  if (grid.draws_allowed-- <= 0) return 0;
+  grid.rows.at(static_cast<size_t>(view.row))
+      .replace(static_cast<size_t>(view.column), static_cast<size_t>(count), reinterpret_cast<const char*>(bytes),
+               static_cast<size_t>(count));
+  return 1;
+}
+
+void grid_scroll(TextView& view, int32_t, int32_t top, int32_t right, int32_t bottom, int32_t lines) {
+  auto& grid = *static_cast<Grid*>(view.owner);
+  grid.scrolls.push_back(lines);
+  for (int32_t r = top; r <= bottom; ++r) {
+    grid.rows[static_cast<size_t>(r)] = r + lines <= bottom ? grid.rows[static_cast<size_t>(r + lines)]
+                                                            : std::string(static_cast<size_t>(right + 1), '.');
+  }
+  view.row = bottom;
+}
+
+void grid_tone(TextView& view) { ++static_cast<Grid*>(view.owner)->tones; }
+
+TEST(TextView, InterpretsControlsWrapsAndScrolls) {
+  const std::string dots(10, '.');
+  const struct {
+    const char* name;
+    int left, column, row;  // the view's left edge and the cursor before the write
+    std::string text;
+    std::vector<std::string> rows;  // the first rows afterwards; the rest stay dots
+    int end_column, end_row;
+    std::vector<int> scrolls;
+  } kCases[] = {
+      {"plain", 0, 0, 0, "abc", {"abc......."}, 3, 0, {}},
+      {"wrap", 0, 0, 0, "0123456789ab", {"0123456789", "ab........"}, 2, 1, {}},
+      {"exact fill leaves the cursor past the edge", 0, 0, 0, "0123456789", {"0123456789"}, 0, 1, {}},
+      {"cr lf", 0, 0, 0, "ab\r\ncd", {"ab........", "cd........"}, 2, 1, {}},
+      {"lf alone returns to the left", 0, 0, 0, "ab\ncd", {"ab........", "cd........"}, 2, 1, {}},
+      {"bs moves back without erasing", 0, 0, 0, "abc\bX\b\b\b\b\bY", {"YbX......."}, 1, 0, {}},
+      {"tab to multiples of eight", 0, 0, 0, "a\tb\tc", {"a       b ", "      c..."}, 7, 1, {}},
+      {"tab in an indented view", 2, 3, 0, "\tx", {"...       ", "..x......."}, 3, 1, {}},
+      {"bel draws nothing", 0, 0, 0, "a\x07" "b\x07", {"ab........"}, 2, 0, {}},
+      {"lines past the bottom scroll in one step", 0, 0, 0, "1\r\n2\r\n3\r\n4\r\n\r\n\r\n",
+       {"4........."}, 0, 3, {3}},
+      {"text below the bottom scrolls before drawing", 0, 0, 0, "1\n2\n3\n4\n5",
+       {"2.........", "3.........", "4.........", "5........."}, 1, 3, {1}},
+      {"filling the last cell owes the scroll", 0, 0, 3, "0123456789", {dots, dots, dots, "0123456789"}, 0, 4, {}},
+      {"the owed scroll comes with the next byte", 0, 0, 3, "0123456789x",
+       {dots, dots, "0123456789", "x........."}, 1, 3, {1}},
+      {"control bytes other than the five are drawn", 0, 0, 0, "\x01\x0c\x1b", {"\x01\x0c\x1b......."}, 3, 0, {}},
+  };
+  for (const auto& c : kCases) {
+    Grid grid{std::vector<std::string>(4, dots), {}, 0};
+    TextView view{&grid, grid_scroll, grid_draw, grid_tone, c.left, 0, 9, 3, c.column, c.row};
+    text_view_write(view, reinterpret_cast<const uint8_t*>(c.text.data()), c.text.size());
+    std::vector<std::string> rows = c.rows;
+    rows.resize(4, dots);
+    EXPECT_EQ(grid.rows, rows) << c.name;
+    EXPECT_EQ(view.column, c.end_column) << c.name;
+    EXPECT_EQ(view.row, c.end_row) << c.name;
+    EXPECT_EQ(grid.scrolls, c.scrolls) << c.name;
+    EXPECT_EQ(grid.tones, static_cast<int>(std::count(c.text.begin(), c.text.end(), '\x07'))) << c.name;
+  }
+}
+
+TEST(TextView, FailedDrawsLongRunsAndViewsWithoutABottom) {
+  Grid grid{std::vector<std::string>(300, std::string(10, '.')), {}, 0, 1};
+  TextView view{&grid, grid_scroll, grid_draw, nullptr, 0, 0, 9, 299, 0, 0};
+  text_view_write(view, reinterpret_cast<const uint8_t*>("0123456789abc\r\nzz"), 17);
+  EXPECT_EQ(grid.rows[0], "0123456789");
+  EXPECT_EQ(grid.rows[1], "..........");  // the failed draw stopped the write
+  grid.draws_allowed = 100000;
+  view = {&grid, grid_scroll, grid_draw, nullptr, 0, 0, 9, 299, 0, 0};
+  std::string text;
+  for (int i = 0; i < 2500; ++i) text += static_cast<char>('a' + i % 26);
+  text_view_write(view, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  std::string drawn;
+  for (const std::string& row : grid.rows) drawn += row;
+  EXPECT_EQ(drawn.substr(0, 2500), text);
+  EXPECT_EQ(view.row, 250);
+  grid.rows.assign(8, std::string(10, '.'));
+  view = {&grid, grid_scroll, grid_draw, nullptr, 0, 0, 9, -1, 0, 0};
+  text_view_write(view, reinterpret_cast<const uint8_t*>("\n\n\n\n\n\nq"), 7);
+  EXPECT_TRUE(grid.scrolls.empty());
+  EXPECT_EQ(grid.rows[6], "q.........");
+}
+
+void set_line(const std::string& line) {
+  input_context().input_buffer = line;
+  input_context().read_position = 0;
+}
+
+TEST(InputItem, ConvertsTheFirstItemOfALine) {
+  const struct { std::string line; uint64_t value; } kCases[] = {
+      {"", 0}, {"     ", 0}, {"abc", 0}, {"   42   ", 42}, {"42abc", 42}, {"+7", 7},
+      {"-1", 18446744073709551615u}, {"-5", 18446744073709551611u}, {"12,34", 12}, {"12 34", 12},
+      {",5", 0}, {"1,000", 1}, {"\"1 000\"", 1}, {"\t9", 9},
+      {"&HFF", 255}, {"&h10", 16}, {"&O17", 15}, {"&17", 15}, {"&B101", 5}, {"&", 0}, {"&H", 0},
+      {"&HG", 0}, {"&H1E", 30}, {"&HD", 13}, {"&H10000000000000001", 1}, {"&hffffffffffffffff", UINT64_MAX},
+      {"18446744073709551615", 18446744073709551615u}, {"18446744073709551616", UINT64_MAX},
+      {"99999999999999999999", UINT64_MAX}, {"-99999999999999999999", UINT64_MAX},
+      {"1e3", 1000}, {"1d3", 1000}, {"1D3", 1000}, {"2.5", 2}, {"3.5", 4}, {"0.5", 0}, {"1.5", 2},
+      {"-0.4", 0}, {"-1.5", 18446744073709551614u}, {"1e19", 9223372036854775808u},
+      {"9.3e18", 9223372036854775808u}, {"1e400", 9223372036854775808u},
+      {"-9.3e18", 9223372036854775808u}, {"-9.2e18", 9246744073709551616u},
+      {"0x1F", 0}, {"0x1.8", 0}, {"12.34.56", 12}, {"1e", 1}, {".", 0}, {"1&.5", 1},
+      {"10\r\n", 10}, {"7\r", 7}, {std::string(70, '9'), UINT64_MAX},
+  };
+  for (const auto& c : kCases) {
+    set_line(c.line);
+    uint64_t value = 12345;
+    input_item_u64(&value);
+    EXPECT_EQ(value, c.value) << c.line;
+  }
+  EXPECT_EQ(radix_digits_to_u64("12345678123456789", 17, 16), 0x2345678123456789u);
+  EXPECT_EQ(radix_digits_to_u64("778", 3, 8), 63u);
+  EXPECT_EQ(radix_digits_to_u64("1012", 4, 2), 5u);
+}
+
+TEST(InputItem, ScanStopsAtSeparatorsAndLeavesTheRest) {
+  const struct {
+    std::string line;
+    std::string item;
+    bool float_mark;
+    int32_t next_position;  // where the next item starts
+  } kCases[] = {
+      {"12,34", "12", false, 3},      {"12 34", "12", false, 3},     {"12   ,34", "12", false, 6},
+      {"12\r\n34", "12", false, 4},   {"12\r34", "12", false, 3},    {"12\n34", "12", false, 3},
+      {"\"a,b c\" d", "a,b c", false, 8}, {"a\"b", "a\"b", false, 3}, {"1.5e3", "1.5e3", true, 5},
+      {"2d2", "2e2", true, 3},        {"&hd", "&hd", false, 3},      {"  ", "", false, 2},
+      {std::string(67, '1') + "234", std::string(67, '1'), false, 67},
+      {std::string(67, '1') + " 9", std::string(67, '1'), false, 68},
+  };
+  for (const auto& c : kCases) {
+    set_line(c.line);
+    char item[kItemLimit + 1];
+    bool float_mark = !c.float_mark;
+    const int32_t length = scan_input_item(item, kItemLimit, &float_mark);
+    EXPECT_EQ(std::string(item, static_cast<size_t>(length)), c.item) << c.line;
+    EXPECT_EQ(float_mark, c.float_mark) << c.line;
+    EXPECT_EQ(input_context().read_position, c.next_position) << c.line;
+  }
+  set_line("1, 2 ,3\r\n&H10");
+  std::vector<uint64_t> values(5, 99);
+  for (uint64_t& v : values) input_item_u64(&v);
+  EXPECT_EQ(values, (std::vector<uint64_t>{1, 2, 3, 16, 0}));  // past the end: an empty item
+}
+
+std::vector<int32_t> keys(const std::string& typed, std::vector<int32_t> then = {}) {
+  std::vector<int32_t> all(typed.begin(), typed.end());
+  all.insert(all.end(), then.begin(), then.end());
+  return all;
+}
+
+constexpr int32_t kEnter = 13, kEsc = 27, kBackspace = 8, kTab = 9;
+
+TEST(LineEditor, ActsOnEveryKeyOfItsTable) {
+  const std::string blank(10, ' ');
+  const struct {
+    const char* name;
+    int32_t start_column, start_row;  // 1-based cell where the line starts
+    std::vector<int32_t> keys;
+    std::string text;                 // the line returned
+    std::vector<std::string> rows;    // the first rows of the 10 x 4 screen afterwards
+    int32_t end_column, end_row;      // the cursor cell afterwards
+    int tones;
+  } kCases[] = {
+      {"plain typing", 1, 1, keys("abc", {kEnter}), "abc", {"abc       "}, 4, 1, 0},
+      {"typing past the last column continues below", 3, 1, keys("0123456789", {kEnter}), "0123456789",
+       {"  01234567", "89        "}, 3, 2, 0},
+      {"typing into the last cell of the last row scrolls at once", 9, 4, keys("abc", {kEnter}), "abc",
+       {blank, blank, "        ab", "c         "}, 2, 4, 0},
+      {"filling the last cell exactly moves to a new last row", 9, 4, keys("ab", {kEnter}), "ab",
+       {blank, blank, "        ab", blank}, 1, 4, 0},
+      {"tab at the start inserts eight blanks", 1, 1, keys("", {kTab, 'x', kEnter}), "        x", {"        x "}, 10, 1, 0},
+      {"tab after five characters inserts three", 1, 1, keys("12345", {kTab, 'x', kEnter}), "12345   x",
+       {"12345   x "}, 10, 1, 0},
+      {"esc clears a line", 2, 2, keys("hello", {kEsc, 'o', 'k', kEnter}), "ok", {blank, " ok       "}, 4, 2, 0},
+      {"esc clears a one-character line", 2, 2, keys("h", {kEsc, 'z', kEnter}), "z", {blank, " z        "}, 3, 2, 0},
+      {"esc on an empty line changes nothing", 2, 2, keys("", {kEsc, 'z', kEnter}), "z", {blank, " z        "}, 3, 2, 0},
+      {"backspace inside the line closes the gap", 1, 1, keys("abcd", {KEY_LEFT, KEY_LEFT, kBackspace, kEnter}),
+       "acd", {"acd       "}, 4, 1, 0},
+      {"backspace at the start does nothing", 1, 1, keys("", {kBackspace, 'q', kEnter}), "q", {"q         "}, 2, 1, 0},
+      {"delete at the end beeps", 1, 1, keys("ab", {KEY_DELETE, kEnter}), "ab", {"ab        "}, 3, 1, 1},
+      {"delete under the cursor", 1, 1, keys("abc", {KEY_HOME, KEY_DELETE, kEnter}), "bc", {"bc        "}, 3, 1, 0},
+      {"enter in the middle takes the whole line", 1, 1, keys("abc", {KEY_LEFT, KEY_LEFT, kEnter}), "abc",
+       {"abc       "}, 4, 1, 0},
+      {"line feed ends the line", 1, 1, keys("7", {10}), "7", {"7         "}, 2, 1, 0},
+      {"the close request is ignored", 1, 1, keys("", {KEY_WINDOW_CLOSE, '5', kEnter}), "5", {"5         "}, 2, 1, 0},
+      {"home then insert pushes the rest right and down", 1, 1, keys("0123456789", {KEY_HOME, 'x', kEnter}),
+       "x0123456789", {"x012345678", "9         "}, 2, 2, 0},
+      {"up and down move a whole row", 1, 1, keys("abcdefghijkl", {KEY_UP, 'X', KEY_DOWN, KEY_DOWN, kEnter}),
+       "abXcdefghijkl", {"abXcdefghi", "jkl       "}, 4, 2, 0},
+      {"inserting in the middle scrolls when the end passes the last cell", 7, 4,
+       keys("abcd", {KEY_LEFT, KEY_LEFT, 'X', kEnter}), "abXcd", {blank, blank, "      abXc", "d         "}, 2, 4, 0},
+      {"left from the first column continues on the row above", 9, 2, keys("abcd", {KEY_HOME, KEY_END, 'e', kEnter}),
+       "abcde", {blank, "        ab", "cde       "}, 4, 3, 0},
+      {"inserting so the end lands on the last cell does not scroll", 6, 4,
+       keys("abcd", {KEY_LEFT, KEY_LEFT, 'X', kEnter}), "abXcd", {}, 1, 4, 0},
+  };
+  for (const auto& c : kCases) {
+    FakeScreenSession session(10, 4);
+    FakeScreen& s = session.screen();
+    s.column = c.start_column - 1;
+    s.row = c.start_row - 1;
+    s.keys.assign(c.keys.begin(), c.keys.end());
+    EXPECT_EQ(edit_input_line(true), c.text) << c.name;
+    std::vector<std::string> rows = c.rows;
+    rows.resize(4, blank);
+    if (!c.rows.empty()) {
+      EXPECT_EQ(s.cells, rows) << c.name;  // no cursor mark left behind either
+    }
+    EXPECT_EQ(s.column + 1, c.end_column) << c.name;
+    EXPECT_EQ(s.row + 1, c.end_row) << c.name;
+    EXPECT_EQ(s.tones, c.tones) << c.name;
+  }
+}
+
+TEST(LineEditor, InputStatementStoresTheLineAndEndOfInputEndsIt) {
+  FakeScreenSession session(10, 4);
+  FakeScreen& s = session.screen();
+  s.keys.assign({'4', '2', ',', '9', kEnter, '1', '2'});
+  input_line_statement(temp_string_from_literal("N", 1), -1, -1);
+  EXPECT_EQ(s.cells[0], "N? 42,9   ");
+  EXPECT_EQ(s.column, 0);
+  EXPECT_EQ(s.row, 1);
+  EXPECT_EQ(input_context().input_buffer, "42,9");
+  EXPECT_EQ(input_context().read_position, 0);
+  EXPECT_EQ(edit_input_line(false), "12");
+}
+
+// A line ten times longer takes about ten times as long to type, not a hundred.
+TEST(LineEditor, LongLinesAreEditedInLinearTime) {
+  const auto seconds_to_type = [](int length) {
+    FakeScreenSession session(40, 25);
+    for (int i = 0; i < length; ++i) session.screen().keys.push_back('0' + i % 10);
+    session.screen().keys.insert(session.screen().keys.end(), {KEY_HOME, 'x', kEnter});
+    const auto start = std::chrono::steady_clock::now();
+    const std::string line = edit_input_line(true);
+    EXPECT_EQ(line.size(), static_cast<size_t>(length) + 1);
+    EXPECT_EQ(line.substr(0, 4), "x012");
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
+  const auto fastest = [&](int length) {  // the best of three runs, to leave out the noise
+    return std::min({seconds_to_type(length), seconds_to_type(length), seconds_to_type(length)});
+  };
+  const double short_line = fastest(20000), long_line = fastest(200000);
+  EXPECT_LT(long_line, 30 * short_line + 0.002) << short_line << " s, then " << long_line << " s";
+}
+
+}  // namespace
