@@ -56,20 +56,6 @@ TEST(StreamFaults, EndlessInputAndFullOutputEndCleanly) {
   unlink(endless);
 }
 
-TEST(TerminalFaults, AKeyTypedWithEnterEndsTheFinalWait) {
-  const ProcessResult result = run_on_terminal(ZORVY_PATH, {{"? ", "7\rx"}}, 24, 80, 5000);
-  EXPECT_FALSE(result.timed_out);
-  EXPECT_EQ(result.exit_code, 0);
-  EXPECT_TRUE(result.terminal_restored);
-}
-
-TEST(TerminalFaults, AnAbortRestoresTheTerminal) {
-  const ProcessResult result =
-      run_on_terminal(ZORVY_PATH, {{"? ", "", 200, false, SIGABRT}}, 24, 80, 5000);
-  EXPECT_EQ(result.exit_code, -1);
-  EXPECT_TRUE(result.terminal_restored);
-}
-
 TEST(TerminalFaults, ResizingWhileTypingKeepsTheProgramWorking) {
   const ProcessResult result = run_on_terminal(
       ZORVY_PATH, {{"? ", "12"}, {"", "", 100, false, 0, 15, 30}, {"", "3\r", 100}, {"faktorial:", "x"}});
@@ -81,21 +67,26 @@ TEST(TerminalFaults, ResizingWhileTypingKeepsTheProgramWorking) {
   EXPECT_NE(result.output.find(" 6", label), std::string::npos);
 }
 
-TEST(TerminalFaults, TerminationEndsTheProgramAtEveryStage) {
-  struct Stage {
+// Every way the program can end leaves the terminal in the modes it started in.
+TEST(TerminalFaults, EveryEndingRestoresTheTerminalsModes) {
+  struct Ending {
     const char* name;
     std::vector<TerminalStep> steps;
+    int exit_code;  // -1: ended by the signal
   };
-  const Stage stages[] = {
-      {"typing", {{"? ", "12"}, {"", "", 100, false, SIGTERM}}},
-      {"final wait", {{"? ", "7\r"}, {"faktorial:", "", 0, false, SIGTERM}}},
+  const Ending endings[] = {
+      {"a key typed with Enter ends the final wait", {{"? ", "7\rx"}}, 0},
+      {"Ctrl+C while typing", {{"? ", "12"}, {"", "\x03", 100}}, -1},
+      {"SIGTERM while typing", {{"? ", "12"}, {"", "", 100, false, SIGTERM}}, 0},
+      {"SIGTERM in the final wait", {{"? ", "7\r"}, {"faktorial:", "", 0, false, SIGTERM}}, 0},
+      {"hang-up signal while typing", {{"? ", "12"}, {"", "", 100, false, SIGHUP}}, 0},
+      {"an abort", {{"? ", "", 200, false, SIGABRT}}, -1},
   };
-  for (const Stage& stage : stages) {
-    const ProcessResult result = run_on_terminal(ZORVY_PATH, stage.steps, 24, 80, 5000);
-    EXPECT_FALSE(result.timed_out) << stage.name;
-    EXPECT_EQ(result.exit_code, 0) << stage.name;
-    EXPECT_EQ(result.output.substr(result.output.rfind("\x1b[")), "\x1b[0m") << stage.name;
-    EXPECT_TRUE(result.terminal_restored) << stage.name;
+  for (const Ending& ending : endings) {
+    const ProcessResult result = run_on_terminal(ZORVY_PATH, ending.steps, 24, 80, 5000);
+    EXPECT_FALSE(result.timed_out) << ending.name;
+    EXPECT_EQ(result.exit_code, ending.exit_code) << ending.name;
+    EXPECT_TRUE(result.terminal_restored) << ending.name;
   }
 }
 

@@ -143,6 +143,21 @@ ProcessResult run_redirected(const char* program, const char* input, const char*
   return result;
 }
 
+// The modes every new pseudo-terminal starts with.
+struct termios fresh_modes() {
+  int master = -1, slave = -1;
+  struct termios modes {};
+  if (openpty(&master, &slave, nullptr, nullptr, nullptr) == 0) tcgetattr(slave, &modes);
+  close(master);
+  close(slave);
+  return modes;
+}
+
+bool same_modes(const struct termios& a, const struct termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+         a.c_lflag == b.c_lflag && a.c_cc[VMIN] == b.c_cc[VMIN] && a.c_cc[VTIME] == b.c_cc[VTIME];
+}
+
 ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps,
                               int rows, int columns, int timeout_ms) {
   struct winsize size {};
@@ -187,8 +202,7 @@ ProcessResult run_on_terminal(const char* program, const std::vector<TerminalSte
     if (!drain(master, result.output)) break;
   }
   struct termios modes {};
-  result.terminal_restored = tcgetattr(master, &modes) == 0 && (modes.c_lflag & ICANON) &&
-                             (modes.c_lflag & ECHO);
+  result.terminal_restored = tcgetattr(master, &modes) == 0 && same_modes(modes, fresh_modes());
   close(master);
   result.exit_code = finish(child, result.timed_out);
   return result;

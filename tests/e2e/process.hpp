@@ -9,7 +9,7 @@ struct ProcessResult {
   int exit_code;       // -1 when killed by a signal or the time ran out
   bool timed_out;
   long peak_kib;       // the most memory the program held (run_redirected only)
-  bool terminal_restored;  // line editing and echo on at the end (run_on_terminal only)
+  bool terminal_restored;  // the terminal's modes at the end are those it started with
 };
 
 // Starts program with DISPLAY unset, feeds input to its standard input and closes it, and

@@ -254,9 +254,12 @@ TEST(KeyBuffers, HoldOneKeyLessThanTheirSlotsAndDropTheOldest) {
   EXPECT_EQ(take_key_arrived(), 1);
   for (int32_t code = 9986; code <= 10000; ++code) EXPECT_EQ(key_read(), code);
   EXPECT_EQ(key_read(), 0);
-  key_push(7);
-  EXPECT_EQ(key_read(), 7);
-  EXPECT_EQ(take_key_arrived(), 0);  // the read cleared the flag
+  key_push(13);
+  key_push('x');
+  EXPECT_EQ(key_read(), 13);
+  EXPECT_EQ(take_key_arrived(), 1);  // the key typed right after Enter still ends a key wait
+  EXPECT_EQ(key_read(), 'x');
+  EXPECT_EQ(take_key_arrived(), 0);  // the read of the last key cleared the flag
   for (int pushed : {1, 15, 16, 17, 40}) {
     KeyRing<16> ring{};
     for (int i = 1; i <= pushed; ++i) ring.push(i);
