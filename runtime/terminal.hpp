@@ -42,3 +42,7 @@ void terminal_restore();
 // Ends the program at once with exit code 1 after restoring the terminal and writing message,
 // one line, to standard error. Safe on any thread and in a signal handler.
 [[noreturn]] void terminal_fail(const char* message);
+
+// After the program was stopped (Ctrl+Z) and continued, the terminal's text console draws the
+// screen again as it last drew it; nothing otherwise.
+void console_redraw_after_stop();

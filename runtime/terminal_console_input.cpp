@@ -14,7 +14,6 @@
 #include "runtime/keyed_sleep.hpp"
 #include "runtime/terminal.hpp"
 #include "runtime/terminal_keys.hpp"
-#include "runtime/text_console.hpp"
 
 namespace {
 

@@ -38,7 +38,3 @@ void console_text_size(int32_t* columns, int32_t* rows);
 
 // The beep: the terminal bell, and nothing when the output is a stream.
 void console_tone();
-
-// After the program was stopped (Ctrl+Z) and continued, draws the screen again as the program
-// last drew it; nothing otherwise.
-void console_redraw_after_stop();
