@@ -11,7 +11,6 @@
 
 #include "gfx/key_code.hpp"
 #include "runtime/key_ring.hpp"
-#include "runtime/keyed_sleep.hpp"
 #include "runtime/terminal.hpp"
 #include "runtime/terminal_keys.hpp"
 
@@ -180,21 +179,4 @@ int32_t console_take_key_arrived() {
 int32_t console_input_ended() {
   console_poll_input();
   return input.ended ? 1 : 0;
-}
-
-int32_t console_key_hit() { return console_key_read(1, 0) != -1 ? 1 : 0; }
-
-int32_t console_inkey_code() { return console_key_read(1, 1); }
-
-int32_t console_getkey() {
-  for (;;) {
-    const int32_t code = console_key_read(1, 1);
-    if (code != -1) return code;
-    if (input.ended) return KEY_WINDOW_CLOSE;
-    console_sleep(-1);
-  }
-}
-
-void console_sleep(int32_t milliseconds) {
-  keyed_sleep(milliseconds, console_take_key_arrived, true);
 }

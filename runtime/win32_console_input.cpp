@@ -2,7 +2,6 @@
 #include "gfx/key_translate.hpp"
 #include "runtime/console_input.hpp"
 #include "runtime/key_ring.hpp"
-#include "runtime/keyed_sleep.hpp"
 #include "runtime/win32_console.hpp"
 #include "runtime/win32_keyboard.hpp"
 
@@ -216,21 +215,4 @@ int32_t console_take_key_arrived() {
 int32_t console_input_ended() {
   console_poll_input();
   return stream.ended ? 1 : 0;
-}
-
-int32_t console_key_hit() { return console_key_read(1, 0) != -1 ? 1 : 0; }
-
-int32_t console_inkey_code() { return console_key_read(1, 1); }
-
-int32_t console_getkey() {
-  for (;;) {
-    const int32_t code = console_key_read(1, 1);
-    if (code != -1) return code;
-    if (stream.ended) return KEY_WINDOW_CLOSE;
-    console_sleep(-1);
-  }
-}
-
-void console_sleep(int32_t milliseconds) {
-  keyed_sleep(milliseconds, console_take_key_arrived, true);
 }
