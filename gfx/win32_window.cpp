@@ -199,6 +199,7 @@ bool on_activate(HWND, UINT, WPARAM first, LPARAM, LRESULT&) {
     SetThreadPriority(GetCurrentThread(), active ? THREAD_PRIORITY_ABOVE_NORMAL : THREAD_PRIORITY_NORMAL);
   }
   window_activated(active);
+  w32.keys_changed = true;
   return false;
 }
 
@@ -374,6 +375,7 @@ bool win32_open_window() {
                                w.title.c_str(), style, x, y, w32.outer.cx, w32.outer.cy, nullptr,
                                nullptr, w32.instance, nullptr);
   if (w32.window == nullptr) return false;
+  w32.keys_changed = true;
   SetForegroundWindow(w32.window);
   return true;
 }
@@ -386,6 +388,7 @@ void win32_close_window() {
 void pump_messages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) w32.keys_changed = true;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
