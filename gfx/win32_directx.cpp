@@ -305,14 +305,19 @@ bool convert_dirty_lines(GfxScreen& screen) {
 }
 
 // The keyboard's state into key_state: a key is held when its plain or extended variant is.
+// The state changes only with a key message or an activation, so it is read only after one:
+// each read costs a round trip to the window system. A lost device is acquired again and
+// read at once.
 void read_keyboard(GfxScreen& screen) {
+  Win32Window& w32 = win32_window();
+  if (!w32.keys_changed) return;
   BYTE state[256];
-  const HRESULT result = dx.keyboard->GetDeviceState(sizeof state, state);
-  if (result == DIERR_INPUTLOST || result == DIERR_NOTACQUIRED) {
-    dx.keyboard->Acquire();
-    return;
+  HRESULT result = dx.keyboard->GetDeviceState(sizeof state, state);
+  if ((result == DIERR_INPUTLOST || result == DIERR_NOTACQUIRED) && SUCCEEDED(dx.keyboard->Acquire())) {
+    result = dx.keyboard->GetDeviceState(sizeof state, state);
   }
   if (FAILED(result)) return;
+  w32.keys_changed = false;
   for (int scan = 0; scan < 128; ++scan) screen.key_state[scan] = ((state[scan] | state[scan + 128]) & 0x80) ? 1 : 0;
 }
 

@@ -65,9 +65,14 @@ void paint(HDC dc) {
   if (screen != nullptr) copy_lines(dc, *screen, 0, screen->height - 1);
 }
 
+// The thread's key state changes only as it takes key messages or is activated, so it is
+// read only then: each read is a round trip to the window system.
 void read_key_state(GfxScreen& screen) {
+  Win32Window& w32 = win32_window();
+  if (!w32.keys_changed) return;
   BYTE keyboard[256];
   if (!GetKeyboardState(keyboard)) return;
+  w32.keys_changed = false;
   std::memset(screen.key_state, 0, sizeof screen.key_state);
   for (int vk = 0; vk < 256; ++vk) {
     if ((keyboard[vk] & 0x80) && gdi.scan_of_key[vk] != 0) screen.key_state[gdi.scan_of_key[vk]] = 1;

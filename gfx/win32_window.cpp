@@ -69,7 +69,9 @@ DWORD window_style(int32_t flags) {
 }
 
 // Presentation thread: opens the window and the presentation, says so, and presents every
-// 10 ms until exit; then closes both. A failure ends the thread before the ready event.
+// 10 ms until exit; then closes both. A failure ends the thread before the ready event. The
+// wait between cycles ends early when a message arrives, and the queue is emptied only then:
+// under Wine a look into an empty queue costs as much as the wait itself.
 DWORD WINAPI presentation_thread(void*) {
   GfxWindow& w = gfx_window();
   if (!win32_open_window() || !w32.presentation->open()) {
@@ -79,12 +81,14 @@ DWORD WINAPI presentation_thread(void*) {
   w.running = true;
   w.active = true;
   SetEvent(w32.ready);
+  bool messages = true;
   while (w.running) {
     win32_lock();
     w32.presentation->cycle();
-    pump_messages();
+    if (messages) pump_messages();
     win32_unlock();
-    Sleep(10);
+    // Messages already looked at but left in the queue (a library may look) count too.
+    messages = MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
   }
   w32.presentation->close();
   win32_close_window();
@@ -199,6 +203,7 @@ bool on_activate(HWND, UINT, WPARAM first, LPARAM, LRESULT&) {
     SetThreadPriority(GetCurrentThread(), active ? THREAD_PRIORITY_ABOVE_NORMAL : THREAD_PRIORITY_NORMAL);
   }
   window_activated(active);
+  w32.keys_changed = true;
   return false;
 }
 
@@ -374,6 +379,7 @@ bool win32_open_window() {
                                w.title.c_str(), style, x, y, w32.outer.cx, w32.outer.cy, nullptr,
                                nullptr, w32.instance, nullptr);
   if (w32.window == nullptr) return false;
+  w32.keys_changed = true;
   SetForegroundWindow(w32.window);
   return true;
 }
@@ -386,6 +392,7 @@ void win32_close_window() {
 void pump_messages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) w32.keys_changed = true;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -41,6 +41,7 @@ struct Win32Window {
   HMONITOR monitor;            // the monitor under the pointer, or of the window
   BOOL saved_screen_saver;     // whether the screen saver was active before
   bool cursor_visible;
+  bool keys_changed;           // a key message, activation or new window since the key state was read
   HANDLE thread;
   HANDLE ready;                // set once the window is up
   CRITICAL_SECTION lock;       // the driver lock
@@ -70,7 +71,8 @@ void win32_close_window();
 // The window's message handler; runs on the presentation thread.
 LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM first, LPARAM second);
 
-// Dispatches every pending message of the presentation thread without waiting.
+// Dispatches every pending message of the presentation thread without waiting; a key
+// message among them sets keys_changed.
 void pump_messages();
 
 // The keyboard and character messages, turned into key codes (true: no default processing).
