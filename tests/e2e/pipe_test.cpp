@@ -1,19 +1,16 @@
 // Both programs through pipes: the exact bytes of the dialogue and the report.
 #include <gtest/gtest.h>
 
+#include "dialogue.hpp"
 #include "process.hpp"
 
 namespace {
 
-const std::string kCrLf = "\r\n";
-
+// Through a pipe the typed line is not echoed and every row ends with CR LF.
 std::string expected_output(const std::string& title, const std::vector<std::string>& listed,
                             const std::string& trials, const std::string& n) {
-  std::string out = kCrLf + title + kCrLf + kCrLf + " Zadej do jakeho cisla pocitat" + kCrLf +
-                    kCrLf + "? " + kCrLf + kCrLf;
-  for (const auto& candidate : listed) out += " " + candidate + kCrLf;
-  out += kCrLf + kCrLf + " Celkovy pocet provedenych vypoctu: " + kCrLf + kCrLf + " " + trials +
-         kCrLf + kCrLf + " Nejvyssi faktorial:  " + n + kCrLf;
+  std::string out;
+  for (const std::string& row : dialogue_rows(title, "", listed, trials, n)) out += row + "\r\n";
   return out;
 }
 

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "dialogue.hpp"
 #include "process.hpp"
 #include "terminal_screen.hpp"
 
@@ -17,7 +18,8 @@ TerminalScreen screen_after(const ProcessResult& result, int rows = 24, int colu
 
 void expect_rows(const TerminalScreen& screen, const std::vector<std::string>& rows, int first = 0) {
   for (size_t r = 0; r < rows.size(); ++r) {
-    EXPECT_EQ(terminal_screen_row(screen, first + static_cast<int>(r)), rows[r]) << "row " << first + r + 1;
+    const std::string shown = rows[r].substr(0, rows[r].find_last_not_of(' ') + 1);  // as the model reads it
+    EXPECT_EQ(terminal_screen_row(screen, first + static_cast<int>(r)), shown) << "row " << first + r + 1;
   }
 }
 
@@ -38,10 +40,8 @@ TEST(TerminalDialogue, ShowsTheEditedLineAndTheWholeDialogueAndEndsOnAKey) {
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_NE(result.output.find('\a'), std::string::npos);
-  expect_rows(screen_after(result),
-              {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "",
-               "? 134  9  6" + std::string(69, '1'), "12345678", "", " 1", " 5", " 23", " 719", "", "",
-               " Celkovy pocet provedenych vypoctu:", "", " 380", "", " Nejvyssi faktorial:  6", ""});
+  expect_rows(screen_after(result), dialogue_rows(" Zorvy Numbers", "134  9  6" + std::string(70, '1') + "2345678",
+                                                 {"1", "5", "23", "719"}, "380", "6"));
 }
 
 // The program's own colour sequences (SGR), in the order it wrote them.
@@ -88,8 +88,8 @@ TEST(TerminalDialogue, ShrunkWhileTypingKeepsTheReportsLastRows) {
       run_on_terminal(ZORVY_PATH, {{"? ", "1"}, {"", "0\r", 100, false, 0, 8, 40}, {"faktorial:", "x"}});
   ASSERT_FALSE(result.timed_out);
   ASSERT_EQ(result.exit_code, 0);
-  expect_rows(screen_after(result, 8, 40),
-              {" Celkovy pocet provedenych vypoctu:", "", " 15", "", " Nejvyssi faktorial:  4", ""}, 2);
+  const std::vector<std::string> rows = dialogue_rows(" Zorvy Numbers", "10", {"1", "5", "23"}, "15", "4");
+  expect_rows(screen_after(result, 8, 40), {rows.end() - 5, rows.end()}, 2);
 }
 
 TEST(TerminalDialogue, ContinuedAfterAStopDrawsTheScreenAgain) {

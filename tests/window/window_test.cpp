@@ -11,6 +11,7 @@
 
 #include "child_process.hpp"
 #include "console/print.hpp"
+#include "dialogue.hpp"
 #include "gfx/driver.hpp"
 #include "gfx/gfx_data.hpp"
 #include "gfx/screen.hpp"
@@ -47,23 +48,6 @@ Grab expected_picture(const std::vector<std::string>& rows, Cell cursor = {-1, -
   return picture;
 }
 
-// The rows of the whole dialogue: the header, the input line as typed (wrapped at 40
-// columns), the listed candidates and the report.
-std::vector<std::string> dialogue_rows(const std::string& title, const std::string& line,
-                                       const std::vector<std::string>& listed,
-                                       const std::string& trials, const std::string& n) {
-  std::vector<std::string> rows = {"", title, "", " Zadej do jakeho cisla pocitat", ""};
-  const std::string typed = "? " + line;
-  for (size_t at = 0; at < typed.size() || at == 0; at += 40) rows.push_back(typed.substr(at, 40));
-  rows.push_back("");
-  for (const std::string& candidate : listed) rows.push_back(" " + candidate);
-  for (const char* row : {"", "", " Celkovy pocet provedenych vypoctu: ", ""}) rows.push_back(row);
-  rows.push_back(" " + trials);
-  rows.push_back("");
-  rows.push_back(" Nejvyssi faktorial:  " + n);
-  return rows;
-}
-
 // One session of the whole dialogue: the window's properties, the picture with the cursor
 // mark, a line edited with every kind of editor key (Esc, Tab, Left, Backspace, Home, End,
 // Delete at the end) that wraps past the right edge, the close button ignored while typing,
@@ -85,7 +69,7 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
   send_close_request(window);
   focus_and_type_keys(window, "1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 Delete Return");
   const std::string line = "5        134123456789012345678901234567890";
-  EXPECT_EQ(differing_pixels(window, expected_picture(dialogue_rows(" Zorvy Numbers", line, {"1", "5", "23"}, "15", "4"))), 0);
+  EXPECT_EQ(differing_pixels(window, expected_picture(dialogue_rows(" Zorvy Numbers", line, {"1", "5", "23"}, "15", "4", 40))), 0);
   EXPECT_TRUE(window_exists(window));
   send_close_request(window);
   EXPECT_EQ(zorvy.wait_exit(), 0);
@@ -162,7 +146,7 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   const Window window = find_window_on(d, "plemo");
   ASSERT_NE(window, 0u) << plemo.errors();
   focus_and_type_keys(window, "1 0 Return");
-  const Grab picture = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4"));
+  const Grab picture = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
   const Grab full = scaled_picture(picture, 1000, 450);
   EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0);
   request_maximise(d, window);
