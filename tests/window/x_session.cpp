@@ -9,17 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-bool has_name(Display* d, Window w, const std::string& title) {
-  char* name = nullptr;
-  const bool match = XFetchName(d, w, &name) && name != nullptr && title == name;
-  if (name != nullptr) XFree(name);
-  return match;
-}
-
-}  // namespace
-
 Display* test_display() {
   static Display* display = [] {
     const char* name = std::getenv("DISPLAY");
@@ -43,11 +32,11 @@ namespace {
 // The viewable window named title at or below window: a window manager's frames hold the
 // programs' windows.
 Window find_below(Display* d, Window window, const std::string& title) {
+  char* name = nullptr;
+  const bool named = XFetchName(d, window, &name) && name != nullptr && title == name;
+  if (name != nullptr) XFree(name);
   XWindowAttributes attributes;
-  if (has_name(d, window, title) && XGetWindowAttributes(d, window, &attributes) &&
-      attributes.map_state == IsViewable) {
-    return window;
-  }
+  if (named && XGetWindowAttributes(d, window, &attributes) && attributes.map_state == IsViewable) return window;
   Window root = 0, parent = 0, *children = nullptr;
   unsigned count = 0;
   Window found = 0;
@@ -69,32 +58,21 @@ Window find_window_on(Display* d, const std::string& title, int timeout_ms) {
   return 0;
 }
 
-bool window_exists(Window window) {
-  Display* d = test_display();
-  XSync(d, False);
-  int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-  XWindowAttributes attributes;
-  const bool exists = XGetWindowAttributes(d, window, &attributes) != 0;
-  XSync(d, False);
-  XSetErrorHandler(previous);
-  return exists;
-}
+bool window_exists(Window window) { return !grab_window(window).pixels.empty(); }
 
 Grab grab_window(Window window, Display* display) {
   Display* d = display != nullptr ? display : test_display();
-  XWindowAttributes attributes;
-  XGetWindowAttributes(d, window, &attributes);
-  Grab grab;
-  grab.width = attributes.width;
-  grab.height = attributes.height;
-  // A window being resized or moved by a window manager may not be grabbable for a moment.
+  // A window gone, or being resized or moved by a window manager, gives no picture.
   XSync(d, False);
   int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-  XImage* image = XGetImage(d, window, 0, 0, static_cast<unsigned>(grab.width),
-                            static_cast<unsigned>(grab.height), AllPlanes, ZPixmap);
+  XWindowAttributes attributes{};
+  XImage* image = XGetWindowAttributes(d, window, &attributes) == 0 ? nullptr
+      : XGetImage(d, window, 0, 0, static_cast<unsigned>(attributes.width),
+                  static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
   XSync(d, False);
   XSetErrorHandler(previous);
   if (image == nullptr) return Grab{};
+  Grab grab{attributes.width, attributes.height, {}};
   for (int y = 0; y < grab.height; ++y) {
     for (int x = 0; x < grab.width; ++x) {
       const unsigned long p = XGetPixel(image, x, y);

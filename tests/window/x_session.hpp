@@ -21,7 +21,7 @@ Display* test_display();
 // The server is the test's own, or the one display is connected to.
 Window find_window(const std::string& title, int timeout_ms = 5000);
 Window find_window_on(Display* display, const std::string& title, int timeout_ms = 5000);
-bool window_exists(Window window);
+bool window_exists(Window window);  // and shows a picture
 
 // The window's client area as the server shows it now.
 Grab grab_window(Window window, Display* display = nullptr);
