@@ -107,7 +107,7 @@ TEST(TerminalDialogue, ContinuedAfterAStopDrawsTheScreenAgain) {
 
 TEST(TerminalDialogue, EndsWhenTheTerminalClosesAtAnyStage) {
   const std::vector<TerminalStep> stages[] = {
-      {{"? ", "5\r", 0, false}, {"faktorial:", "", 0, true}},  // during the final wait
+      {{"? ", "5\r", 0, false}, {"faktorial:", "", 100, true}},  // in the final wait, the report written
       {{"? ", "12", 0, false}, {"", "", 200, true}},  // while the line is typed
       {{"", "", 0, true}},                            // at once
   };
