@@ -29,14 +29,15 @@ Grab native_dialogue() {
   const Window window = find_window("zorvy");
   if (window == 0) return {};
   focus_and_type_keys(window, "1 0 Return");
-  Grab last = grab_window(window), now;
-  for (int waited = 0; waited < 3000 && (now = grab_window(window)).pixels != last.pixels; waited += 200) {
+  Grab last, now = grab_window(window);
+  for (int waited = 0; waited < 3000 && now.pixels != last.pixels; waited += 200) {
     last = now;
     usleep(200000);
+    now = grab_window(window);
   }
   xdotool("key space");
   EXPECT_EQ(zorvy.wait_exit(), 0);
-  return last;
+  return now;
 }
 
 // Whether the process has mapped the library file, as the system shows from outside.
