@@ -1,5 +1,7 @@
 #include "process.hpp"
 
+#include "child_process.hpp"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -37,26 +39,24 @@ bool drain(int fd, std::string& out) {
   return true;
 }
 
-int finish(pid_t child, bool timed_out) {
-  if (timed_out) kill(child, SIGKILL);
+// Whether the child exited within ms; its exit code (-1 after a signal) goes to the result.
+bool exited_within(pid_t child, int ms, ProcessResult& result) {
   int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) && !timed_out ? WEXITSTATUS(status) : -1;
-}
-
-// Waits for the child to exit by itself, up to the deadline.
-ProcessResult wait_for_exit(pid_t child, ProcessResult result, Clock::time_point deadline) {
-  int status = 0;
-  while (waitpid(child, &status, WNOHANG) == 0) {
-    if (milliseconds_left(deadline) == 0) {
-      result.timed_out = true;
-      result.exit_code = finish(child, true);
-      return result;
-    }
+  for (int waited = 0; waitpid(child, &status, WNOHANG) != child; waited += 10) {
+    if (waited >= ms) return false;
     usleep(10000);
   }
   result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+  return true;
+}
+
+// Waits up to ms for the child to exit by itself, then kills it.
+void finish(pid_t child, int ms, ProcessResult& result) {
+  if (exited_within(child, ms, result)) return;
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  result.timed_out = true;
+  result.exit_code = -1;
 }
 
 }  // namespace
@@ -94,19 +94,8 @@ ProcessResult run_piped(const char* program, const std::string& input, int timeo
   }
   close(out[0]);
   close(err[0]);
-  result.exit_code = finish(child, result.timed_out);
+  finish(child, milliseconds_left(deadline), result);
   return result;
-}
-
-long peak_memory_kib(pid_t pid) {
-  FILE* status = std::fopen(("/proc/" + std::to_string(pid) + "/status").c_str(), "r");
-  long kib = 0;
-  char line[256];
-  while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr) {
-    std::sscanf(line, "VmHWM: %ld", &kib);
-  }
-  if (status != nullptr) std::fclose(status);
-  return kib;
 }
 
 ProcessResult run_redirected(const char* program, const char* input, const char* output,
@@ -122,21 +111,11 @@ ProcessResult run_redirected(const char* program, const char* input, const char*
   }
   close(err[1]);
   ProcessResult result{};
-  int status = 0;
-  const auto exited_within = [&](int ms) {
-    for (int waited = 0; waited < ms; waited += 10) {
-      if (waitpid(child, &status, WNOHANG) == child) return true;
-      usleep(10000);
-    }
-    return false;
-  };
-  if (!exited_within(watch_ms)) {
+  if (!exited_within(child, watch_ms, result)) {  // still running: stopped, it must then end
     result.peak_kib = peak_memory_kib(child);
     kill(child, SIGTERM);
-    result.timed_out = !exited_within(2000);
-    if (result.timed_out) finish(child, true);
+    finish(child, 2000, result);
   }
-  result.exit_code = WIFEXITED(status) && !result.timed_out ? WEXITSTATUS(status) : -1;
   while (drain(err[0], result.errors)) {
   }
   close(err[0]);
@@ -183,7 +162,8 @@ ProcessResult run_on_terminal(const char* program, const std::vector<TerminalSte
       if (s.pause_ms > 0) usleep(static_cast<useconds_t>(s.pause_ms) * 1000);
       if (s.hang_up) {
         close(master);
-        return wait_for_exit(child, result, deadline);
+        finish(child, milliseconds_left(deadline), result);
+        return result;
       }
       if (s.signal != 0) kill(child, s.signal);
       if (s.resize_rows > 0) {
@@ -204,6 +184,6 @@ ProcessResult run_on_terminal(const char* program, const std::vector<TerminalSte
   struct termios modes {};
   result.terminal_restored = tcgetattr(master, &modes) == 0 && same_modes(modes, fresh_modes());
   close(master);
-  result.exit_code = finish(child, result.timed_out);
+  finish(child, milliseconds_left(deadline), result);
   return result;
 }

@@ -4,9 +4,11 @@
 
 namespace {
 
+const std::string kBlank(1, ' ');
+
 void scroll_up(TerminalScreen& s) {
   s.cells.erase(s.cells.begin() + s.region_top);
-  s.cells.insert(s.cells.begin() + s.region_bottom, std::u32string(s.columns, U' '));
+  s.cells.insert(s.cells.begin() + s.region_bottom, std::vector<std::string>(s.columns, kBlank));
 }
 
 void line_feed(TerminalScreen& s) {
@@ -18,7 +20,7 @@ void line_feed(TerminalScreen& s) {
   }
 }
 
-void put(TerminalScreen& s, char32_t c) {
+void put(TerminalScreen& s, const std::string& c) {
   if (s.wrap_pending) {
     s.column = 0;
     line_feed(s);
@@ -46,11 +48,11 @@ void control_sequence(TerminalScreen& s, const std::vector<int>& p, char final) 
       const int mode = p.empty() ? 0 : p[0];
       const int from = mode == 0 ? s.column : 0;
       const int to = mode == 1 ? s.column + 1 : s.columns;
-      std::fill(s.cells[s.row].begin() + from, s.cells[s.row].begin() + to, U' ');
+      std::fill(s.cells[s.row].begin() + from, s.cells[s.row].begin() + to, kBlank);
       break;
     }
     case 'J':
-      for (auto& line : s.cells) line.assign(s.columns, U' ');
+      for (auto& line : s.cells) line.assign(s.columns, kBlank);
       break;
     case 'r':
       s.region_top = parameter(p, 0, 1) - 1;
@@ -69,7 +71,7 @@ TerminalScreen make_terminal_screen(int rows, int columns) {
   TerminalScreen s;
   s.rows = rows;
   s.columns = columns;
-  s.cells.assign(rows, std::u32string(columns, U' '));
+  s.cells.assign(rows, std::vector<std::string>(columns, kBlank));
   s.region_bottom = rows - 1;
   return s;
 }
@@ -95,29 +97,16 @@ void terminal_screen_feed(TerminalScreen& s, const std::string& bytes) {
       if (s.column > 0) --s.column;
       s.wrap_pending = false;
     } else if (b >= 0x20 && b != 0x7f) {
-      char32_t c = b;
-      int extra = b >= 0xf0 ? 3 : b >= 0xe0 ? 2 : b >= 0xc0 ? 1 : 0;
-      if (extra > 0) c = b & (0x3f >> extra);
-      for (; extra > 0 && i + 1 < bytes.size(); --extra) c = (c << 6) | (bytes[++i] & 0x3f);
-      put(s, c);
+      const size_t length = b >= 0xf0 ? 4 : b >= 0xe0 ? 3 : b >= 0xc0 ? 2 : 1;
+      put(s, bytes.substr(i, length));
+      i += length - 1;
     }
   }
 }
 
 std::string terminal_screen_row(const TerminalScreen& s, int r) {
   std::string out;
-  for (char32_t c : s.cells[r]) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xc0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3f));
-    } else {
-      out += static_cast<char>(0xe0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
-      out += static_cast<char>(0x80 | (c & 0x3f));
-    }
-  }
+  for (const std::string& c : s.cells[r]) out += c;
   out.erase(out.find_last_not_of(' ') + 1);
   return out;
 }

@@ -6,7 +6,7 @@
 
 struct TerminalScreen {
   int rows = 0, columns = 0;
-  std::vector<std::u32string> cells;  // rows of characters
+  std::vector<std::vector<std::string>> cells;  // rows of characters, each its UTF-8 bytes
   int row = 0, column = 0;
   int region_top = 0, region_bottom = 0;  // scroll region, inclusive
   bool wrap_pending = false;

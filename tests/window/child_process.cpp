@@ -10,7 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-ChildProcess::ChildProcess(const char* program, const char* display, const char* argument) {
+ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& arguments,
+                           const std::string& display) {
   int out[2], err[2];
   if (pipe(out) != 0 || pipe(err) != 0) std::abort();
   pid_ = fork();
@@ -20,8 +21,11 @@ ChildProcess::ChildProcess(const char* program, const char* display, const char*
     dup2(out[1], 1);
     dup2(err[1], 2);
     for (int fd : {null, out[0], out[1], err[0], err[1]}) close(fd);
-    if (display != nullptr) setenv("DISPLAY", display, 1);
-    execl(program, program, argument, static_cast<char*>(nullptr));
+    if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+    std::vector<char*> argv{const_cast<char*>(program)};
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(program, argv.data());
     _exit(127);
   }
   close(out[1]);
@@ -32,12 +36,16 @@ ChildProcess::ChildProcess(const char* program, const char* display, const char*
 }
 
 ChildProcess::~ChildProcess() {
-  if (pid_ > 0) {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
+  stop();
   close(out_);
   close(err_);
+}
+
+void ChildProcess::stop() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  pid_ = -1;
 }
 
 std::string ChildProcess::read_line(int timeout_ms) {
@@ -45,7 +53,7 @@ std::string ChildProcess::read_line(int timeout_ms) {
   for (;;) {
     const size_t end = pending_.find('\n');
     if (end != std::string::npos) {
-      std::string line = pending_.substr(0, end);
+      std::string line = pending_.substr(0, end > 0 && pending_[end - 1] == '\r' ? end - 1 : end);
       pending_.erase(0, end + 1);
       return line;
     }

@@ -1,28 +1,33 @@
 #pragma once
-// A program started for a window test, whose output is read line by line while it runs.
+// A program started by a test, whose output is read line by line while it runs.
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 class ChildProcess {
  public:
-  // Starts program with the test's environment and standard input closed; display, when
-  // given, replaces DISPLAY; argument, when given, is the program's one argument.
-  explicit ChildProcess(const char* program, const char* display = nullptr,
-                        const char* argument = nullptr);
-
-  pid_t pid() const { return pid_; }
+  // Starts program (looked up in PATH) with its arguments, the test's environment and standard
+  // input closed; display, when given, replaces DISPLAY.
+  explicit ChildProcess(const char* program, const std::vector<std::string>& arguments = {},
+                        const std::string& display = "");
+  ChildProcess(const ChildProcess&) = delete;
   ~ChildProcess();
 
-  // The next line of standard output, waiting up to timeout_ms; empty at the end or timeout.
+  pid_t pid() const { return pid_; }
+
+  // The next line of standard output without its line end (LF or CR LF), waiting up to
+  // timeout_ms; empty at the end or timeout.
   std::string read_line(int timeout_ms = 5000);
 
-  // The exit code once the program ended by itself within timeout_ms; -1 otherwise (it is
-  // then killed).
+  // The exit code once the program ended by itself within timeout_ms; -1 otherwise.
   int wait_exit(int timeout_ms = 5000);
 
   // Everything the program wrote to standard error so far.
   std::string errors();
+
+  // Kills the program now.
+  void stop();
 
  private:
   pid_t pid_ = -1;

@@ -24,20 +24,12 @@
 
 namespace {
 
-int open_file_count() {
+// The entries of a folder of /proc/self: the open files, or the threads.
+int entry_count(const char* folder) {
   int count = 0;
-  if (DIR* fds = opendir("/proc/self/fd")) {
-    while (readdir(fds) != nullptr) ++count;
-    closedir(fds);
-  }
-  return count;
-}
-
-int thread_count() {
-  int count = 0;
-  if (DIR* tasks = opendir("/proc/self/task")) {
-    while (const dirent* entry = readdir(tasks)) count += entry->d_name[0] != '.';
-    closedir(tasks);
+  if (DIR* entries = opendir(folder)) {
+    while (readdir(entries) != nullptr) ++count;
+    closedir(entries);
   }
   return count;
 }
@@ -45,7 +37,7 @@ int thread_count() {
 TEST(WindowFaults, LosingTheXServerEndsTheProgramWithAMessage) {
   PrivateXServer server;
   ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
-  ChildProcess zorvy(ZORVY_PATH, server.display().c_str());
+  ChildProcess zorvy(ZORVY_PATH, {}, server.display());
   Display* watcher = XOpenDisplay(server.display().c_str());
   ASSERT_NE(watcher, nullptr);
   EXPECT_NE(find_window_on(watcher, "zorvy"), 0u);  // the window is up, the line editor waits
@@ -91,7 +83,7 @@ TEST(WindowFaults, ADisplayThatRefusesOrNeverAnswersLeavesTheDialogueToTheOutput
   getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
   const std::string never_answers = "127.0.0.1:" + std::to_string(ntohs(address.sin_port) - 6000);
   for (const std::string& display : {guarded.display(), never_answers}) {
-    ChildProcess zorvy(ZORVY_PATH, display.c_str());
+    ChildProcess zorvy(ZORVY_PATH, {}, display);
     EXPECT_EQ(zorvy.wait_exit(15000), 0) << display;
     EXPECT_EQ(zorvy.errors(), "") << display;
   }
@@ -142,15 +134,14 @@ TEST(WindowFaults, WindowsOpenAndCloseWithoutLeaking) {
   ASSERT_NE(test_display(), nullptr);
   ASSERT_EQ(screen_statement(1, 8, 0, 0, 0), 0);  // whatever the first window sets up for good
   close_screen();
-  const int files = open_file_count();
-  const int threads = thread_count();
+  const int files = entry_count("/proc/self/fd"), threads = entry_count("/proc/self/task");
   for (int i = 0; i < 30; ++i) {
     ASSERT_EQ(screen_statement(1, 8, 0, 0, 0), 0) << "window " << i;
     ASSERT_EQ(std::string(current_screen()->driver->name), "X11");
     close_screen();
   }
-  EXPECT_EQ(open_file_count(), files);
-  EXPECT_EQ(thread_count(), threads);
+  EXPECT_EQ(entry_count("/proc/self/fd"), files);
+  EXPECT_EQ(entry_count("/proc/self/task"), threads);
 }
 
 }  // namespace

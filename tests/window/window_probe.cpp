@@ -36,7 +36,6 @@ int main(int argc, char** argv) {
           std::chrono::duration_cast<std::chrono::milliseconds>(waited).count()));
       std::fflush(stdout);
     }
-    if (code == 'p') print_literal("Typed", 0);
   }
   return 0;  // without the end statement: the screen still closes at exit
 }

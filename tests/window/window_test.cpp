@@ -11,6 +11,7 @@
 
 #include "child_process.hpp"
 #include "console/print.hpp"
+#include "dialogue.hpp"
 #include "gfx/driver.hpp"
 #include "gfx/gfx_data.hpp"
 #include "gfx/screen.hpp"
@@ -47,41 +48,6 @@ Grab expected_picture(const std::vector<std::string>& rows, Cell cursor = {-1, -
   return picture;
 }
 
-// Waits until the window shows the picture; the number of differing pixels otherwise (-2
-// when the window's size stays another).
-int differing_pixels(Window window, const Grab& expected, int timeout_ms = 3000,
-                     Display* display = nullptr) {
-  int differing = -1;
-  for (int waited = 0; waited <= timeout_ms; waited += 50) {
-    const Grab shown = grab_window(window, display);
-    differing = -2;
-    if (shown.width == expected.width && shown.height == expected.height) {
-      differing = 0;
-      for (size_t i = 0; i < shown.pixels.size(); ++i) differing += shown.pixels[i] != expected.pixels[i];
-      if (differing == 0) return 0;
-    }
-    usleep(50000);
-  }
-  return differing;
-}
-
-// The rows of the whole dialogue: the header, the input line as typed (wrapped at 40
-// columns), the listed candidates and the report.
-std::vector<std::string> dialogue_rows(const std::string& title, const std::string& line,
-                                       const std::vector<std::string>& listed,
-                                       const std::string& trials, const std::string& n) {
-  std::vector<std::string> rows = {"", title, "", " Zadej do jakeho cisla pocitat", ""};
-  const std::string typed = "? " + line;
-  for (size_t at = 0; at < typed.size() || at == 0; at += 40) rows.push_back(typed.substr(at, 40));
-  rows.push_back("");
-  for (const std::string& candidate : listed) rows.push_back(" " + candidate);
-  for (const char* row : {"", "", " Celkovy pocet provedenych vypoctu: ", ""}) rows.push_back(row);
-  rows.push_back(" " + trials);
-  rows.push_back("");
-  rows.push_back(" Nejvyssi faktorial:  " + n);
-  return rows;
-}
-
 // One session of the whole dialogue: the window's properties, the picture with the cursor
 // mark, a line edited with every kind of editor key (Esc, Tab, Left, Backspace, Home, End,
 // Delete at the end) that wraps past the right edge, the close button ignored while typing,
@@ -90,38 +56,20 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
   ChildProcess zorvy(ZORVY_PATH);
   const Window window = find_window("zorvy");
   ASSERT_NE(window, 0u) << zorvy.errors();
-  Display* d = test_display();
-  XSizeHints hints{};
-  long supplied = 0;
-  ASSERT_TRUE(XGetWMNormalHints(d, window, &hints, &supplied));
-  EXPECT_EQ(hints.flags & (PMinSize | PMaxSize), PMinSize);  // a maximum hides maximise
-  EXPECT_EQ(hints.min_width, 320);
-  EXPECT_EQ(hints.min_height, 200);
-  XClassHint class_hint{};
-  ASSERT_TRUE(XGetClassHint(d, window, &class_hint));
-  EXPECT_EQ(std::string(class_hint.res_class).rfind("qzgfxclass_", 0), 0u);
-  XFree(class_hint.res_name);
-  XFree(class_hint.res_class);
-  char* icon_name = nullptr;
-  ASSERT_TRUE(XGetIconName(d, window, &icon_name));
-  EXPECT_STREQ(icon_name, "zorvy");
-  XFree(icon_name);
-  Atom type = 0;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* pid = nullptr;
-  ASSERT_EQ(XGetWindowProperty(d, window, XInternAtom(d, "_NET_WM_PID", False), 0, 1, False,
-                               AnyPropertyType, &type, &format, &count, &after, &pid), Success);
-  ASSERT_EQ(count, 1u);
-  EXPECT_EQ(*reinterpret_cast<long*>(pid), zorvy.pid());
-  XFree(pid);
+  const std::string properties =
+      command_output("xprop -id " + std::to_string(window) + " WM_NORMAL_HINTS WM_CLASS WM_ICON_NAME _NET_WM_PID");
+  for (const std::string& shown : std::vector<std::string>{"minimum size: 320 by 200", ", \"qzgfxclass_",
+       "WM_ICON_NAME(STRING) = \"zorvy\"", "_NET_WM_PID(CARDINAL) = " + std::to_string(zorvy.pid())}) {
+    EXPECT_NE(properties.find(shown), std::string::npos) << shown << " in " << properties;
+  }
+  EXPECT_EQ(properties.find("maximum size"), std::string::npos);  // a maximum hides maximise
   const std::vector<std::string> header = {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? "};
   EXPECT_EQ(differing_pixels(window, expected_picture(header, {2, 5})), 0);
   focus_and_type_keys(window, "9 9 Escape Tab 1 2 3 4 Left Left BackSpace Home 5 End");
   send_close_request(window);
   focus_and_type_keys(window, "1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 Delete Return");
   const std::string line = "5        134123456789012345678901234567890";
-  EXPECT_EQ(differing_pixels(window, expected_picture(dialogue_rows(" Zorvy Numbers", line, {"1", "5", "23"}, "15", "4"))), 0);
+  EXPECT_EQ(differing_pixels(window, expected_picture(dialogue_rows(" Zorvy Numbers", line, {"1", "5", "23"}, "15", "4", 40))), 0);
   EXPECT_TRUE(window_exists(window));
   send_close_request(window);
   EXPECT_EQ(zorvy.wait_exit(), 0);
@@ -185,10 +133,7 @@ bool window_manager_ready(Display* d) {
 TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   PrivateXServer server("1000x450x24");
   ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
-  struct Openbox {
-    pid_t pid;
-    ~Openbox() { stop_program(pid); }
-  } openbox{start_program("openbox", {"--sm-disable"}, server.display())};
+  ChildProcess openbox("openbox", {"--sm-disable"}, server.display());
   Display* d = XOpenDisplay(server.display().c_str());
   ASSERT_NE(d, nullptr);
   ASSERT_TRUE(window_manager_ready(d)) << "openbox did not start";
@@ -197,21 +142,21 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
     explicit DisplayForXdotool(const std::string& display) { setenv("DISPLAY", display.c_str(), 1); }
     ~DisplayForXdotool() { setenv("DISPLAY", own.c_str(), 1); }
   } display_for_xdotool(server.display());
-  ChildProcess plemo(PLEMO_PATH, server.display().c_str());
+  ChildProcess plemo(PLEMO_PATH, {}, server.display());
   const Window window = find_window_on(d, "plemo");
   ASSERT_NE(window, 0u) << plemo.errors();
   focus_and_type_keys(window, "1 0 Return");
-  const Grab picture = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4"));
+  const Grab picture = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
   const Grab full = scaled_picture(picture, 1000, 450);
-  EXPECT_EQ(differing_pixels(window, picture, 3000, d), 0);
+  EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0);
   request_maximise(d, window);
-  EXPECT_EQ(differing_pixels(window, full, 3000, d), 0) << "maximised";
+  EXPECT_EQ(differing_pixels(window, full, 5000, d), 0) << "maximised";
   focus_and_type_keys(window, "alt+Return");
-  EXPECT_EQ(differing_pixels(window, picture, 3000, d), 0) << "back from maximised";
+  EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "back from maximised";
   focus_and_type_keys(window, "alt+Return");
-  EXPECT_EQ(differing_pixels(window, full, 3000, d), 0) << "Alt+Enter";
+  EXPECT_EQ(differing_pixels(window, full, 5000, d), 0) << "Alt+Enter";
   focus_and_type_keys(window, "alt+Return");
-  EXPECT_EQ(differing_pixels(window, picture, 3000, d), 0) << "back from Alt+Enter";
+  EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "back from Alt+Enter";
   focus_and_type_keys(window, "space");
   EXPECT_EQ(plemo.wait_exit(), 0);
   XCloseDisplay(d);
@@ -254,25 +199,14 @@ TEST(Window, KeysReachTheKeyBufferAsTheirCodes) {
   unsetenv("LC_ALL");
   const Window window = probe_window(probe);
   ASSERT_NE(window, 0u);
-  const struct {
-    const char* keys;  // as xdotool names them; empty: the close button
-    std::vector<std::string> codes;
-  } cases[] = {
+  expect_key_codes(probe, window, {
       {"F1", {"15359"}},        {"Up", {"18687"}},        {"shift+F1", {"21759"}},
       {"ctrl+Left", {"29695"}}, {"Delete", {"21503"}},    {"shift+a", {"65"}},
       {"Return", {"13"}},       {"Escape", {"27"}},       {"a", {"97"}},
       {"KP_Enter", {"13"}},     {"ctrl+a", {"1"}},        {"Home", {"18431"}},
       {"shift+Tab", {"4095", "9"}}, {"alt+F4", {}},       {"F10", {}},
       {"eacute", {"130"}},      {"", {"27647"}},
-  };
-  for (const auto& c : cases) {
-    if (*c.keys != '\0') {
-      focus_and_type_keys(window, c.keys);
-    } else {
-      send_close_request(window);
-    }
-    for (const std::string& code : c.codes) EXPECT_EQ(probe.read_line(2000), code) << c.keys;
-  }
+  });
   EXPECT_TRUE(window_exists(window));
   focus_and_type_keys(window, "b");
   ASSERT_EQ(probe.read_line(2000), "98");

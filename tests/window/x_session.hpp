@@ -1,12 +1,13 @@
 #pragma once
 // What the window tests need of the X server: finding a program's window, reading its
-// picture back, sending it a close request, and typing with xdotool.
+// picture back, sending it a close request, typing with xdotool, and a server of their own.
 #include <X11/Xlib.h>
-#include <sys/types.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "child_process.hpp"
 
 struct Grab {
   int width = 0, height = 0;
@@ -20,30 +21,35 @@ Display* test_display();
 // The server is the test's own, or the one display is connected to.
 Window find_window(const std::string& title, int timeout_ms = 5000);
 Window find_window_on(Display* display, const std::string& title, int timeout_ms = 5000);
-bool window_exists(Window window);
-
-// The window of a started window probe, once it reported ready; 0 when it did not.
-class ChildProcess;
-Window probe_window(ChildProcess& probe);
+bool window_exists(Window window);  // and shows a picture
 
 // The window's client area as the server shows it now.
 Grab grab_window(Window window, Display* display = nullptr);
 
-// Writes a picture of at most four colours as a PNG file (2 bits per pixel, not compressed).
-bool write_png(const Grab& grab, const std::string& path);
+// Waits up to timeout_ms until the window shows the picture; the number of differing pixels
+// otherwise (-1 when the window's size stays another).
+int differing_pixels(Window window, const Grab& expected, int timeout_ms = 5000,
+                     Display* display = nullptr);
 
 // What a window manager sends when the close button is clicked.
 void send_close_request(Window window);
+
+// What a shell command writes to standard output; the test fails when it fails.
+std::string command_output(const std::string& command);
 
 // Runs xdotool with the arguments (the window's keyboard focus first, for keys).
 void xdotool(const std::string& arguments);
 void focus_and_type_keys(Window window, const std::string& keys);
 
-// Starts a program with its arguments (on display, when given), its output discarded;
-// stop_program kills it.
-pid_t start_program(const char* program, const std::vector<std::string>& arguments,
-                    const std::string& display = "");
-void stop_program(pid_t& pid);
+// The window of a started window probe, once it reported ready; 0 when it did not.
+Window probe_window(ChildProcess& probe, int timeout_ms = 5000);
+
+// Keys as xdotool names them (empty: the close button) and the codes the probe reports.
+struct KeyCodes {
+  const char* keys;
+  std::vector<std::string> codes;
+};
+void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyCodes>& rows);
 
 // An X server of the test's own, which the test may take away. The server picks a free display
 // number itself and the test goes on once it answers, so servers starting at the same time
@@ -52,11 +58,10 @@ void stop_program(pid_t& pid);
 class PrivateXServer {
  public:
   explicit PrivateXServer(const char* screen = "640x480x24", const char* auth_file = nullptr);
-  ~PrivateXServer() { stop(); }
   const std::string& display() const { return display_; }
-  void stop() { stop_program(pid_); }
+  void stop() { server_.stop(); }
 
  private:
-  pid_t pid_ = -1;
+  ChildProcess server_;
   std::string display_;
 };
