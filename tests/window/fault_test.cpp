@@ -101,6 +101,18 @@ TEST(WindowFaults, AHugeWindowShowsThePictureAtMostAtTheScreensSize) {
   XSync(test_display(), False);
   usleep(1000000);
   EXPECT_LT(peak_memory_kib(zorvy.pid()), 100 << 10);
+  // Wider than tall for the picture: the smaller whole factor, 1 here, centred on black.
+  XMoveResizeWindow(test_display(), window, 0, 0, 1000, 300);
+  XSync(test_display(), False);
+  Grab shown;
+  for (int waited = 0; waited < 3000 && (shown.width != 1000 || shown.pixels[50 * 1000 + 340] != 0x0000AA);
+       waited += 50) {
+    usleep(50000);
+    shown = grab_window(window);
+  }
+  ASSERT_EQ(shown.width, 1000);
+  EXPECT_EQ(shown.pixels[50 * 1000 + 340], 0x0000AAu);  // the picture's top-left corner
+  EXPECT_EQ(shown.pixels[5 * 1000 + 25], 0u);            // black beside it
 }
 
 TEST(WindowFaults, TerminationWhileTypingAndHangUpInTheFinalWaitCloseTheWindow) {
