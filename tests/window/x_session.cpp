@@ -152,8 +152,14 @@ void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyC
     } else {
       send_close_request(window);
     }
-    for (const std::string& code : row.codes) {
-      EXPECT_EQ(probe.read_line(), code) << row.keys << ": " << probe.errors();
+    for (size_t i = 0; i < row.codes.size(); ++i) {
+      std::string code = probe.read_line();
+      if (code.empty() && i == 0 && *row.keys != '\0') {
+        // Wine may drop keys typed while it is still taking the focus: they are typed again.
+        focus_and_type_keys(window, row.keys);
+        code = probe.read_line();
+      }
+      EXPECT_EQ(code, row.codes[i]) << row.keys << ": " << probe.errors();
     }
   }
 }
