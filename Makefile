@@ -40,11 +40,12 @@ windows: deps
 	$(call quiet_build,$(WIN_BUILD),$(WIN_OPTIONS),zorvy plemo)
 
 # The Windows tests under Wine: the unit tests, and the programs' window, console and pipe
-# sessions against the native programs; one X server and one Wine prefix for the whole run.
+# sessions against the native programs; one X server and one Wine prefix for the whole run,
+# one test at a time (Wine drops keys while another Wine program keeps its server busy).
 windows-test: windows
 	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON,wine_session_tests)
 	$(call quiet_build,$(WIN_BUILD),$(WIN_OPTIONS))
-	@tests/run-ctest.sh $(WIN_BUILD) tests/wine/with-prefix.sh
+	@JOBS=1 tests/run-ctest.sh $(WIN_BUILD) tests/wine/with-prefix.sh
 
 deps:
 	@tools/install-deps.sh test
