@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& arguments,
                            const std::string& display) {
@@ -48,24 +49,33 @@ void ChildProcess::stop() {
   pid_ = -1;
 }
 
+bool ChildProcess::fill(std::chrono::steady_clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+  struct pollfd ready {out_, POLLIN, 0};
+  if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) return false;
+  char block[4096];
+  const ssize_t n = read(out_, block, sizeof block);
+  if (n <= 0) return false;
+  pending_.append(block, static_cast<size_t>(n));
+  return true;
+}
+
 std::string ChildProcess::read_line(int timeout_ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  for (;;) {
-    const size_t end = pending_.find('\n');
-    if (end != std::string::npos) {
-      std::string line = pending_.substr(0, end > 0 && pending_[end - 1] == '\r' ? end - 1 : end);
-      pending_.erase(0, end + 1);
-      return line;
-    }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    struct pollfd ready {out_, POLLIN, 0};
-    if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) return "";
-    char block[256];
-    const ssize_t n = read(out_, block, sizeof block);
-    if (n <= 0) return "";
-    pending_.append(block, static_cast<size_t>(n));
+  size_t end;
+  while ((end = pending_.find('\n')) == std::string::npos) {
+    if (!fill(deadline)) return "";
   }
+  std::string line = pending_.substr(0, end > 0 && pending_[end - 1] == '\r' ? end - 1 : end);
+  pending_.erase(0, end + 1);
+  return line;
+}
+
+std::string ChildProcess::read_all(int timeout_ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (fill(deadline)) {
+  }
+  return std::exchange(pending_, {});
 }
 
 int ChildProcess::wait_exit(int timeout_ms) {
@@ -73,7 +83,7 @@ int ChildProcess::wait_exit(int timeout_ms) {
     int status = 0;
     if (waitpid(pid_, &status, WNOHANG) == pid_) {
       pid_ = -1;
-      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     usleep(10000);
   }

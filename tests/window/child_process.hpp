@@ -2,6 +2,7 @@
 // A program started by a test, whose output is read line by line while it runs.
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,11 @@ class ChildProcess {
   // timeout_ms; empty at the end or timeout.
   std::string read_line(int timeout_ms = 5000);
 
-  // The exit code once the program ended by itself within timeout_ms; -1 otherwise.
+  // Standard output up to its end, waiting up to timeout_ms for it.
+  std::string read_all(int timeout_ms = 20000);
+
+  // The exit code once the program ended within timeout_ms, 128 + the signal that ended it, or
+  // -1 while it still runs.
   int wait_exit(int timeout_ms = 5000);
 
   // Everything the program wrote to standard error so far.
@@ -33,6 +38,10 @@ class ChildProcess {
   pid_t pid_ = -1;
   int out_ = -1, err_ = -1;
   std::string pending_;
+
+  // Reads what standard output has into pending_, waiting until the deadline; false at its end
+  // or the deadline.
+  bool fill(std::chrono::steady_clock::time_point deadline);
 };
 
 // The most memory the process has held so far, in KiB.

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tmux_terminal.hpp"
 #include "x_session.hpp"
 
 namespace {
@@ -100,14 +101,6 @@ TEST(WineKeys, GiveTheNativeCodes) {
   EXPECT_EQ(probe.wait_exit(10000), 0);
 }
 
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> found;
-  for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
-    found.push_back(text.substr(at, end - at));
-  }
-  return found;
-}
-
 TEST(WinePipe, TheBytesEqualTheNativeProgramsBytes) {
   const std::string windows = WINE_RUN_PATH + (" " + windows_program("ZORVY_EXE")[0]);
   for (const char* input : {"10\\n", "1000000\\r\\n", "", "  3, 99 junk\\nkey"}) {
@@ -118,52 +111,28 @@ TEST(WinePipe, TheBytesEqualTheNativeProgramsBytes) {
   }
 }
 
-// A terminal of its own in tmux, on a socket of its own.
-struct Tmux {
-  char folder[20] = "/tmp/qz-tmux.XXXXXX";
-  const std::string command = std::string("tmux -S ") + mkdtemp(folder) + "/socket ";
-  void operator()(const std::string& arguments) const {
-    std::system((command + arguments + " > /dev/null 2>&1").c_str());
-  }
-  std::vector<std::string> rows(const char* options = "") const {
-    return lines(command_output(command + "capture-pane -p" + options));
-  }
-  // Waits up to timeout_ms for a row that holds text.
-  bool shows(const std::string& text, int timeout_ms = 30000) const {
-    for (int waited = 0; waited <= timeout_ms; waited += 100, usleep(100000)) {
-      for (const std::string& row : rows()) {
-        if (row.find(text) != std::string::npos) return true;
-      }
-    }
-    return false;
-  }
-  ~Tmux() {
-    (*this)("kill-server");
-    std::system(("rm -rf " + std::string(folder)).c_str());
-  }
-};
-
 TEST(WineConsole, TheDialogueRunsOnTheConsoleWithTheLineEditor) {
-  const Tmux terminal;
-  terminal("new-session -d -x 60 -y 12 'printf \"left over\\n\"; env -u DISPLAY " + std::string(WINE_RUN_PATH) +
-           " " + windows_program("ZORVY_EXE")[0] + "; echo exit=$?; sleep 60'");
+  const TmuxTerminal terminal("printf \"left over\\n\"; env -u DISPLAY " + std::string(WINE_RUN_PATH) + " " +
+                              windows_program("ZORVY_EXE")[0] + "; echo exit=$?; sleep 60", 60, 12);
   ASSERT_TRUE(terminal.shows("cisla pocitat")) << "no dialogue on the console";
   EXPECT_FALSE(terminal.shows("left over", 0)) << "the console was not cleared";
   // The dialogue in the colours of the colour statement: blue on magenta.
-  EXPECT_NE(terminal.rows(" -e")[1].find("\x1b[34m\x1b[45m Zorvy Numbers"), std::string::npos);
+  EXPECT_NE(terminal.rows(true)[1].find("\x1b[34m\x1b[45m Zorvy Numbers"), std::string::npos);
   // Typed 123, two left, erase the 1, type 4, right, delete the 3, type 0: 420.
   for (const char* key : {"1", "2", "3", "Left", "Left", "BSpace", "4", "Right", "DC", "0"}) {
-    terminal(std::string("send-keys ") + key);
+    terminal.send_keys(key);
     usleep(100000);
   }
   ASSERT_TRUE(terminal.shows("? 420"));
-  terminal("send-keys Enter");
+  terminal.send_keys("Enter");
   ASSERT_TRUE(terminal.shows("Nejvyssi faktorial"));
   // The report has scrolled past the console window: it shows the native dialogue's last 11
   // rows and the cursor's empty row.
-  EXPECT_EQ(terminal.rows(), lines(command_output(std::string("printf '420\\n' | env -u DISPLAY ") + ZORVY_PATH +
-                                                  " | tr -d '\\r' | sed 's/ *$//' | tail -n 11; echo")));
-  terminal("send-keys x");
+  std::string shown;
+  for (const std::string& row : terminal.rows()) shown += row + "\n";
+  EXPECT_EQ(shown, command_output(std::string("printf '420\\n' | env -u DISPLAY ") + ZORVY_PATH +
+                                  " | tr -d '\\r' | sed 's/ *$//' | tail -n 11; echo"));
+  terminal.send_keys("x");
   EXPECT_TRUE(terminal.shows("exit=0"));
 }
 

@@ -1,0 +1,29 @@
+#pragma once
+// A terminal of the test's own: a tmux session on a socket of its own, running a shell command,
+// whose screen the test reads back as tmux shows it.
+#include <string>
+#include <vector>
+
+class TmuxTerminal {
+ public:
+  TmuxTerminal(const std::string& command, int columns, int rows);
+  TmuxTerminal(const TmuxTerminal&) = delete;
+  ~TmuxTerminal();
+
+  // Sends keys as tmux names them.
+  void send_keys(const std::string& keys) const;
+
+  // The screen's rows without trailing blanks; with_colours keeps the colour sequences.
+  std::vector<std::string> rows(bool with_colours = false) const;
+
+  // Waits up to timeout_ms for a row that holds text.
+  bool shows(const std::string& text, int timeout_ms = 30000) const;
+
+  const std::string& folder() const { return folder_; }
+
+ private:
+  std::string folder_, tmux_;
+};
+
+// The rows a terminal of columns x rows shows once it has received output.
+std::vector<std::string> terminal_rows(const std::string& output, int columns, int rows);
