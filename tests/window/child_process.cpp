@@ -1,18 +1,49 @@
+#include <gtest/gtest.h>
+
 #include "child_process.hpp"
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
 
+namespace {
+
+[[noreturn]] void exec_program(const char* program, const std::vector<std::string>& arguments,
+                               const std::string& display) {
+  if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+  std::vector<char*> argv{const_cast<char*>(program)};
+  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  execvp(program, argv.data());
+  _exit(127);
+}
+
+int milliseconds_until(std::chrono::steady_clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+  return std::max(0, static_cast<int>(left.count()));
+}
+
+}  // namespace
+
 ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& arguments,
-                           const std::string& display) {
+                           const std::string& display, TerminalSize terminal) {
+  if (terminal.rows > 0) {
+    struct winsize size {};
+    size.ws_row = static_cast<unsigned short>(terminal.rows);
+    size.ws_col = static_cast<unsigned short>(terminal.columns);
+    pid_ = forkpty(&out_, nullptr, nullptr, &size);
+    if (pid_ == 0) exec_program(program, arguments, display);
+    return;
+  }
   int out[2], err[2];
   if (pipe(out) != 0 || pipe(err) != 0) std::abort();
   pid_ = fork();
@@ -22,12 +53,7 @@ ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& 
     dup2(out[1], 1);
     dup2(err[1], 2);
     for (int fd : {null, out[0], out[1], err[0], err[1]}) close(fd);
-    if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>(program)};
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(program, argv.data());
-    _exit(127);
+    exec_program(program, arguments, display);
   }
   close(out[1]);
   close(err[1]);
@@ -42,6 +68,11 @@ ChildProcess::~ChildProcess() {
   close(err_);
 }
 
+void ChildProcess::hang_up() {
+  close(out_);
+  out_ = -1;
+}
+
 void ChildProcess::stop() {
   if (pid_ <= 0) return;
   kill(pid_, SIGKILL);
@@ -49,10 +80,9 @@ void ChildProcess::stop() {
   pid_ = -1;
 }
 
-bool ChildProcess::fill(std::chrono::steady_clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+bool ChildProcess::read_more(int timeout_ms) {
   struct pollfd ready {out_, POLLIN, 0};
-  if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) return false;
+  if (poll(&ready, 1, timeout_ms) <= 0) return false;
   char block[4096];
   const ssize_t n = read(out_, block, sizeof block);
   if (n <= 0) return false;
@@ -64,7 +94,7 @@ std::string ChildProcess::read_line(int timeout_ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   size_t end;
   while ((end = pending_.find('\n')) == std::string::npos) {
-    if (!fill(deadline)) return "";
+    if (!read_more(milliseconds_until(deadline))) return "";
   }
   std::string line = pending_.substr(0, end > 0 && pending_[end - 1] == '\r' ? end - 1 : end);
   pending_.erase(0, end + 1);
@@ -73,7 +103,7 @@ std::string ChildProcess::read_line(int timeout_ms) {
 
 std::string ChildProcess::read_all(int timeout_ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (fill(deadline)) {
+  while (read_more(milliseconds_until(deadline))) {
   }
   return std::exchange(pending_, {});
 }
@@ -107,4 +137,13 @@ long peak_memory_kib(pid_t pid) {
   }
   if (status != nullptr) std::fclose(status);
   return kib;
+}
+
+std::string command_output(const std::string& command) {
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  char block[4096];
+  for (size_t n; pipe != nullptr && (n = fread(block, 1, sizeof block, pipe)) > 0;) output.append(block, n);
+  EXPECT_EQ(pipe != nullptr ? pclose(pipe) : -1, 0) << command;
+  return output;
 }

@@ -1,27 +1,38 @@
 #pragma once
-// A program started by a test, whose output is read line by line while it runs.
+// A program started by a test, whose output is read while it runs.
 #include <sys/types.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
+
+struct TerminalSize {
+  int rows = 0, columns = 0;  // 0: no terminal
+};
 
 class ChildProcess {
  public:
   // Starts program (looked up in PATH) with its arguments, the test's environment and standard
-  // input closed; display, when given, replaces DISPLAY.
+  // input closed; display, when given, replaces DISPLAY. Given a terminal size, the program
+  // runs on a pseudo-terminal of that size instead, whose other side is terminal().
   explicit ChildProcess(const char* program, const std::vector<std::string>& arguments = {},
-                        const std::string& display = "");
+                        const std::string& display = "", TerminalSize terminal = {});
   ChildProcess(const ChildProcess&) = delete;
   ~ChildProcess();
 
   pid_t pid() const { return pid_; }
+  int terminal() const { return out_; }
+  void hang_up();  // closes the terminal's other side
 
-  // The next line of standard output without its line end (LF or CR LF), waiting up to
-  // timeout_ms; empty at the end or timeout.
+  // Adds what the program writes to output(), waiting up to timeout_ms; false at the output's
+  // end or the timeout.
+  bool read_more(int timeout_ms);
+  const std::string& output() const { return pending_; }
+
+  // The next line of output without its line end (LF or CR LF), waiting up to timeout_ms;
+  // empty at the end or timeout.
   std::string read_line(int timeout_ms = 5000);
 
-  // Standard output up to its end, waiting up to timeout_ms for it.
+  // The output up to its end, waiting up to timeout_ms for it.
   std::string read_all(int timeout_ms = 20000);
 
   // The exit code once the program ended within timeout_ms, 128 + the signal that ended it, or
@@ -38,11 +49,10 @@ class ChildProcess {
   pid_t pid_ = -1;
   int out_ = -1, err_ = -1;
   std::string pending_;
-
-  // Reads what standard output has into pending_, waiting until the deadline; false at its end
-  // or the deadline.
-  bool fill(std::chrono::steady_clock::time_point deadline);
 };
 
 // The most memory the process has held so far, in KiB.
 long peak_memory_kib(pid_t pid);
+
+// What a shell command writes to standard output; the test fails when it fails.
+std::string command_output(const std::string& command);

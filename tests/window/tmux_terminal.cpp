@@ -2,22 +2,10 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
-namespace {
-
-std::string output_of(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  char block[4096];
-  for (size_t n; pipe != nullptr && (n = fread(block, 1, sizeof block, pipe)) > 0;) output.append(block, n);
-  if (pipe != nullptr) pclose(pipe);
-  return output;
-}
-
-}  // namespace
+#include "child_process.hpp"
 
 TmuxTerminal::TmuxTerminal(const std::string& command, int columns, int rows) {
   char folder[] = "/tmp/qz-tmux.XXXXXX";
@@ -37,7 +25,7 @@ void TmuxTerminal::send_keys(const std::string& keys) const {
 }
 
 std::vector<std::string> TmuxTerminal::rows(bool with_colours) const {
-  const std::string screen = output_of(tmux_ + "capture-pane -p" + (with_colours ? " -e" : ""));
+  const std::string screen = command_output(tmux_ + "capture-pane -p" + (with_colours ? " -e" : ""));
   std::vector<std::string> found;
   for (size_t at = 0, end; (end = screen.find('\n', at)) != std::string::npos; at = end + 1) {
     found.push_back(screen.substr(at, end - at));

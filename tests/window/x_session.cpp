@@ -120,15 +120,6 @@ void send_close_request(Window window) {
   XFlush(d);
 }
 
-std::string command_output(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  char block[4096];
-  for (size_t n; pipe != nullptr && (n = fread(block, 1, sizeof block, pipe)) > 0;) output.append(block, n);
-  EXPECT_EQ(pipe != nullptr ? pclose(pipe) : -1, 0) << command;
-  return output;
-}
-
 void xdotool(const std::string& arguments) {
   const std::string command = "xdotool " + arguments;
   EXPECT_EQ(std::system(command.c_str()), 0) << command;

@@ -34,9 +34,6 @@ int differing_pixels(Window window, const Grab& expected, int timeout_ms = 5000,
 // What a window manager sends when the close button is clicked.
 void send_close_request(Window window);
 
-// What a shell command writes to standard output; the test fails when it fails.
-std::string command_output(const std::string& command);
-
 // Runs xdotool with the arguments (the window's keyboard focus first, for keys).
 void xdotool(const std::string& arguments);
 void focus_and_type_keys(Window window, const std::string& keys);
