@@ -60,19 +60,9 @@ TEST(WindowFaults, AWindowDestroyedFromOutsideEndsTheProgramWithAMessage) {
   }
 }
 
-// A display that refuses the program (no cookie) and one that takes the connection but never
-// answers: the dialogue runs on standard output instead, without a complaint.
-TEST(WindowFaults, ADisplayThatRefusesOrNeverAnswersLeavesTheDialogueToTheOutput) {
-  char cookie_file[] = "/tmp/zorvy-cookie-XXXXXX";
-  const int fd = mkstemp(cookie_file);
-  std::string entry = {'\xff', '\xff', 0, 0, 0, 0, 0, 18};  // any address and display
-  entry += "MIT-MAGIC-COOKIE-1" + std::string{0, 16} + "0123456789abcdef";
-  ASSERT_EQ(write(fd, entry.data(), entry.size()), static_cast<ssize_t>(entry.size()));
-  close(fd);
-  setenv("XAUTHORITY", cookie_file, 1);  // the test holds the cookie, the program does not
-  PrivateXServer guarded("640x480x24", cookie_file);
-  unsetenv("XAUTHORITY");
-  ASSERT_FALSE(guarded.display().empty()) << "Xvfb did not start";
+// A display that takes the connection but never answers: the dialogue runs on standard output
+// instead, without a complaint.
+TEST(WindowFaults, ADisplayThatNeverAnswersLeavesTheDialogueToTheOutput) {
   const int silent = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -81,14 +71,10 @@ TEST(WindowFaults, ADisplayThatRefusesOrNeverAnswersLeavesTheDialogueToTheOutput
   ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), length), 0);
   ASSERT_EQ(listen(silent, 4), 0);  // connections are taken by the system, never answered
   getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
-  const std::string never_answers = "127.0.0.1:" + std::to_string(ntohs(address.sin_port) - 6000);
-  for (const std::string& display : {guarded.display(), never_answers}) {
-    ChildProcess zorvy(ZORVY_PATH, {}, display);
-    EXPECT_EQ(zorvy.wait_exit(15000), 0) << display;
-    EXPECT_EQ(zorvy.errors(), "") << display;
-  }
+  ChildProcess zorvy(ZORVY_PATH, {}, "127.0.0.1:" + std::to_string(ntohs(address.sin_port) - 6000));
+  EXPECT_EQ(zorvy.wait_exit(15000), 0);
+  EXPECT_EQ(zorvy.errors(), "");
   close(silent);
-  unlink(cookie_file);
 }
 
 TEST(WindowFaults, AHugeWindowShowsThePictureAtMostAtTheScreensSize) {

@@ -93,50 +93,18 @@ Grab scaled_picture(const Grab& picture, int width, int height) {
   return scaled;
 }
 
-// What a window manager's maximise button sends for the window.
-void request_maximise(Display* d, Window window) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(d, "_NET_WM_STATE", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = 1;  // add
-  event.xclient.data.l[1] = static_cast<long>(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False));
-  event.xclient.data.l[2] = static_cast<long>(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
-  XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-  XFlush(d);
-}
-
-// Whether a window manager runs and manages new windows: it frames a window of the test's.
-// One starting up may miss a window mapped meanwhile, so the window is mapped again until framed.
-bool window_manager_ready(Display* d) {
-  const Window own = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 10, 10, 0, 0, 0);
-  bool framed = false;
-  for (int tries = 0; tries < 40 && !framed; ++tries) {
-    XUnmapWindow(d, own);
-    XMapWindow(d, own);
-    for (int waited = 0; waited < 250 && !framed; waited += 25) {
-      usleep(25000);
-      Window root = 0, parent = 0, *children = nullptr;
-      unsigned count = 0;
-      if (XQueryTree(d, own, &root, &parent, &children, &count)) framed = parent != root;
-      if (children != nullptr) XFree(children);
-    }
-  }
-  XDestroyWindow(d, own);
-  XSync(d, False);
-  return framed;
-}
-
 // plemo under a real window manager on a screen whose two whole scale factors differ (3
 // across, 2 down): maximise and Alt+Enter both switch to full screen at the smaller one.
 TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   PrivateXServer server("1000x450x24");
   ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
-  ChildProcess openbox("openbox", {"--sm-disable"}, server.display());
+  ChildProcess openbox("openbox", {"--sm-disable", "--startup", "echo managing"}, server.display());
+  std::string said;  // besides its own messages
+  while (!(said = openbox.read_line(10000)).empty() && said != "managing") {
+  }
+  ASSERT_EQ(said, "managing") << openbox.errors();
   Display* d = XOpenDisplay(server.display().c_str());
   ASSERT_NE(d, nullptr);
-  ASSERT_TRUE(window_manager_ready(d)) << "openbox did not start";
   struct DisplayForXdotool {
     std::string own = std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "";
     explicit DisplayForXdotool(const std::string& display) { setenv("DISPLAY", display.c_str(), 1); }
@@ -149,7 +117,8 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   const Grab picture = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
   const Grab full = scaled_picture(picture, 1000, 450);
   EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0);
-  request_maximise(d, window);
+  send_client_message(d, window, "_NET_WM_STATE", {1, static_cast<long>(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False)),
+                      static_cast<long>(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False))});  // maximise, as its button does
   EXPECT_EQ(differing_pixels(window, full, 5000, d), 0) << "maximised";
   focus_and_type_keys(window, "alt+Return");
   EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "back from maximised";

@@ -107,17 +107,23 @@ int differing_pixels(Window window, const Grab& expected, int timeout_ms, Displa
   return differing;
 }
 
-void send_close_request(Window window) {
-  Display* d = test_display();
+void send_client_message(Display* d, Window window, const char* type, std::vector<long> data) {
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  event.xclient.message_type = XInternAtom(d, type, False);
   event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(d, window, False, NoEventMask, &event);
+  std::copy(data.begin(), data.end(), event.xclient.data.l);
+  // Sent to the root, a window manager takes it; sent to the window, the program does.
+  const bool to_manager = std::string(type) != "WM_PROTOCOLS";
+  XSendEvent(d, to_manager ? DefaultRootWindow(d) : window, False,
+             to_manager ? SubstructureRedirectMask | SubstructureNotifyMask : NoEventMask, &event);
   XFlush(d);
+}
+
+void send_close_request(Window window) {
+  Display* d = test_display();
+  send_client_message(d, window, "WM_PROTOCOLS", {static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False)), CurrentTime});
 }
 
 void xdotool(const std::string& arguments) {
@@ -155,19 +161,8 @@ void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyC
   }
 }
 
-namespace {
-
-std::vector<std::string> xvfb_arguments(const char* screen, const char* auth_file) {
-  std::vector<std::string> arguments = {"-displayfd", "1", "-screen", "0", screen,
-                                        "-nolisten", "tcp", "-noreset"};
-  if (auth_file != nullptr) arguments.insert(arguments.end(), {"-auth", auth_file});
-  return arguments;
-}
-
-}  // namespace
-
-PrivateXServer::PrivateXServer(const char* screen, const char* auth_file)
-    : server_("Xvfb", xvfb_arguments(screen, auth_file)) {
+PrivateXServer::PrivateXServer(const char* screen)
+    : server_("Xvfb", {"-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"}) {
   const std::string number = server_.read_line();
   for (int waited = 0; !number.empty() && waited < 5000; waited += 20) {
     if (Display* d = XOpenDisplay((":" + number).c_str())) {

@@ -31,6 +31,10 @@ Grab grab_window(Window window, Display* display = nullptr);
 int differing_pixels(Window window, const Grab& expected, int timeout_ms = 5000,
                      Display* display = nullptr);
 
+// A client message of the type and data about the window: the window manager's own (to the
+// root window), or the WM_PROTOCOLS a window manager sends the window.
+void send_client_message(Display* display, Window window, const char* type, std::vector<long> data);
+
 // What a window manager sends when the close button is clicked.
 void send_close_request(Window window);
 
@@ -50,11 +54,10 @@ void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyC
 
 // An X server of the test's own, which the test may take away. The server picks a free display
 // number itself and the test goes on once it answers, so servers starting at the same time
-// elsewhere do not disturb it. display() is empty when it did not start. With auth_file, only
-// clients holding its cookie are let in.
+// elsewhere do not disturb it. display() is empty when it did not start.
 class PrivateXServer {
  public:
-  explicit PrivateXServer(const char* screen = "640x480x24", const char* auth_file = nullptr);
+  explicit PrivateXServer(const char* screen = "640x480x24");
   const std::string& display() const { return display_; }
   void stop() { server_.stop(); }
 
