@@ -1,13 +1,23 @@
-// The programs in a real window on an X server: the picture, the keys, the close button.
+// The programs in a real window on an X server: the picture, the keys, the close button, and
+// what goes wrong around the window (the X server or the window going away, a display that
+// never answers, signals, no thread, a huge window, windows coming and going).
 // GoogleTest comes before the X headers, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
 #include <X11/Xutil.h>
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "child_process.hpp"
 #include "console/print.hpp"
@@ -21,6 +31,8 @@
 namespace {
 
 constexpr uint32_t kBlue = 0x0000AA, kLightGrey = 0xAAAAAA;
+// What zorvy shows while it waits for the bound.
+const std::vector<std::string> kZorvyPrompt = {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? "};
 
 struct Cell {
   int column, row;  // from 0
@@ -63,8 +75,7 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
     EXPECT_NE(properties.find(shown), std::string::npos) << shown << " in " << properties;
   }
   EXPECT_EQ(properties.find("maximum size"), std::string::npos);  // a maximum hides maximise
-  const std::vector<std::string> header = {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? "};
-  EXPECT_EQ(differing_pixels(window, expected_picture(header, {2, 5})), 0);
+  EXPECT_EQ(differing_pixels(window, expected_picture(kZorvyPrompt, {2, 5})), 0);
   focus_and_type_keys(window, "9 9 Escape Tab 1 2 3 4 Left Left BackSpace Home 5 End");
   send_close_request(window);
   focus_and_type_keys(window, "1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 Delete Return");
@@ -143,17 +154,9 @@ TEST(Window, DeeperScreensShowTheirColours) {
     EXPECT_STREQ(current_screen()->driver->name, "X11");
     context_get().fg_color = row.color;
     print_literal("\xDB", 0);  // a full block in the top-left cell
-    const Window window = find_window("window_tests");
-    ASSERT_NE(window, 0u);
-    Grab shown;
-    for (int waited = 0; waited < 3000 && (shown.pixels.empty() || shown.pixels[0] != row.expected);
-         waited += 50) {
-      usleep(50000);
-      shown = grab_window(window);
-    }
-    ASSERT_EQ(shown.width, 320);
-    EXPECT_EQ(shown.pixels[0], row.expected) << std::hex << row.color;
-    EXPECT_EQ(shown.pixels[8], 0u) << "the next cell stays black";
+    Grab block{320, 240, std::vector<uint32_t>(320 * 240, 0)};  // the next cells stay black
+    for (int y = 0; y < 8; ++y) std::fill_n(block.pixels.begin() + y * 320, 8, row.expected);
+    EXPECT_EQ(differing_pixels(find_window("window_tests"), block), 0) << std::hex << row.color;
     close_screen();
   }
 }
@@ -190,6 +193,117 @@ TEST(Window, KeysReachTheKeyBufferAsTheirCodes) {
   EXPECT_EQ(probe.read_line(2000), "113");  // keys that push nothing left nothing behind
   EXPECT_EQ(probe.wait_exit(), 0);
   EXPECT_EQ(probe.errors(), "");
+}
+
+
+// The entries of a folder of /proc/self: the open files, or the threads.
+int entry_count(const char* folder) {
+  int count = 0;
+  if (DIR* entries = opendir(folder)) {
+    while (readdir(entries) != nullptr) ++count;
+    closedir(entries);
+  }
+  return count;
+}
+
+TEST(WindowFaults, LosingTheXServerEndsTheProgramWithAMessage) {
+  PrivateXServer server;
+  ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+  ChildProcess zorvy(ZORVY_PATH, {}, server.display());
+  Display* watcher = XOpenDisplay(server.display().c_str());
+  ASSERT_NE(watcher, nullptr);
+  EXPECT_NE(find_window_on(watcher, "zorvy"), 0u);  // the window is up, the line editor waits
+  XCloseDisplay(watcher);
+  server.stop();
+  EXPECT_EQ(zorvy.wait_exit(3000), 1);
+  EXPECT_EQ(zorvy.errors(), "zorvy: lost the connection to the X server\n");
+}
+
+TEST(WindowFaults, AWindowDestroyedFromOutsideEndsTheProgramWithAMessage) {
+  for (const char* stage : {"typing", "final wait"}) {
+    ChildProcess zorvy(ZORVY_PATH);
+    const Window window = find_window("zorvy");
+    ASSERT_NE(window, 0u) << zorvy.errors();
+    if (std::string(stage) == "final wait") focus_and_type_keys(window, "5 Return");
+    XDestroyWindow(test_display(), window);
+    XSync(test_display(), False);
+    EXPECT_EQ(zorvy.wait_exit(3000), 1) << stage;
+    EXPECT_EQ(zorvy.errors(), "zorvy: the window was destroyed by another program\n") << stage;
+  }
+}
+
+// A display that takes the connection but never answers: the dialogue runs on standard output
+// instead, without a complaint.
+TEST(WindowFaults, ADisplayThatNeverAnswersLeavesTheDialogueToTheOutput) {
+  const int silent = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(listen(silent, 4), 0);  // connections are taken by the system, never answered
+  getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+  ChildProcess zorvy(ZORVY_PATH, {}, "127.0.0.1:" + std::to_string(ntohs(address.sin_port) - 6000));
+  EXPECT_EQ(zorvy.wait_exit(15000), 0);
+  EXPECT_EQ(zorvy.errors(), "");
+  close(silent);
+}
+
+TEST(WindowFaults, AHugeWindowShowsThePictureAtMostAtTheScreensSize) {
+  ChildProcess zorvy(ZORVY_PATH);
+  const Window window = find_window("zorvy");
+  ASSERT_NE(window, 0u) << zorvy.errors();
+  focus_and_type_keys(window, "alt+Return");  // full screen takes any size it is given
+  usleep(200000);
+  XResizeWindow(test_display(), window, 32767, 32767);
+  XSync(test_display(), False);
+  usleep(1000000);
+  EXPECT_LT(peak_memory_kib(zorvy.pid()), 100 << 10);
+  // Wider than tall for the picture: the smaller whole factor, 1 here, centred on black.
+  XMoveResizeWindow(test_display(), window, 0, 0, 1000, 300);
+  XSync(test_display(), False);
+  EXPECT_EQ(differing_pixels(window, scaled_picture(expected_picture(kZorvyPrompt, {2, 5}), 1000, 300)), 0);
+}
+
+TEST(WindowFaults, TerminationWhileTypingAndHangUpInTheFinalWaitCloseTheWindow) {
+  for (const auto& [signal_number, final_wait] : {std::pair{SIGTERM, false}, std::pair{SIGHUP, true}}) {
+    ChildProcess zorvy(ZORVY_PATH);
+    const Window window = find_window("zorvy");
+    ASSERT_NE(window, 0u) << zorvy.errors();
+    if (final_wait) focus_and_type_keys(window, "5 Return");
+    kill(zorvy.pid(), signal_number);
+    EXPECT_NE(zorvy.wait_exit(2000), 0) << signal_number;  // ended by the signal, not the dialogue
+    EXPECT_FALSE(window_exists(window)) << signal_number;
+  }
+}
+
+TEST(WindowFaults, NoThreadForTheWindowLeavesTheDialogueToTheTerminal) {
+#if defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizer needs a thread of its own";
+#endif
+  rlimit saved{};
+  getrlimit(RLIMIT_STACK, &saved);
+  rlimit huge = saved;
+  huge.rlim_cur = rlim_t{1} << 40;  // threads get stacks this size: none can be made
+  setrlimit(RLIMIT_STACK, &huge);
+  ChildProcess zorvy(ZORVY_PATH);
+  setrlimit(RLIMIT_STACK, &saved);
+  EXPECT_EQ(zorvy.wait_exit(), 0) << zorvy.errors();  // the dialogue ran on standard output
+}
+
+// Exact counts of threads and open files show a leak at once, so a few dozen windows do.
+TEST(WindowFaults, WindowsOpenAndCloseWithoutLeaking) {
+  ASSERT_NE(test_display(), nullptr);
+  ASSERT_EQ(screen_statement(1, 8, 0, 0, 0), 0);  // whatever the first window sets up for good
+  close_screen();
+  const int files = entry_count("/proc/self/fd"), threads = entry_count("/proc/self/task");
+  for (int i = 0; i < 30; ++i) {
+    ASSERT_EQ(screen_statement(1, 8, 0, 0, 0), 0) << "window " << i;
+    ASSERT_EQ(std::string(current_screen()->driver->name), "X11");
+    close_screen();
+  }
+  EXPECT_EQ(entry_count("/proc/self/fd"), files);
+  EXPECT_EQ(entry_count("/proc/self/task"), threads);
 }
 
 }  // namespace
