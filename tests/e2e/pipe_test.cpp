@@ -54,6 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
         // The largest bound: the search ends at its last pass.
         PipeCase{"zorvy_largest", ZORVY_PATH, " Zorvy Numbers", "18446744073709551615\n",
                  {"1", "5", "23", "719", "5039", "479001599", "87178291199"}, "43828654280", "65"},
+        // Its first 67 digits saturate the bound.
+        PipeCase{"zorvy_one_megabyte_line", ZORVY_PATH, " Zorvy Numbers", std::string(1 << 20, '7') + "\n",
+                 {"1", "5", "23", "719", "5039", "479001599", "87178291199"}, "43828654280", "65"},
         PipeCase{"plemo_largest", PLEMO_PATH, " Plemo Numbers", "18446744073709551615\n",
                  {"3", "7", "39916801"}, "19959498", "65"}),
     [](const testing::TestParamInfo<PipeCase>& info) { return std::string(info.param.name); });

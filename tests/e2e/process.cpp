@@ -59,9 +59,12 @@ bool play(const TerminalStep& s, ChildProcess& child) {
 
 }  // namespace
 
-ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps,
-                              int rows, int columns, int timeout_ms) {
-  ChildProcess child("env", {"-u", "DISPLAY", "LC_ALL=C.UTF-8", program}, "", {rows, columns});
+ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps, int rows,
+                              int columns, const std::vector<std::string>& environment, int timeout_ms) {
+  std::vector<std::string> arguments = {"-u", "DISPLAY", "LC_ALL=C.UTF-8"};
+  arguments.insert(arguments.end(), environment.begin(), environment.end());
+  arguments.push_back(program);
+  ChildProcess child("env", arguments, "", {rows, columns});
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   const auto left = [&deadline] {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());

@@ -26,7 +26,9 @@ struct TerminalStep {
   int resize_rows = 0, resize_columns = 0;  // the terminal's new size, before typing
 };
 
-// Starts program on a rows x columns pseudo-terminal, plays the steps and collects what the
-// terminal received until the program exits or timeout_ms passes.
-ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps,
-                              int rows = 24, int columns = 80, int timeout_ms = 20000);
+// Starts program on a rows x columns pseudo-terminal with the environment's settings added
+// ("NAME=value"), plays the steps and collects what the terminal received until the program
+// exits or timeout_ms passes.
+ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps, int rows = 24,
+                              int columns = 80, const std::vector<std::string>& environment = {},
+                              int timeout_ms = 20000);

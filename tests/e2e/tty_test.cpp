@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
 
 #include "dialogue.hpp"
 #include "process.hpp"
@@ -51,31 +50,26 @@ std::vector<std::string> color_sequences(const std::string& output) {
 }
 
 TEST(TerminalDialogue, KeepsTheTerminalsOwnColoursAndHonoursTermAndNoColor) {
-  struct Row {
-    const char* variable;
-    const char* value;
+  const struct {
+    const char* setting;
     std::vector<std::string> sequences;  // the colour sequences written
     bool escapes;                        // any escape sequence at all
-  } rows[] = {
-      {"NO_COLOR", "", {"\x1b[0;34;45m", "\x1b[0m"}, true},  // cleared in the terminal's colours
-      {"NO_COLOR", "1", {}, true},
-      {"TERM", "dumb", {}, false},
+  } kRows[] = {
+      {"NO_COLOR=", {"\x1b[0;34;45m", "\x1b[0m"}, true},  // cleared in the terminal's colours
+      {"NO_COLOR=1", {}, true},
+      {"TERM=dumb", {}, false},
   };
-  for (const Row& row : rows) {
-    const char* saved = std::getenv(row.variable);
-    const std::string kept = saved != nullptr ? saved : "";
-    setenv(row.variable, row.value, 1);
-    const ProcessResult result = run_on_terminal(PLEMO_PATH, {{"? ", "3\r"}, {"faktorial:", " "}});
-    saved != nullptr ? setenv(row.variable, kept.c_str(), 1) : unsetenv(row.variable);
-    EXPECT_EQ(result.exit_code, 0) << row.variable << "=" << row.value;
+  for (const auto& row : kRows) {
+    const ProcessResult result = run_on_terminal(PLEMO_PATH, {{"? ", "3\r"}, {"faktorial:", " "}}, 24, 80, {row.setting});
+    EXPECT_EQ(result.exit_code, 0) << row.setting;
     std::vector<std::string> sequences = color_sequences(result.output);
     sequences.erase(std::unique(sequences.begin(), sequences.end()), sequences.end());
-    EXPECT_EQ(sequences, row.sequences) << row.variable << "=" << row.value;
+    EXPECT_EQ(sequences, row.sequences) << row.setting;
     if (!sequences.empty()) {  // and reset last
       EXPECT_EQ(result.output.substr(result.output.rfind("\x1b[")), "\x1b[0m");
     }
-    EXPECT_EQ(result.output.find('\x1b') != std::string::npos, row.escapes) << row.variable;
-    EXPECT_NE(result.output.find(" Nejvyssi faktorial:"), std::string::npos) << row.variable;
+    EXPECT_EQ(result.output.find('\x1b') != std::string::npos, row.escapes) << row.setting;
+    EXPECT_NE(result.output.find(" Nejvyssi faktorial:"), std::string::npos) << row.setting;
   }
 }
 
@@ -107,7 +101,7 @@ TEST(TerminalDialogue, EndsWhenTheTerminalClosesAtAnyStage) {
       {{"", "", 0, true}},                            // at once
   };
   for (const auto& steps : stages) {
-    const ProcessResult result = run_on_terminal(ZORVY_PATH, steps, 24, 80, 5000);
+    const ProcessResult result = run_on_terminal(ZORVY_PATH, steps, 24, 80, {}, 5000);
     EXPECT_NE(result.exit_code, -1) << "after " << steps.size() << " steps";
     if (&steps == stages) {
       EXPECT_EQ(result.exit_code, 0);  // the dialogue was over

@@ -10,16 +10,11 @@
 #include <cstdlib>
 
 Display* test_display() {
-  static Display* display = [] {
-    const char* name = std::getenv("DISPLAY");
-    if (name == nullptr || *name == '\0') {
-      ADD_FAILURE() << "DISPLAY is not set: the window tests need an X server (make test starts Xvfb)";
-      return static_cast<Display*>(nullptr);
-    }
-    Display* d = XOpenDisplay(nullptr);
-    if (d == nullptr) ADD_FAILURE() << "cannot open the X display " << name;
-    return d;
-  }();
+  static Display* const display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    ADD_FAILURE() << "no X display (DISPLAY=" << (std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "")
+                  << "): the window tests need an X server, which make test starts";
+  }
   return display;
 }
 
