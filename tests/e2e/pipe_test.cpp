@@ -1,6 +1,10 @@
-// Both programs through pipes: the exact bytes of the dialogue and the report.
+// Both programs through pipes and files: the exact bytes of the dialogue and the report, and
+// input that never ends and output that cannot be written.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include "child_process.hpp"
 #include "dialogue.hpp"
 #include "process.hpp"
 
@@ -60,5 +64,35 @@ INSTANTIATE_TEST_SUITE_P(
         PipeCase{"plemo_largest", PLEMO_PATH, " Plemo Numbers", "18446744073709551615\n",
                  {"3", "7", "39916801"}, "19959498", "65"}),
     [](const testing::TestParamInfo<PipeCase>& info) { return std::string(info.param.name); });
+
+// Input that never ends, or is always ready, and output that cannot be written.
+TEST(StreamFaults, EndlessInputAndFullOutputEndCleanly) {
+  char endless[] = "/tmp/zorvy-endless-XXXXXX";  // "7" and a line end, then a terabyte of zeros
+  const int fd = mkstemp(endless);
+  ASSERT_TRUE(fd >= 0 && write(fd, "7\n", 2) == 2 && ftruncate(fd, 1LL << 40) == 0);
+  close(fd);
+  const struct {
+    const char* input;
+    const char* output;
+    int exit_code;  // 128 + SIGTERM: still running after a second, and stopped
+    const char* says;
+  } kCases[] = {
+      {"/dev/zero", "/dev/null", 128 + SIGTERM, ""},
+      {endless, "/dev/null", 0, ""},
+      {endless, "/dev/full", 1, "zorvy: cannot write the output: No space left on device\n"},
+  };
+  for (const auto& c : kCases) {
+    ChildProcess zorvy("sh", {"-c", "exec env -u DISPLAY \"$0\" < \"$1\" > \"$2\"", ZORVY_PATH, c.input, c.output});
+    int exit_code = zorvy.wait_exit(1000);
+    if (exit_code == -1) {
+      EXPECT_LT(peak_memory_kib(zorvy.pid()), 64 << 10) << c.input;
+      kill(zorvy.pid(), SIGTERM);
+      exit_code = zorvy.wait_exit(2000);
+    }
+    EXPECT_EQ(exit_code, c.exit_code) << c.input << " > " << c.output;
+    EXPECT_EQ(zorvy.errors(), c.says);
+  }
+  unlink(endless);
+}
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Both programs on a pseudo-terminal, read back through a terminal's screen.
+// Both programs on a pseudo-terminal, read back through a terminal's screen, and every way they
+// can end there.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -106,6 +107,29 @@ TEST(TerminalDialogue, EndsWhenTheTerminalClosesAtAnyStage) {
     if (&steps == stages) {
       EXPECT_EQ(result.exit_code, 0);  // the dialogue was over
     }
+  }
+}
+
+
+// Every way the program can end leaves the terminal in the modes it started in.
+TEST(TerminalFaults, EveryEndingRestoresTheTerminalsModes) {
+  struct Ending {
+    const char* name;
+    std::vector<TerminalStep> steps;
+    int exit_code;
+  };
+  const Ending endings[] = {
+      {"a key typed with Enter ends the final wait", {{"? ", "7\rx"}}, 0},
+      {"Ctrl+C while typing", {{"? ", "12"}, {"", "\x03", 100}}, 128 + SIGINT},
+      {"SIGTERM while typing", {{"? ", "12"}, {"", "", 100, false, SIGTERM}}, 0},
+      {"SIGTERM in the final wait", {{"? ", "7\r"}, {"faktorial:", "", 0, false, SIGTERM}}, 0},
+      {"hang-up signal while typing", {{"? ", "12"}, {"", "", 100, false, SIGHUP}}, 0},
+      {"an abort", {{"? ", "", 200, false, SIGABRT}}, 128 + SIGABRT},
+  };
+  for (const Ending& ending : endings) {
+    const ProcessResult result = run_on_terminal(ZORVY_PATH, ending.steps, 24, 80, {}, 5000);
+    EXPECT_EQ(result.exit_code, ending.exit_code) << ending.name;
+    EXPECT_TRUE(result.terminal_restored) << ending.name;
   }
 }
 
