@@ -1,14 +1,104 @@
 // Both programs on a pseudo-terminal, read back through a terminal's screen, and every way they
 // can end there.
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
 
-#include <csignal>
+#include <algorithm>
+#include <chrono>
 
+#include "child_process.hpp"
 #include "dialogue.hpp"
-#include "process.hpp"
 #include "tmux_terminal.hpp"
 
 namespace {
+
+struct ProcessResult {
+  std::string output;  // everything the terminal got
+  int exit_code;       // 128 + the signal that ended it; -1 when the time ran out
+  bool terminal_restored = false;  // the terminal's modes at the end are those it started with
+};
+
+// A step of a terminal session: wait for text to appear in the output (empty: none), pause,
+// then type keys, or hang the terminal up.
+struct TerminalStep {
+  std::string wait_for;
+  std::string keys;
+  int pause_ms = 0;
+  bool hang_up = false;
+  int signal = 0;                      // sent to the program instead of typing
+  int resize_rows = 0, resize_columns = 0;  // the terminal's new size, before typing
+};
+
+// The modes every new pseudo-terminal starts with.
+struct termios fresh_modes() {
+  int master = -1, slave = -1;
+  struct termios modes {};
+  if (openpty(&master, &slave, nullptr, nullptr, nullptr) == 0) tcgetattr(slave, &modes);
+  close(master);
+  close(slave);
+  return modes;
+}
+
+bool restored(int terminal) {
+  struct termios now {}, fresh = fresh_modes();
+  return tcgetattr(terminal, &now) == 0 && now.c_iflag == fresh.c_iflag && now.c_oflag == fresh.c_oflag &&
+         now.c_cflag == fresh.c_cflag && now.c_lflag == fresh.c_lflag && now.c_cc[VMIN] == fresh.c_cc[VMIN] &&
+         now.c_cc[VTIME] == fresh.c_cc[VTIME];
+}
+
+// Plays the step; false when it hung the terminal up.
+bool play(const TerminalStep& s, ChildProcess& child) {
+  if (s.pause_ms > 0) usleep(static_cast<useconds_t>(s.pause_ms) * 1000);
+  if (s.hang_up) return false;
+  if (s.signal != 0) kill(child.pid(), s.signal);
+  if (s.resize_rows > 0) {
+    struct winsize resized {};
+    resized.ws_row = static_cast<unsigned short>(s.resize_rows);
+    resized.ws_col = static_cast<unsigned short>(s.resize_columns);
+    ioctl(child.terminal(), TIOCSWINSZ, &resized);  // the terminal tells the program with SIGWINCH
+  }
+  [[maybe_unused]] ssize_t written = write(child.terminal(), s.keys.data(), s.keys.size());
+  return true;
+}
+
+// Starts program on a rows x columns pseudo-terminal with the environment's settings added
+// ("NAME=value"), plays the steps and collects what the terminal received until the program
+// exits or timeout_ms passes.
+ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps, int rows = 24,
+                              int columns = 80, const std::vector<std::string>& environment = {},
+                              int timeout_ms = 20000) {
+  std::vector<std::string> arguments = {"-u", "DISPLAY", "LC_ALL=C.UTF-8"};
+  arguments.insert(arguments.end(), environment.begin(), environment.end());
+  arguments.push_back(program);
+  ChildProcess child("env", arguments, "", {rows, columns});
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  const auto left = [&deadline] {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return std::max(0, static_cast<int>(ms.count()));
+  };
+  ProcessResult result{};
+  size_t step = 0, seen = 0;  // seen: output already searched for the awaited text
+  bool open = true;
+  do {
+    for (size_t found; open && step < steps.size() &&
+         (found = child.output().find(steps[step].wait_for, seen)) != std::string::npos; ++step) {
+      seen = found + steps[step].wait_for.size();
+      open = play(steps[step], child);
+    }
+  } while (open && child.read_more(left()));
+  result.output = child.output();
+  if (open) {
+    result.terminal_restored = restored(child.terminal());
+  } else {
+    child.hang_up();
+  }
+  result.exit_code = child.wait_exit(left());
+  return result;
+}
 
 // The terminal's rows from first on are those given, but for trailing blanks.
 void expect_rows(const ProcessResult& result, const std::vector<std::string>& rows, int first = 0,
