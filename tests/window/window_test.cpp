@@ -116,28 +116,23 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   ASSERT_EQ(said, "managing") << openbox.errors();
   Display* d = XOpenDisplay(server.display().c_str());
   ASSERT_NE(d, nullptr);
-  struct DisplayForXdotool {
-    std::string own = std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "";
-    explicit DisplayForXdotool(const std::string& display) { setenv("DISPLAY", display.c_str(), 1); }
-    ~DisplayForXdotool() { setenv("DISPLAY", own.c_str(), 1); }
-  } display_for_xdotool(server.display());
   ChildProcess plemo(PLEMO_PATH, {}, server.display());
   const Window window = find_window_on(d, "plemo");
   ASSERT_NE(window, 0u) << plemo.errors();
-  focus_and_type_keys(window, "1 0 Return");
+  focus_and_type_keys(window, "1 0 Return", server.display());
   const Grab picture = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
   const Grab full = scaled_picture(picture, 1000, 450);
   EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0);
   send_client_message(d, window, "_NET_WM_STATE", {1, static_cast<long>(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False)),
                       static_cast<long>(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False))});  // maximise, as its button does
   EXPECT_EQ(differing_pixels(window, full, 5000, d), 0) << "maximised";
-  focus_and_type_keys(window, "alt+Return");
+  focus_and_type_keys(window, "alt+Return", server.display());
   EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "back from maximised";
-  focus_and_type_keys(window, "alt+Return");
+  focus_and_type_keys(window, "alt+Return", server.display());
   EXPECT_EQ(differing_pixels(window, full, 5000, d), 0) << "Alt+Enter";
-  focus_and_type_keys(window, "alt+Return");
+  focus_and_type_keys(window, "alt+Return", server.display());
   EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "back from Alt+Enter";
-  focus_and_type_keys(window, "space");
+  focus_and_type_keys(window, "space", server.display());
   EXPECT_EQ(plemo.wait_exit(), 0);
   XCloseDisplay(d);
 }

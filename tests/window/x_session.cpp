@@ -121,14 +121,14 @@ void send_close_request(Window window) {
   send_client_message(d, window, "WM_PROTOCOLS", {static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False)), CurrentTime});
 }
 
-void xdotool(const std::string& arguments) {
-  const std::string command = "xdotool " + arguments;
+void xdotool(const std::string& arguments, const std::string& display) {
+  const std::string command = (display.empty() ? "" : "DISPLAY=" + display + " ") + "xdotool " + arguments;
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-void focus_and_type_keys(Window window, const std::string& keys) {
-  xdotool("windowfocus --sync " + std::to_string(window));
-  xdotool("key --delay 20 " + keys);
+void focus_and_type_keys(Window window, const std::string& keys, const std::string& display) {
+  xdotool("windowfocus --sync " + std::to_string(window), display);
+  xdotool("key --delay 20 " + keys, display);
 }
 
 Window probe_window(ChildProcess& probe, int timeout_ms) {

@@ -38,9 +38,10 @@ void send_client_message(Display* display, Window window, const char* type, std:
 // What a window manager sends when the close button is clicked.
 void send_close_request(Window window);
 
-// Runs xdotool with the arguments (the window's keyboard focus first, for keys).
-void xdotool(const std::string& arguments);
-void focus_and_type_keys(Window window, const std::string& keys);
+// Runs xdotool with the arguments (the window's keyboard focus first, for keys), on the
+// display named or the test's own.
+void xdotool(const std::string& arguments, const std::string& display = "");
+void focus_and_type_keys(Window window, const std::string& keys, const std::string& display = "");
 
 // The window of a started window probe, once it reported ready; 0 when it did not.
 Window probe_window(ChildProcess& probe, int timeout_ms = 5000);
