@@ -249,12 +249,6 @@ class LineEditor : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(open_memory_screen()); }
   void TearDown() override { close_screen(); }
-
-  static std::pair<int32_t, int32_t> cell() {
-    int32_t column = 0, row = 0;
-    screen_cursor_cell(&column, &row);
-    return {column, row};
-  }
 };
 
 std::string at(int column, const std::string& text) { return std::string(static_cast<size_t>(column - 1), ' ') + text; }
@@ -312,7 +306,7 @@ TEST_F(LineEditor, ActsOnEveryKeyOfItsTable) {
     for (int r = 1; r <= 25; ++r) rows[static_cast<size_t>(r - 1)] = screen_row(r);
     for (const auto& [r, text] : c.rows) expected[static_cast<size_t>(r - 1)] = text;
     EXPECT_EQ(rows, expected) << c.name;  // no cursor mark left behind either
-    EXPECT_EQ(cell(), std::make_pair(c.end_column, c.end_row)) << c.name;
+    EXPECT_EQ(cursor_cell(), std::make_pair(c.end_column, c.end_row)) << c.name;
     EXPECT_EQ(beeps, c.beeps) << c.name;
   }
 }
@@ -321,7 +315,7 @@ TEST_F(LineEditor, InputStatementStoresTheLineAndEndOfInputEndsIt) {
   type_keys({'4', '2', ',', '9', kEnter, '1', '2'});
   input_line_statement(temp_string_from_literal("N", 1), -1, -1);
   EXPECT_EQ(screen_row(1), "N? 42,9");
-  EXPECT_EQ(cell(), std::make_pair(1, 2));
+  EXPECT_EQ(cursor_cell(), std::make_pair(1, 2));
   EXPECT_EQ(input_context().input_buffer, "42,9");
   EXPECT_EQ(input_context().read_position, 0);
   EXPECT_EQ(edit_input_line(false), "12");

@@ -41,13 +41,10 @@ TEST(ScreenMode, SetsModeOneAndRefusesModesThatDoNotExist) {
   const GfxScreen& s = *current_screen();
   EXPECT_EQ(screen_statement(5, 8, 0, GFX_NO_WINDOW, 0), 1);
   EXPECT_EQ(current_screen(), &s);
-  EXPECT_EQ(std::vector<int>({s.width, s.height, s.text_columns, s.text_rows, s.cursor_column, s.cursor_row}),
-            std::vector<int>({320, 200, 40, 25, 0, 0}));
-  EXPECT_EQ(context_get().fg_color, 3u);
-  EXPECT_EQ(context_get().bg_color, 0u);
-  for (const PageMemory& page : s.pages) {
-    EXPECT_EQ(std::count(page.get(), page.get() + 320 * 200, 0), 320 * 200);
-  }
+  const std::vector<int> shape{s.width, s.height, s.text_columns, s.text_rows, s.cursor_column, s.cursor_row};
+  EXPECT_EQ(shape, std::vector<int>({320, 200, 40, 25, 0, 0}));
+  EXPECT_EQ(std::make_pair(context_get().fg_color, context_get().bg_color), std::make_pair(3u, 0u));
+  for (const PageMemory& page : s.pages) EXPECT_EQ(std::count(page.get(), page.get() + 320 * 200, 0), 320 * 200);
   EXPECT_NE(device_hooks().text_output, nullptr);
   close_screen();
   EXPECT_EQ(std::string(window_title()), "unit_tests");
@@ -109,28 +106,17 @@ class GfxText : public testing::Test {
     gfx_print(reinterpret_cast<const uint8_t*>(text.data()), text.size(), 0);
   }
 
-  static std::pair<int32_t, int32_t> cell() {
-    int32_t column = 0, row = 0;
-    gfx_cursor_cell(&column, &row);
-    return {column, row};
-  }
-
   static bool pending() { return screen().flags & SCREEN_PENDING_NEWLINE; }
 
   static void clear_dirty() { std::fill(screen().dirty.begin(), screen().dirty.end(), 0); }
 
   // Every pixel of page 0 is the glyph of its cell's character: 3 where a bit is set, else 0.
   static void expect_pixels_match_cells() {
-    const FontInfo& font = *screen().font;
-    for (int r = 0; r < 25; ++r) {
-      for (int c = 0; c < 40; ++c) {
-        const uint16_t code = screen().text_cells[0][static_cast<size_t>(r * 40 + c)].code;
-        for (int y = 0; y < 8; ++y) {
-          for (int x = 0; x < 8; ++x) {
-            const uint8_t pixel = screen().pages[0][(r * 8 + y) * 320 + c * 8 + x];
-            ASSERT_EQ(pixel, (font.glyphs[code * 8 + y] >> x) & 1 ? 3 : 0) << "cell " << c << "," << r;
-          }
-        }
+    for (int y = 0; y < 200; ++y) {
+      for (int x = 0; x < 320; ++x) {
+        const uint16_t code = screen().text_cells[0][static_cast<size_t>(y / 8 * 40 + x / 8)].code;
+        const bool set = (screen().font->glyphs[code * 8 + y % 8] >> (x % 8)) & 1;
+        ASSERT_EQ(screen().pages[0][y * 320 + x], set ? 3 : 0) << "pixel " << x << "," << y;
       }
     }
   }
@@ -140,12 +126,11 @@ TEST_F(GfxText, GlyphsAreDrawnOpaqueAndMarkTheirLines) {
   clear_dirty();
   print("A\x01");
   expect_pixels_match_cells();
-  const uint8_t a_rows[] = {0x0C, 0x1E, 0x33, 0x33, 0x3F, 0x33, 0x33, 0x00};  // leftmost pixel in bit 0
-  for (int y = 0; y < 8; ++y) {
-    for (int x = 0; x < 8; ++x) EXPECT_EQ(screen().pages[0][y * 320 + x], (a_rows[y] >> x) & 1 ? 3 : 0);
-  }
-  for (int y = 0; y < 8; ++y) EXPECT_EQ(screen().dirty[static_cast<size_t>(y)], 1);
-  EXPECT_EQ(screen().dirty[8], 0);
+  const uint8_t* a_rows = screen().font->glyphs + 'A' * 8;  // leftmost pixel in bit 0
+  EXPECT_EQ(std::vector<uint8_t>(a_rows, a_rows + 8),
+            std::vector<uint8_t>({0x0C, 0x1E, 0x33, 0x33, 0x3F, 0x33, 0x33, 0x00}));
+  EXPECT_EQ(std::vector<uint8_t>(screen().dirty.begin(), screen().dirty.begin() + 9),
+            std::vector<uint8_t>({1, 1, 1, 1, 1, 1, 1, 1, 0}));
 }
 
 TEST_F(GfxText, WrapsAndOwesTheNewlineAfterTheLastCell) {
@@ -153,23 +138,23 @@ TEST_F(GfxText, WrapsAndOwesTheNewlineAfterTheLastCell) {
   print(std::string(41, 'x'));
   EXPECT_EQ(screen_row(3), std::string(40, 'x'));
   EXPECT_EQ(screen_row(4), "x");
-  EXPECT_EQ(cell(), std::make_pair(2, 4));
+  EXPECT_EQ(cursor_cell(), std::make_pair(2, 4));
   gfx_locate(5, 1);
   print(std::string(40, 'y'));
-  EXPECT_EQ(cell(), std::make_pair(1, 6));
+  EXPECT_EQ(cursor_cell(), std::make_pair(1, 6));
   EXPECT_FALSE(pending());
   gfx_print(nullptr, 0, GFX_PRINT_FORCE);  // nothing owed: nothing moves
-  EXPECT_EQ(cell(), std::make_pair(1, 6));
+  EXPECT_EQ(cursor_cell(), std::make_pair(1, 6));
   gfx_locate(25, 1);
   print(std::string(40, 'z'));
-  EXPECT_EQ(cell(), std::make_pair(40, 25));
+  EXPECT_EQ(cursor_cell(), std::make_pair(40, 25));
   EXPECT_TRUE(pending());
   EXPECT_EQ(screen_row(3), std::string(40, 'x'));  // nothing scrolled yet
   gfx_print(nullptr, 0, 0);
   EXPECT_TRUE(pending());
   gfx_print(nullptr, 0, GFX_PRINT_FORCE);  // carries out only the owed newline
   EXPECT_FALSE(pending());
-  EXPECT_EQ(cell(), std::make_pair(1, 25));
+  EXPECT_EQ(cursor_cell(), std::make_pair(1, 25));
   EXPECT_EQ(screen_row(24), std::string(40, 'z'));
   EXPECT_EQ(screen_row(2), std::string(40, 'x'));
   expect_pixels_match_cells();
@@ -186,7 +171,7 @@ TEST_F(GfxText, LineEndsAtTheBottomScrollAndMarkEveryLineOfTheView) {
   EXPECT_EQ(screen_row(1), "2");
   EXPECT_EQ(screen_row(24), "25");
   EXPECT_EQ(screen_row(25), "");
-  EXPECT_EQ(cell(), std::make_pair(1, 25));
+  EXPECT_EQ(cursor_cell(), std::make_pair(1, 25));
   print("\r\n\r\n\r\n");
   EXPECT_EQ(screen_row(1), "5");
   EXPECT_EQ(screen_row(21), "25");
@@ -198,7 +183,7 @@ TEST_F(GfxText, CursorMarkIsOneLineAcrossTheBottomOfTheCell) {
   print("A");
   gfx_locate(1, 1);
   print("\xff");
-  EXPECT_EQ(cell(), std::make_pair(2, 1));
+  EXPECT_EQ(cursor_cell(), std::make_pair(2, 1));
   for (int x = 0; x < 8; ++x) EXPECT_EQ(screen().pages[0][7 * 320 + x], 3);
   EXPECT_EQ(screen().pages[0][4 * 320 + 0], 3);  // the glyph's own pixels stay
   EXPECT_EQ(screen().text_cells[0][0].code, 255);
@@ -213,15 +198,15 @@ TEST_F(GfxText, LocateAndClear) {
   ASSERT_TRUE(pending());
   locate(26, 1);  // outside the view: nothing moves, but the owed newline is cancelled
   EXPECT_FALSE(pending());
-  EXPECT_EQ(cell(), std::make_pair(40, 25));
+  EXPECT_EQ(cursor_cell(), std::make_pair(40, 25));
   locate(3, 41);
-  EXPECT_EQ(cell(), std::make_pair(40, 25));
+  EXPECT_EQ(cursor_cell(), std::make_pair(40, 25));
   locate(0, 5);
-  EXPECT_EQ(cell(), std::make_pair(5, 25));
+  EXPECT_EQ(cursor_cell(), std::make_pair(5, 25));
   EXPECT_EQ(screen_channel().column, 4);
   clear_screen_statement(0xFFFF0000u);
   EXPECT_EQ(screen_row(25), "");
-  EXPECT_EQ(cell(), std::make_pair(1, 1));
+  EXPECT_EQ(cursor_cell(), std::make_pair(1, 1));
   expect_pixels_match_cells();
 }
 

@@ -10,6 +10,7 @@
 #include "gfx/driver.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_mode.hpp"
+#include "gfx/text_draw.hpp"
 #include "runtime/device_hooks.hpp"
 
 inline std::vector<int32_t> typed_keys;
@@ -32,6 +33,13 @@ inline bool open_memory_screen() {
 inline void type_keys(std::vector<int32_t> keys) {
   typed_keys = std::move(keys);
   next_typed_key = 0;
+}
+
+// The cursor cell, from 1: column and row.
+inline std::pair<int32_t, int32_t> cursor_cell() {
+  int32_t column = 0, row = 0;
+  gfx_cursor_cell(&column, &row);
+  return {column, row};
 }
 
 // Row r (from 1) of the work page's text cells, trailing blanks removed.
