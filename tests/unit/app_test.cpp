@@ -29,19 +29,13 @@ TEST_F(Search, ListsTheCandidatesAndReportsWithEitherTest) {
     std::vector<std::string> listed;
     const char *trials, *n;
   } kCases[] = {
-      {-1, 0, {"1"}, "2", "2"},
-      {-1, 1, {"1", "5"}, "4", "3"},
-      {-1, 5, {"1", "5", "23"}, "15", "4"},
-      {-1, 10, {"1", "5", "23"}, "15", "4"},
-      {-1, 100, {"1", "5", "23"}, "21", "5"},
-      {-1, 1000, {"1", "5", "23", "719", "5039"}, "2899", "7"},
+      {-1, 0, {"1"}, "2", "2"},                    {-1, 1, {"1", "5"}, "4", "3"},
+      {-1, 5, {"1", "5", "23"}, "15", "4"},        {-1, 10, {"1", "5", "23"}, "15", "4"},
+      {-1, 100, {"1", "5", "23"}, "21", "5"},      {-1, 1000, {"1", "5", "23", "719", "5039"}, "2899", "7"},
       {-1, 1000000, {"1", "5", "23", "719", "5039"}, "2959", "10"},
-      {+1, 0, {"3"}, "2", "2"},
-      {+1, 3, {"3", "7"}, "5", "3"},
-      {+1, 10, {"3", "7"}, "9", "4"},
-      {+1, 100, {"3", "7"}, "19", "5"},
-      {+1, 1000, {"3", "7"}, "95", "7"},
-      {+1, 1000000, {"3", "7"}, "183", "10"},
+      {+1, 0, {"3"}, "2", "2"},                    {+1, 3, {"3", "7"}, "5", "3"},
+      {+1, 10, {"3", "7"}, "9", "4"},              {+1, 100, {"3", "7"}, "19", "5"},
+      {+1, 1000, {"3", "7"}, "95", "7"},           {+1, 1000000, {"3", "7"}, "183", "10"},
   };
   for (CandidateTest test : {trial_division, counted_trials}) {
     for (const auto& c : kCases) {
@@ -115,28 +109,22 @@ TEST(CountedTrials, MatchesThePlainLoopWhereverItIsQuick) {
   for (int n = 2; n <= 13; ++n) EXPECT_TRUE(agrees_with_loop(factorial_candidate(n, -1)));
   for (int n = 2; n <= 12; ++n) EXPECT_TRUE(agrees_with_loop(factorial_candidate(n, +1)));
   // Up to a million: every value up to 20000, and beyond it those with a small factor and a few.
+  std::vector<uint64_t> values;
   for (uint64_t c = 0; c <= 1000000; ++c) {
-    if (c <= 20000 || c % 1000 == 7 || (c <= 300000 && small_divisor(c, 100) != 0)) {
-      EXPECT_TRUE(agrees_with_loop(c));
-    }
+    if (c <= 20000 || c % 1000 == 7 || (c <= 300000 && small_divisor(c, 100) != 0)) values.push_back(c);
   }
   std::mt19937_64 random(7);
-  for (int i = 0; i < 5000; ++i) {
+  for (int i = 0; i < 5000; ++i) {  // below 2^53 with a small factor
     const uint64_t factor = 3 + 2 * (random() % 500);
-    EXPECT_TRUE(agrees_with_loop(factor * ((random() % (kTwoTo53 / factor)) | 1)));
+    values.push_back(factor * ((random() % (kTwoTo53 / factor)) | 1));
   }
   // Around 2^53 and up to 2^64, where the loop ends after one trial or on a small divisor.
-  const auto quick = [](uint64_t c) { return c > kTwoTo53 || small_divisor(c, 10000) != 0; };
   for (const uint64_t centre : {kTwoTo53, uint64_t{1} << 63, UINT64_MAX - 300}) {
-    for (int offset = -300; offset <= 300; ++offset) {
-      if (quick(centre + offset)) {
-        EXPECT_TRUE(agrees_with_loop(centre + offset));
-      }
-    }
+    for (int offset = -300; offset <= 300; ++offset) values.push_back(centre + offset);
   }
-  for (int i = 0; i < 20000; ++i) {
-    const uint64_t c = random();
-    if (quick(c)) {
+  for (int i = 0; i < 20000; ++i) values.push_back(random());
+  for (const uint64_t c : values) {
+    if (c <= 1000000 || c > kTwoTo53 || small_divisor(c, 10000) != 0) {
       EXPECT_TRUE(agrees_with_loop(c));
     }
   }
@@ -169,8 +157,7 @@ TEST(PrimeFactor, FindsTheSmallestPrimeFactor) {
     EXPECT_EQ(is_prime_u64(n), smallest == n) << n;
     EXPECT_EQ(smallest_prime_factor(n), smallest) << n;
   }
-  EXPECT_FALSE(is_prime_u64(0));
-  EXPECT_FALSE(is_prime_u64(1));
+  EXPECT_FALSE(is_prime_u64(0) || is_prime_u64(1));
   std::mt19937_64 random(32);
   for (int i = 0; i < 100; ++i) {  // close factors: a split may leave the smallest in a composite part
     const uint64_t p = random_prime(random, 1 << 20, 1 << 21), q = random_prime(random, 1 << 20, 1 << 21),
@@ -179,10 +166,8 @@ TEST(PrimeFactor, FindsTheSmallestPrimeFactor) {
   }
   for (int i = 0; i < 300; ++i) {
     const uint64_t n = random() | 2, p = smallest_prime_factor(n);
-    EXPECT_TRUE(n % p == 0 && is_prime_u64(p) && is_prime_u64(n) == (p == n)) << n;
-    if (p < n) {
-      EXPECT_GE(smallest_prime_factor(n / p), p) << n;
-    }
+    EXPECT_TRUE(n % p == 0 && is_prime_u64(p) && is_prime_u64(n) == (p == n) &&
+                (p == n || smallest_prime_factor(n / p) >= p)) << n;
   }
 }
 
