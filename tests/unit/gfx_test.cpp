@@ -50,20 +50,6 @@ TEST(ScreenMode, SetsModeOneAndRefusesModesThatDoNotExist) {
   EXPECT_EQ(std::string(window_title()), "unit_tests");
 }
 
-TEST(ScreenMode, WithoutAnyPresentationTheModeSetFails) {
-  const std::string display = std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "";
-  unsetenv("DISPLAY");
-  unsetenv("QZGFX");
-  EXPECT_EQ(screen_statement(1, 8, 0, 0, 0), 1);
-  EXPECT_EQ(current_screen(), nullptr);
-  setenv("QZGFX", "NuLL", 1);
-  EXPECT_EQ(screen_statement(1, 8, 0, 0, 0), 0);
-  EXPECT_EQ(std::string(current_screen()->driver->name), "Null");
-  close_screen();
-  unsetenv("QZGFX");
-  if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
-}
-
 TEST(Palette, ColourStatementChoosesTheModeOnePaletteAndMarksEveryLine) {
   ASSERT_EQ(screen_statement(1, 8, 0, GFX_NO_WINDOW, 0), 0);
   GfxScreen& s = *current_screen();

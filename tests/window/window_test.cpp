@@ -214,16 +214,28 @@ TEST(WindowFaults, LosingTheXServerEndsTheProgramWithAMessage) {
   EXPECT_EQ(zorvy.errors(), "zorvy: lost the connection to the X server\n");
 }
 
-TEST(WindowFaults, AWindowDestroyedFromOutsideEndsTheProgramWithAMessage) {
-  for (const char* stage : {"typing", "final wait"}) {
+// The window destroyed from outside, or an ending signal, while typing or in the final wait:
+// the program ends, its window with it.
+TEST(WindowFaults, ADestroyedWindowOrASignalEndsTheProgram) {
+  const std::string destroyed = "zorvy: the window was destroyed by another program\n";
+  const struct { int signal_number; bool final_wait; int exit_code; std::string says; } kRows[] = {
+      {0, false, 1, destroyed}, {0, true, 1, destroyed},  // 0: the window destroyed
+      {SIGTERM, false, 128 + SIGTERM, ""}, {SIGHUP, true, 128 + SIGHUP, ""},
+  };
+  for (const auto& row : kRows) {
     ChildProcess zorvy(ZORVY_PATH);
     const Window window = find_window("zorvy");
     ASSERT_NE(window, 0u) << zorvy.errors();
-    if (std::string(stage) == "final wait") focus_and_type_keys(window, "5 Return");
-    XDestroyWindow(test_display(), window);
-    XSync(test_display(), False);
-    EXPECT_EQ(zorvy.wait_exit(3000), 1) << stage;
-    EXPECT_EQ(zorvy.errors(), "zorvy: the window was destroyed by another program\n") << stage;
+    if (row.final_wait) focus_and_type_keys(window, "5 Return");
+    if (row.signal_number != 0) {
+      kill(zorvy.pid(), row.signal_number);
+    } else {
+      XDestroyWindow(test_display(), window);
+      XSync(test_display(), False);
+    }
+    EXPECT_EQ(zorvy.wait_exit(3000), row.exit_code) << row.signal_number << " " << row.final_wait;
+    EXPECT_EQ(zorvy.errors(), row.says);
+    EXPECT_FALSE(window_exists(window));
   }
 }
 
@@ -258,18 +270,6 @@ TEST(WindowFaults, AHugeWindowShowsThePictureAtMostAtTheScreensSize) {
   XMoveResizeWindow(test_display(), window, 0, 0, 1000, 300);
   XSync(test_display(), False);
   EXPECT_EQ(differing_pixels(window, scaled_picture(expected_picture(kZorvyPrompt, {2, 5}), 1000, 300)), 0);
-}
-
-TEST(WindowFaults, TerminationWhileTypingAndHangUpInTheFinalWaitCloseTheWindow) {
-  for (const auto& [signal_number, final_wait] : {std::pair{SIGTERM, false}, std::pair{SIGHUP, true}}) {
-    ChildProcess zorvy(ZORVY_PATH);
-    const Window window = find_window("zorvy");
-    ASSERT_NE(window, 0u) << zorvy.errors();
-    if (final_wait) focus_and_type_keys(window, "5 Return");
-    kill(zorvy.pid(), signal_number);
-    EXPECT_NE(zorvy.wait_exit(2000), 0) << signal_number;  // ended by the signal, not the dialogue
-    EXPECT_FALSE(window_exists(window)) << signal_number;
-  }
 }
 
 TEST(WindowFaults, NoThreadForTheWindowLeavesTheDialogueToTheTerminal) {
