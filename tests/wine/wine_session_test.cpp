@@ -50,43 +50,32 @@ bool has_mapped(pid_t pid, const std::string& library) {
   return false;
 }
 
-struct DriverCase {
-  const char* name;
-  const char* qzgfx;  // null: unset
-  bool direct_draw;   // presents through DirectDraw
-};
-
-class WineWindow : public testing::TestWithParam<DriverCase> {};
-
-TEST_P(WineWindow, TheDialogueMatchesTheNativeWindowAndTheCloseButtonEndsTheFinalWait) {
-  const DriverCase& c = GetParam();
+// Each driver: DirectDraw by default (and for a name it does not know), GDI by name.
+TEST(WineWindow, TheDialogueMatchesTheNativeWindowAndTheCloseButtonEndsTheFinalWait) {
   const Grab native = native_dialogue();
   ASSERT_EQ(native.width, 320);
   // The palette's blue 0, 0, 0xAA as the server's depth shows it: 16 bits keep 5 of blue.
   EXPECT_EQ(native.pixels[0], DefaultDepth(test_display(), 0) == 16 ? 0x0000ACu : 0x0000AAu);
-  if (c.qzgfx != nullptr) setenv("QZGFX", c.qzgfx, 1);
-  ChildProcess zorvy(WINE_RUN_PATH, windows_program("ZORVY_EXE"));
-  unsetenv("QZGFX");
-  const Window window = find_window("zorvy", 30000);
-  ASSERT_NE(window, 0u) << zorvy.errors();
-  // A close request while the bound is typed is taken and ignored by the line editor.
-  focus_and_type_keys(window, "1");
-  send_close_request(window);
-  focus_and_type_keys(window, "0 Return");
-  EXPECT_EQ(differing_pixels(window, native), 0);
-  EXPECT_EQ(has_mapped(zorvy.pid(), "ddraw.dll"), c.direct_draw);
-  EXPECT_EQ(has_mapped(zorvy.pid(), "dinput.dll"), c.direct_draw);
-  send_close_request(window);
-  EXPECT_EQ(zorvy.wait_exit(10000), 0);
-  EXPECT_EQ(zorvy.read_line(100), "");
-  EXPECT_EQ(zorvy.errors(), "");
+  const struct { const char* qzgfx; bool direct_draw; } kDrivers[] = {{"", true}, {"gdi", false}, {"Glide", true}};
+  for (const auto& driver : kDrivers) {
+    setenv("QZGFX", driver.qzgfx, 1);
+    ChildProcess zorvy(WINE_RUN_PATH, windows_program("ZORVY_EXE"));
+    unsetenv("QZGFX");
+    const Window window = find_window("zorvy", 30000);
+    ASSERT_NE(window, 0u) << zorvy.errors();
+    // A close request while the bound is typed is taken and ignored by the line editor.
+    focus_and_type_keys(window, "1");
+    send_close_request(window);
+    focus_and_type_keys(window, "0 Return");
+    EXPECT_EQ(differing_pixels(window, native), 0) << driver.qzgfx;
+    EXPECT_EQ(has_mapped(zorvy.pid(), "ddraw.dll"), driver.direct_draw) << driver.qzgfx;
+    EXPECT_EQ(has_mapped(zorvy.pid(), "dinput.dll"), driver.direct_draw) << driver.qzgfx;
+    send_close_request(window);
+    EXPECT_EQ(zorvy.wait_exit(10000), 0);
+    EXPECT_EQ(zorvy.read_line(100), "");
+    EXPECT_EQ(zorvy.errors(), "");
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Drivers, WineWindow,
-    testing::Values(DriverCase{"directx_by_default", nullptr, true}, DriverCase{"gdi_named", "gdi", false},
-                    DriverCase{"unknown_name_as_unset", "Glide", true}),
-    [](const testing::TestParamInfo<DriverCase>& info) { return std::string(info.param.name); });
 
 TEST(WineKeys, GiveTheNativeCodes) {
   ChildProcess probe(WINE_RUN_PATH, windows_program("PROBE_EXE"));
