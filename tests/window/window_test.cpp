@@ -23,42 +23,14 @@
 #include "console/print.hpp"
 #include "dialogue.hpp"
 #include "gfx/driver.hpp"
-#include "gfx/gfx_data.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_mode.hpp"
 #include "x_session.hpp"
 
 namespace {
 
-constexpr uint32_t kBlue = 0x0000AA, kLightGrey = 0xAAAAAA;
 // What zorvy shows while it waits for the bound.
 const std::vector<std::string> kZorvyPrompt = {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? "};
-
-struct Cell {
-  int column, row;  // from 0
-};
-
-// The 320 x 200 picture of text rows drawn light grey on blue with the 8 x 8 font, with the
-// input cursor's mark (a line across the bottom of the cell) where one is given.
-Grab expected_picture(const std::vector<std::string>& rows, Cell cursor = {-1, -1}) {
-  unpack_gfx_data();
-  Grab picture{320, 200, std::vector<uint32_t>(320 * 200, kBlue)};
-  for (size_t r = 0; r < rows.size(); ++r) {
-    for (size_t c = 0; c < rows[r].size(); ++c) {
-      const auto code = static_cast<uint8_t>(rows[r][c]);
-      for (int y = 0; y < 8; ++y) {
-        const uint8_t bits = kFonts[0].glyphs[code * 8 + y];
-        for (int x = 0; x < 8; ++x) {
-          if ((bits >> x) & 1) picture.pixels[(r * 8 + y) * 320 + c * 8 + x] = kLightGrey;
-        }
-      }
-    }
-  }
-  for (int x = 0; cursor.row >= 0 && x < 8; ++x) {
-    picture.pixels[(cursor.row * 8 + 7) * 320 + cursor.column * 8 + x] = kLightGrey;
-  }
-  return picture;
-}
 
 // One session of the whole dialogue: the window's properties, the picture with the cursor
 // mark, a line edited with every kind of editor key (Esc, Tab, Left, Backspace, Home, End,

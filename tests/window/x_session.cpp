@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "gfx/gfx_data.hpp"
+
 Display* test_display() {
   static Display* const display = XOpenDisplay(nullptr);
   if (display == nullptr) {
@@ -56,6 +58,41 @@ Window find_window_on(Display* d, const std::string& title, int timeout_ms) {
   XSync(d, False);
   XSetErrorHandler(previous);
   return found;
+}
+
+namespace {
+
+// A colour as the test's server shows it: at 16 bits, 5, 6 and 5 bits of red, green and blue.
+uint32_t as_shown(uint32_t rgb) {
+  if (DefaultDepth(test_display(), 0) != 16) return rgb;
+  const auto keep = [rgb](int shift, int bits) {
+    const uint32_t kept = (rgb >> shift & 255) >> (8 - bits);
+    return kept * 255 / ((1u << bits) - 1) << shift;
+  };
+  return keep(16, 5) | keep(8, 6) | keep(0, 5);
+}
+
+}  // namespace
+
+Grab expected_picture(const std::vector<std::string>& rows, Cell cursor) {
+  const uint32_t blue = as_shown(0x0000AA), light_grey = as_shown(0xAAAAAA);
+  unpack_gfx_data();
+  Grab picture{320, 200, std::vector<uint32_t>(320 * 200, blue)};
+  for (size_t r = 0; r < rows.size(); ++r) {
+    for (size_t c = 0; c < rows[r].size(); ++c) {
+      const auto code = static_cast<uint8_t>(rows[r][c]);
+      for (int y = 0; y < 8; ++y) {
+        const uint8_t bits = kFonts[0].glyphs[code * 8 + y];
+        for (int x = 0; x < 8; ++x) {
+          if ((bits >> x) & 1) picture.pixels[(r * 8 + y) * 320 + c * 8 + x] = light_grey;
+        }
+      }
+    }
+  }
+  for (int x = 0; cursor.row >= 0 && x < 8; ++x) {
+    picture.pixels[(cursor.row * 8 + 7) * 320 + cursor.column * 8 + x] = light_grey;
+  }
+  return picture;
 }
 
 bool window_exists(Window window) { return !grab_window(window).pixels.empty(); }

@@ -23,6 +23,15 @@ Window find_window(const std::string& title, int timeout_ms = 5000);
 Window find_window_on(Display* display, const std::string& title, int timeout_ms = 5000);
 bool window_exists(Window window);  // and shows a picture
 
+struct Cell {
+  int column, row;  // from 0
+};
+
+// The 320 x 200 picture of text rows drawn light grey on blue with the 8 x 8 font, with the
+// input cursor's mark (a line across the bottom of the cell) where one is given, in the colours
+// the test's server shows.
+Grab expected_picture(const std::vector<std::string>& rows, Cell cursor = {-1, -1});
+
 // The window's client area as the server shows it now.
 Grab grab_window(Window window, Display* display = nullptr);
 
