@@ -19,8 +19,6 @@ class TmuxTerminal {
   // Waits up to timeout_ms for a row that holds text.
   bool shows(const std::string& text, int timeout_ms = 30000) const;
 
-  const std::string& folder() const { return folder_; }
-
  private:
   std::string folder_, tmux_;
 };

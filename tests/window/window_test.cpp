@@ -89,7 +89,7 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   Display* d = XOpenDisplay(server.display().c_str());
   ASSERT_NE(d, nullptr);
   ChildProcess plemo(PLEMO_PATH, {}, server.display());
-  const Window window = find_window_on(d, "plemo");
+  const Window window = find_window("plemo", 5000, d);
   ASSERT_NE(window, 0u) << plemo.errors();
   focus_and_type_keys(window, "1 0 Return", server.display());
   const Grab picture = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
@@ -179,7 +179,7 @@ TEST(WindowFaults, LosingTheXServerEndsTheProgramWithAMessage) {
   ChildProcess zorvy(ZORVY_PATH, {}, server.display());
   Display* watcher = XOpenDisplay(server.display().c_str());
   ASSERT_NE(watcher, nullptr);
-  EXPECT_NE(find_window_on(watcher, "zorvy"), 0u);  // the window is up, the line editor waits
+  EXPECT_NE(find_window("zorvy", 5000, watcher), 0u);  // the window is up, the line editor waits
   XCloseDisplay(watcher);
   server.stop();
   EXPECT_EQ(zorvy.wait_exit(3000), 1);

@@ -20,10 +20,6 @@ Display* test_display() {
   return display;
 }
 
-Window find_window(const std::string& title, int timeout_ms) {
-  return find_window_on(test_display(), title, timeout_ms);
-}
-
 namespace {
 
 // The viewable window named title at or below window: a window manager's frames hold the
@@ -46,7 +42,8 @@ Window find_below(Display* d, Window window, const std::string& title) {
 
 }  // namespace
 
-Window find_window_on(Display* d, const std::string& title, int timeout_ms) {
+Window find_window(const std::string& title, int timeout_ms, Display* display) {
+  Display* d = display != nullptr ? display : test_display();
   if (d == nullptr) return 0;
   // Windows may go while the tree is walked (a window manager's own, for one).
   int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });

@@ -18,9 +18,8 @@ struct Grab {
 Display* test_display();
 
 // The top-level window whose name is title, waiting up to timeout_ms; 0 when none appears.
-// The server is the test's own, or the one display is connected to.
-Window find_window(const std::string& title, int timeout_ms = 5000);
-Window find_window_on(Display* display, const std::string& title, int timeout_ms = 5000);
+// The server is the one display is connected to, or the test's own.
+Window find_window(const std::string& title, int timeout_ms = 5000, Display* display = nullptr);
 bool window_exists(Window window);  // and shows a picture
 
 struct Cell {
