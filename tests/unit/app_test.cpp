@@ -152,11 +152,6 @@ TEST(PrimeFactor, FindsTheSmallestPrimeFactor) {
                    r = random_prime(random, 1 << 20, 1 << 21);
     EXPECT_EQ(smallest_prime_factor(p * q * r), std::min({p, q, r})) << p << " * " << q << " * " << r;
   }
-  for (int i = 0; i < 300; ++i) {
-    const uint64_t n = random() | 2, p = smallest_prime_factor(n);
-    EXPECT_TRUE(n % p == 0 && is_prime_u64(p) && is_prime_u64(n) == (p == n) &&
-                (p == n || smallest_prime_factor(n / p) >= p)) << n;
-  }
 }
 
 }  // namespace
