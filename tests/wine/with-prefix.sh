@@ -9,15 +9,10 @@ export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"' EXIT INT TERM
 # wineboot complains about the 32-bit half a 64-bit-only Wine lacks; what counts is the
 # registry the server writes when it ends.
-env -u DISPLAY wine wineboot -i > "$WINEPREFIX.log" 2>&1
+env -u DISPLAY wine wineboot -i > "$WINEPREFIX/wineboot.log" 2>&1
 wineserver -w
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "with-prefix: Wine could not make its prefix:" >&2
-  cat "$WINEPREFIX.log" >&2
-  rm -f "$WINEPREFIX.log"
-  exit 1
-fi
-rm -f "$WINEPREFIX.log"
+[ -f "$WINEPREFIX/system.reg" ] ||
+  { echo "with-prefix: Wine could not make its prefix:" >&2; cat "$WINEPREFIX/wineboot.log" >&2; exit 1; }
 # One server for the whole run, with Wine's own background programs started now: started
 # by a test, they would hold its output open after the test's program ended.
 wineserver -p
