@@ -1,7 +1,7 @@
 // Reads every item of a fuzzed input buffer, once as item text and once as numbers. Whatever
 // the bytes: the read position only advances, an item fits its limit and ends in a zero byte,
-// both readings stop at the same places, and a plain decimal, radix or float item has the
-// value the C library's strtoull or strtod (rounded half to even) gives it.
+// both readings stop at the same places, and a plain decimal or float item has the value the
+// C library's strtoull or strtod (rounded half to even) gives it.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -20,22 +20,13 @@ namespace {
   std::abort();
 }
 
-// The value the C library gives the item, when it is a plain decimal number, a radix number
-// short enough not to wrap (its digits are those strspn finds), or a plain float.
+// The value the C library gives the item, when it is a plain decimal number or a plain float.
 bool library_value(const std::string& text, bool float_mark, uint64_t* value) {
   const size_t sign = text[0] == '+' || text[0] == '-' ? 1 : 0;
   if (text.size() != std::strlen(text.c_str())) return false;
   if (!float_mark && text.size() > sign && text.find_first_not_of("0123456789", sign) == std::string::npos) {
     *value = std::strtoull(text.c_str(), nullptr, 10);
     return true;
-  }
-  if (text[0] == '&') {
-    const char letter = text.size() > 1 ? static_cast<char>(text[1] & ~0x20) : 0;
-    const int base = letter == 'H' ? 16 : letter == 'B' ? 2 : 8;
-    const std::string rest = text.substr(letter == 'H' || letter == 'B' || letter == 'O' ? 2 : 1);
-    const size_t digits = std::strspn(rest.c_str(), base == 16 ? "0123456789ABCDEFabcdef" : base == 8 ? "01234567" : "01");
-    *value = std::strtoull(rest.substr(0, digits).c_str(), nullptr, base);
-    return digits <= static_cast<size_t>(base == 16 ? 16 : base == 8 ? 21 : 64);
   }
   if (!float_mark || text.find_first_not_of("0123456789.eE+-") != std::string::npos) return false;
   const double x = std::fabs(std::strtod(text.c_str(), nullptr));
