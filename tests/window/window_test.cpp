@@ -6,7 +6,6 @@
 
 #include <X11/Xutil.h>
 #include <arpa/inet.h>
-#include <dirent.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -15,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -165,12 +165,7 @@ TEST(Window, KeysReachTheKeyBufferAsTheirCodes) {
 
 // The entries of a folder of /proc/self: the open files, or the threads.
 int entry_count(const char* folder) {
-  int count = 0;
-  if (DIR* entries = opendir(folder)) {
-    while (readdir(entries) != nullptr) ++count;
-    closedir(entries);
-  }
-  return count;
+  return static_cast<int>(std::distance(std::filesystem::directory_iterator(folder), {}));
 }
 
 TEST(WindowFaults, LosingTheXServerEndsTheProgramWithAMessage) {

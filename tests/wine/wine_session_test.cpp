@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -27,11 +26,7 @@ std::vector<std::string> windows_program(const char* variable) {
 
 // Whether the process has mapped the library file, as the system shows from outside.
 bool has_mapped(pid_t pid, const std::string& library) {
-  std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
-  for (std::string line; std::getline(maps, line);) {
-    if (line.size() >= library.size() && line.substr(line.size() - library.size()) == library) return true;
-  }
-  return false;
+  return command_output("cat /proc/" + std::to_string(pid) + "/maps").find("/" + library + "\n") != std::string::npos;
 }
 
 // Each driver: DirectDraw by default (and for a name it does not know), GDI by name.
