@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <regex>
 
 #include "child_process.hpp"
 #include "dialogue.hpp"
@@ -133,8 +132,12 @@ TEST(TerminalDialogue, ShowsTheEditedLineAndTheWholeDialogueAndEndsOnAKey) {
 
 // The program's own colour sequences (SGR), in the order it wrote them.
 std::vector<std::string> color_sequences(const std::string& output) {
-  const std::regex sgr("\x1b\\[[0-9;]*m");
-  return {std::sregex_token_iterator(output.begin(), output.end(), sgr), std::sregex_token_iterator()};
+  std::vector<std::string> found;
+  for (size_t at = 0; (at = output.find("\x1b[", at)) != std::string::npos; ++at) {
+    const size_t end = output.find_first_not_of("0123456789;", at + 2);
+    if (end != std::string::npos && output[end] == 'm') found.push_back(output.substr(at, end - at + 1));
+  }
+  return found;
 }
 
 TEST(TerminalDialogue, KeepsTheTerminalsOwnColoursAndHonoursTermAndNoColor) {
