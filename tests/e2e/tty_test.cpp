@@ -174,8 +174,8 @@ TEST(TerminalDialogue, ShrunkWhileTypingKeepsTheReportsLastRows) {
 
 TEST(TerminalDialogue, ContinuedAfterAStopDrawsTheScreenAgain) {
   const ProcessResult result = run_on_terminal(
-      ZORVY_PATH, {{"? ", "4"}, {"", "", 100, false, SIGTSTP}, {"", "", 100, false, SIGCONT},
-                   {"", "2\r", 200}, {"faktorial:", "x"}});
+      ZORVY_PATH, {{"? ", "4"}, {"", "", 50, false, SIGTSTP}, {"", "", 50, false, SIGCONT},
+                   {"", "2\r", 100}, {"faktorial:", "x"}});
   ASSERT_EQ(result.exit_code, 0);
   const size_t first = result.output.find(" Zorvy Numbers");
   ASSERT_NE(first, std::string::npos);
@@ -195,14 +195,14 @@ TEST(TerminalFaults, EveryEndingEndsTheProgramAndRestoresTheTerminalsModes) {
   };
   const Ending endings[] = {
       {"a key typed with Enter ends the final wait", {{"? ", "7\rx"}}, 0},
-      {"Ctrl+C while typing", {{"? ", "12"}, {"", "\x03", 100}}, 128 + SIGINT},
-      {"SIGTERM while typing", {{"? ", "12"}, {"", "", 100, false, SIGTERM}}, 0},
+      {"Ctrl+C while typing", {{"? ", "12"}, {"", "\x03", 50}}, 128 + SIGINT},
+      {"SIGTERM while typing", {{"? ", "12"}, {"", "", 50, false, SIGTERM}}, 0},
       {"SIGTERM in the final wait", {{"? ", "7\r"}, {"faktorial:", "", 0, false, SIGTERM}}, 0},
-      {"hang-up signal while typing", {{"? ", "12"}, {"", "", 100, false, SIGHUP}}, 0},
-      {"an abort", {{"? ", "", 200, false, SIGABRT}}, 128 + SIGABRT},
-      {"the terminal closed in the final wait", {{"? ", "5\r"}, {"faktorial:", "", 100, true}}, 0},
+      {"hang-up signal while typing", {{"? ", "12"}, {"", "", 50, false, SIGHUP}}, 0},
+      {"an abort", {{"? ", "", 100, false, SIGABRT}}, 128 + SIGABRT},
+      {"the terminal closed in the final wait", {{"? ", "5\r"}, {"faktorial:", "", 50, true}}, 0},
       // The report that follows cannot be written.
-      {"the terminal closed while typing", {{"? ", "12"}, {"", "", 200, true}}, 1},
+      {"the terminal closed while typing", {{"? ", "12"}, {"", "", 100, true}}, 1},
       {"the terminal closed at once", {{"", "", 0, true}}, 1},
   };
   for (const Ending& ending : endings) {

@@ -94,12 +94,15 @@ uint64_t random_prime(std::mt19937_64& random, uint64_t low, uint64_t high) {
 
 TEST(CountedTrials, MatchesThePlainLoopWhereverItIsQuick) {
   constexpr uint64_t kTwoTo53 = uint64_t{1} << 53;
-  for (int n = 2; n <= 13; ++n) EXPECT_TRUE(agrees_with_loop(factorial_candidate(n, -1)));
-  for (int n = 2; n <= 12; ++n) EXPECT_TRUE(agrees_with_loop(factorial_candidate(n, +1)));
-  // Up to a million: every value up to 20000, and beyond it those with a small factor and a few.
+  // The candidates up to 11! (12! - 1, a prime, would take the loop a second; the piped runs
+  // check the total of its trials).
+  for (int n = 2; n <= 11; ++n) {
+    EXPECT_TRUE(agrees_with_loop(factorial_candidate(n, -1)) && agrees_with_loop(factorial_candidate(n, +1)));
+  }
+  // Up to a million: every value up to 10000, and beyond it those with a small factor and a few.
   std::vector<uint64_t> values;
   for (uint64_t c = 0; c <= 1000000; ++c) {
-    if (c <= 20000 || c % 1000 == 7 || (c <= 300000 && small_divisor(c, 100) != 0)) values.push_back(c);
+    if (c <= 10000 || c % 2000 == 7 || (c <= 300000 && small_divisor(c, 100) != 0)) values.push_back(c);
   }
   std::mt19937_64 random(7);
   for (int i = 0; i < 5000; ++i) {  // below 2^53 with a small factor

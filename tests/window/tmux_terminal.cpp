@@ -52,8 +52,8 @@ std::vector<std::string> terminal_rows(const std::string& output, int columns, i
   // Once the bytes are written, the screen settles as tmux takes them in.
   std::vector<std::string> shown, before;
   for (int waited = 0; waited < 5000 && (access(path, F_OK) == 0 || shown.empty() || shown != before);
-       waited += 50) {
-    usleep(50000);
+       waited += 20) {
+    usleep(20000);
     before = shown;
     shown = terminal.rows();
   }
