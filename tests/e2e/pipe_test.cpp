@@ -55,7 +55,7 @@ TEST(StreamFaults, EndlessInputAndFullOutputEndCleanly) {
   const struct {
     const char* input;
     const char* output;
-    int exit_code;  // 128 + SIGTERM: still running after half a second, and stopped
+    int exit_code;  // 128 + SIGTERM: still running after 0.3 s, and stopped
     const char* says;
   } kCases[] = {
       {"/dev/zero", "/dev/null", 128 + SIGTERM, ""},
@@ -64,7 +64,7 @@ TEST(StreamFaults, EndlessInputAndFullOutputEndCleanly) {
   };
   for (const auto& c : kCases) {
     ChildProcess zorvy("sh", {"-c", "exec env -u DISPLAY \"$0\" < \"$1\" > \"$2\"", ZORVY_PATH, c.input, c.output});
-    int exit_code = zorvy.wait_exit(500);
+    int exit_code = zorvy.wait_exit(300);
     if (exit_code == -1) {
       EXPECT_LT(peak_memory_kib(zorvy.pid()), 64 << 10) << c.input;
       kill(zorvy.pid(), SIGTERM);

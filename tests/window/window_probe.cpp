@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     if (code == 'q') break;
     if (code == 'b') {
-      sleep_milliseconds(700);
+      sleep_milliseconds(600);
       const auto start = std::chrono::steady_clock::now();
       sleep_statement(-1);
       const auto waited = std::chrono::steady_clock::now() - start;

@@ -231,7 +231,7 @@ TEST(WindowFaults, AHugeWindowShowsThePictureAtMostAtTheScreensSize) {
   usleep(200000);
   XResizeWindow(test_display(), window, 32767, 32767);
   XSync(test_display(), False);
-  usleep(300000);
+  usleep(200000);
   EXPECT_LT(peak_memory_kib(zorvy.pid()), 100 << 10);
   // Wider than tall for the picture: the smaller whole factor, 1 here, centred on black.
   XMoveResizeWindow(test_display(), window, 0, 0, 1000, 300);

@@ -161,8 +161,7 @@ void xdotool(const std::string& arguments, const std::string& display) {
 }
 
 void focus_and_type_keys(Window window, const std::string& keys, const std::string& display) {
-  xdotool("windowfocus --sync " + std::to_string(window), display);
-  xdotool("key --delay 8 " + keys, display);
+  xdotool("windowfocus --sync " + std::to_string(window) + " key --delay 8 " + keys, display);
 }
 
 Window probe_window(ChildProcess& probe, int timeout_ms) {
