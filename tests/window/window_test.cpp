@@ -79,7 +79,7 @@ Grab scaled_picture(const Grab& picture, int width, int height) {
 // plemo under a real window manager on a screen whose two whole scale factors differ (3
 // across, 2 down): maximise and Alt+Enter both switch to full screen at the smaller one.
 TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
-  PrivateXServer server("1000x450x24");
+  PrivateXServer server({"-screen", "0", "1000x450x24"});
   ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
   ChildProcess openbox("openbox", {"--sm-disable", "--startup", "echo managing"}, server.display());
   std::string said;  // besides its own messages
@@ -206,9 +206,19 @@ TEST(WindowFaults, ADestroyedWindowOrASignalEndsTheProgram) {
   }
 }
 
-// A display that takes the connection but never answers: the dialogue runs on standard output
+// A display that refuses the program (the test holds the cookie, the program does not) and
+// one that takes the connection but never answers: the dialogue runs on standard output
 // instead, without a complaint.
-TEST(WindowFaults, ADisplayThatNeverAnswersLeavesTheDialogueToTheOutput) {
+TEST(WindowFaults, ADisplayThatRefusesOrNeverAnswersLeavesTheDialogueToTheOutput) {
+  char cookie_file[] = "/tmp/zorvy-cookie-XXXXXX";
+  const int fd = mkstemp(cookie_file);
+  const std::string entry = std::string{'\xff', '\xff', 0, 0, 0, 0, 0, 18} + "MIT-MAGIC-COOKIE-1" +
+                            std::string{0, 16} + "0123456789abcdef";  // any address and display
+  ASSERT_EQ(write(fd, entry.data(), entry.size()), static_cast<ssize_t>(entry.size()));
+  close(fd);
+  setenv("XAUTHORITY", cookie_file, 1);
+  PrivateXServer guarded({"-auth", cookie_file});
+  unsetenv("XAUTHORITY");
   const int silent = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -217,10 +227,14 @@ TEST(WindowFaults, ADisplayThatNeverAnswersLeavesTheDialogueToTheOutput) {
   ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), length), 0);
   ASSERT_EQ(listen(silent, 4), 0);  // connections are taken by the system, never answered
   getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
-  ChildProcess zorvy(ZORVY_PATH, {}, "127.0.0.1:" + std::to_string(ntohs(address.sin_port) - 6000));
-  EXPECT_EQ(zorvy.wait_exit(15000), 0);
-  EXPECT_EQ(zorvy.errors(), "");
+  for (const std::string& display : {guarded.display(), "127.0.0.1:" + std::to_string(ntohs(address.sin_port) - 6000)}) {
+    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
+    ChildProcess zorvy(ZORVY_PATH, {}, display);
+    EXPECT_EQ(zorvy.wait_exit(15000), 0) << display;
+    EXPECT_EQ(zorvy.errors(), "") << display;
+  }
   close(silent);
+  unlink(cookie_file);
 }
 
 TEST(WindowFaults, AHugeWindowShowsThePictureAtMostAtTheScreensSize) {

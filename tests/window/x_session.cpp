@@ -189,8 +189,8 @@ void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyC
   }
 }
 
-PrivateXServer::PrivateXServer(const char* screen)
-    : server_("Xvfb", {"-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"}) {
+PrivateXServer::PrivateXServer(std::vector<std::string> options)
+    : server_("Xvfb", (options.insert(options.begin(), {"-displayfd", "1", "-nolisten", "tcp", "-noreset"}), options)) {
   const std::string number = server_.read_line();
   for (int waited = 0; !number.empty() && waited < 5000; waited += 20) {
     if (Display* d = XOpenDisplay((":" + number).c_str())) {

@@ -66,7 +66,8 @@ void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyC
 // elsewhere do not disturb it. display() is empty when it did not start.
 class PrivateXServer {
  public:
-  explicit PrivateXServer(const char* screen = "640x480x24");
+  // Xvfb takes the options besides its own, a screen of its default size for one.
+  explicit PrivateXServer(std::vector<std::string> options = {});
   const std::string& display() const { return display_; }
   void stop() { server_.stop(); }
 
