@@ -190,7 +190,10 @@ void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyC
 }
 
 PrivateXServer::PrivateXServer(std::vector<std::string> options)
-    : server_("Xvfb", (options.insert(options.begin(), {"-displayfd", "1", "-nolisten", "tcp", "-noreset"}), options)) {
+    : server_("Xvfb", [&options] {
+        options.insert(options.begin(), {"-displayfd", "1", "-nolisten", "tcp", "-noreset"});
+        return options;
+      }()) {
   const std::string number = server_.read_line();
   for (int waited = 0; !number.empty() && waited < 5000; waited += 20) {
     if (Display* d = XOpenDisplay((":" + number).c_str())) {
