@@ -25,6 +25,16 @@ void console_clear(uint32_t mode);
 // the previous background times 65536.
 uint32_t console_color(int32_t foreground, int32_t background, int32_t flags);
 
+// What console_color does to the colours it keeps, on either platform: sets those the flags
+// leave free, each modulo 16, and returns the previous pair.
+inline uint32_t choose_console_colors(int32_t& foreground, int32_t& background, int32_t new_foreground,
+                                      int32_t new_background, int32_t flags) {
+  const uint32_t previous = static_cast<uint32_t>(foreground) + static_cast<uint32_t>(background) * 65536u;
+  if (!(flags & 1)) foreground = new_foreground & 15;
+  if (!(flags & 2)) background = new_background & 15;
+  return previous;
+}
+
 void console_write(const uint8_t* bytes, uint64_t length, int32_t flags);
 
 // Places the cursor (1-based; 0 keeps a coordinate) and cancels an owed newline.

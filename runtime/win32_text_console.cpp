@@ -170,10 +170,8 @@ void console_clear(uint32_t mode) {
 }
 
 uint32_t console_color(int32_t foreground, int32_t background, int32_t flags) {
-  const uint32_t previous = static_cast<uint32_t>(console.foreground) +
-                            static_cast<uint32_t>(console.background) * 65536u;
-  if (!(flags & 1)) console.foreground = foreground & 15;
-  if (!(flags & 2)) console.background = background & 15;
+  const uint32_t previous =
+      choose_console_colors(console.foreground, console.background, foreground, background, flags);
   SetConsoleTextAttribute(console_output_buffer(),
                           static_cast<WORD>(console.foreground + console.background * 16));
   return previous;
