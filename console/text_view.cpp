@@ -94,3 +94,20 @@ void text_view_write(TextView& view, const uint8_t* bytes, uint64_t length) {
     scroll_past_bottom(view);
   }
 }
+
+void text_view_write_owing(TextView& view, const uint8_t* bytes, uint64_t length, bool& newline_owed) {
+  if (newline_owed) {
+    newline_owed = false;
+    view.column = view.left;
+    ++view.row;
+    scroll_past_bottom(view);
+  }
+  text_view_write(view, bytes, length);
+  if (view.column == view.left && view.row == view.bottom + 1) {
+    newline_owed = true;
+    view.row = view.bottom;
+    view.column = view.right;
+  } else {
+    scroll_past_bottom(view);
+  }
+}

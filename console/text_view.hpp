@@ -30,3 +30,8 @@ struct TextView {
 // Interprets bytes: BEL (7) tone, BS (8) one column back, TAB (9) blanks to the next multiple of
 // 8 from left, LF (10) next row at left, CR (13) back to left; every other byte is drawn.
 void text_view_write(TextView& view, const uint8_t* bytes, uint64_t length);
+
+// Writes as a screen that owes its newline: a newline owed by the last write is carried out
+// first; text that ends just past the last cell of the bottom row leaves the cursor on that
+// cell and owes the newline again; rows below the bottom scroll up.
+void text_view_write_owing(TextView& view, const uint8_t* bytes, uint64_t length, bool& newline_owed);

@@ -134,25 +134,10 @@ void gfx_print(const uint8_t* bytes, uint64_t length, int32_t flags) {
   const ConsoleViewRange rows = view_rows(*screen);
   TextView view{&target,          scroll_text_view, draw_text_run, nullptr, 0, rows.first,
                 screen->text_columns - 1, rows.last, screen->cursor_column, screen->cursor_row};
-  const auto scroll_past_bottom = [&view] {
-    if (view.bottom != -1 && view.row > view.bottom) {
-      scroll_text_view(view, view.left, view.top, view.right, view.bottom, view.row - view.bottom);
-    }
-  };
-  if (screen->flags & SCREEN_PENDING_NEWLINE) {
-    screen->flags &= ~SCREEN_PENDING_NEWLINE;
-    view.column = 0;
-    view.row = screen->cursor_row + 1;
-    scroll_past_bottom();
-  }
-  text_view_write(view, bytes, length);
-  if (view.column == view.left && view.row == view.bottom + 1) {
-    view.row = view.bottom;
-    view.column = view.right;
-    screen->flags |= SCREEN_PENDING_NEWLINE;
-  } else {
-    scroll_past_bottom();
-  }
+  bool newline_owed = screen->flags & SCREEN_PENDING_NEWLINE;
+  text_view_write_owing(view, bytes, length, newline_owed);
+  screen->flags &= ~SCREEN_PENDING_NEWLINE;
+  if (newline_owed) screen->flags |= SCREEN_PENDING_NEWLINE;
   if (view.column >= 0) screen->cursor_column = view.column;
   if (view.row >= 0) screen->cursor_row = view.row;
   mark_dirty(*screen, target.context, target.touched_first, target.touched_end);

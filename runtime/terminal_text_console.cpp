@@ -235,20 +235,7 @@ void console_write(const uint8_t* bytes, uint64_t length, int32_t flags) {
   if (view.column > view.right) view.column = view.right;  // the terminal has narrowed
   if (view.row > view.bottom) view.row = view.bottom;
   append_colors(current_colors());
-  if (console.pending_newline) {
-    console.pending_newline = false;
-    view.column = view.left;
-    ++view.row;
-    if (view.row > view.bottom) scroll(view, view.left, view.top, view.right, view.bottom, 1);
-  }
-  text_view_write(view, bytes, length);
-  if (view.column == view.left && view.row == view.bottom + 1) {
-    console.pending_newline = true;
-    view.row = view.bottom;
-    view.column = view.right;
-  } else if (view.row > view.bottom) {
-    scroll(view, view.left, view.top, view.right, view.bottom, view.row - view.bottom);
-  }
+  text_view_write_owing(view, bytes, length, console.pending_newline);
   append_cursor(view.column, view.row);
   flush_out();
   console.column = view.column;

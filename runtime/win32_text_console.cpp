@@ -196,22 +196,7 @@ void console_write(const uint8_t* bytes, uint64_t length, int32_t flags) {
   view.column = known ? info.dwCursorPosition.X : view.left;
   view.row = known ? info.dwCursorPosition.Y : view.top;
   const int32_t top_at_start = view.top;
-  if (console.pending_newline) {
-    console.pending_newline = false;
-    view.column = view.left;
-    ++view.row;
-    if (view.row > view.bottom) {
-      console_scroll(view, view.left, view.top, view.right, view.bottom, view.row - view.bottom);
-    }
-  }
-  text_view_write(view, bytes, length);
-  if (view.column == view.left && view.row == view.bottom + 1) {
-    console.pending_newline = true;
-    view.row = view.bottom;
-    view.column = view.right;
-  } else if (view.row > view.bottom) {
-    console_scroll(view, view.left, view.top, view.right, view.bottom, view.row - view.bottom);
-  }
+  text_view_write_owing(view, bytes, length, console.pending_newline);
   SetConsoleCursorPosition(owner.buffer, COORD{static_cast<SHORT>(view.column), static_cast<SHORT>(view.row)});
   if (view.top != top_at_start && !owner.partial) {
     const SMALL_RECT follow{0, static_cast<SHORT>(view.top), static_cast<SHORT>(view.right),
