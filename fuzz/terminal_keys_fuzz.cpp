@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "fuzz_input.hpp"
-#include "runtime/terminal_keys.hpp"
+#include "runtime/posix/terminal_keys.hpp"
 
 namespace {
 

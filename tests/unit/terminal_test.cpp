@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "runtime/console_input.hpp"
-#include "runtime/terminal_keys.hpp"
+#include "runtime/posix/terminal_keys.hpp"
 
 namespace {
 

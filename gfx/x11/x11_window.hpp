@@ -1,7 +1,7 @@
 #pragma once
 // The X11 side of the window: the display connection, the window, the image it is painted
 // from. Used only on the presentation thread, which owns the connection. Only the x11_*.cpp
-// files and driver_x11.cpp include this header.
+// files and x11_driver.cpp include this header.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>

@@ -8,7 +8,7 @@
 
 #include "console/text_view.hpp"
 #include "runtime/cp437.hpp"
-#include "runtime/terminal.hpp"
+#include "runtime/posix/terminal.hpp"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "gfx/driver_opengl.hpp"
-#include "gfx/driver_x11.hpp"
+#include "gfx/win32/win32_driver.hpp"
 #include "gfx/platform_drivers.hpp"
 
 namespace {
 
-constexpr const GfxDriver* kDrivers[] = {&kX11Driver, &kOpenGlDriver};
+constexpr const GfxDriver* kDrivers[] = {&kDirectXDriver, &kGdiDriver, &kOpenGlDriver};
 
 }  // namespace
 

@@ -1,4 +1,4 @@
-#include "runtime/win32_keyboard.hpp"
+#include "runtime/win32/win32_keyboard.hpp"
 
 #include <windows.h>
 

@@ -1,10 +1,10 @@
 #include "gfx/driver_opengl.hpp"
-#include "gfx/driver_win32.hpp"
+#include "gfx/x11/x11_driver.hpp"
 #include "gfx/platform_drivers.hpp"
 
 namespace {
 
-constexpr const GfxDriver* kDrivers[] = {&kDirectXDriver, &kGdiDriver, &kOpenGlDriver};
+constexpr const GfxDriver* kDrivers[] = {&kX11Driver, &kOpenGlDriver};
 
 }  // namespace
 

@@ -1,4 +1,4 @@
-#include "runtime/terminal_keys.hpp"
+#include "runtime/posix/terminal_keys.hpp"
 
 #include <algorithm>
 #include <cstddef>

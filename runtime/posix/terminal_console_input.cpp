@@ -11,8 +11,8 @@
 
 #include "gfx/key_code.hpp"
 #include "runtime/key_ring.hpp"
-#include "runtime/terminal.hpp"
-#include "runtime/terminal_keys.hpp"
+#include "runtime/posix/terminal.hpp"
+#include "runtime/posix/terminal_keys.hpp"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
-#include "gfx/x11_window.hpp"
+#include "gfx/x11/x11_window.hpp"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include "gfx/key_translate.hpp"
 #include "runtime/console_input.hpp"
 #include "runtime/key_ring.hpp"
-#include "runtime/win32_console.hpp"
-#include "runtime/win32_keyboard.hpp"
+#include "runtime/win32/win32_console.hpp"
+#include "runtime/win32/win32_keyboard.hpp"
 
 #include <atomic>
 #include <cstdlib>

@@ -8,7 +8,7 @@
 #include "gfx/key_messages.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
-#include "gfx/x11_window.hpp"
+#include "gfx/x11/x11_window.hpp"
 #include "runtime/cp437.hpp"
 
 namespace {

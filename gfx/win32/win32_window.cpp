@@ -1,7 +1,7 @@
 #include "gfx/driver.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
-#include "gfx/win32_window.hpp"
+#include "gfx/win32/win32_window.hpp"
 
 #include <windowsx.h>
 

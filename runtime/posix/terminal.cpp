@@ -1,4 +1,4 @@
-#include "runtime/terminal.hpp"
+#include "runtime/posix/terminal.hpp"
 
 #include <langinfo.h>
 #include <poll.h>

@@ -1,4 +1,4 @@
-#include "gfx/driver_x11.hpp"
+#include "gfx/x11/x11_driver.hpp"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -21,9 +21,9 @@
 
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
-#include "gfx/x11_window.hpp"
+#include "gfx/x11/x11_window.hpp"
 #include "runtime/keyed_sleep.hpp"
-#include "runtime/terminal.hpp"
+#include "runtime/posix/terminal.hpp"
 
 namespace {
 

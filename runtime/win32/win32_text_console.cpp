@@ -1,6 +1,6 @@
 #include "console/text_view.hpp"
 #include "runtime/text_console.hpp"
-#include "runtime/win32_console.hpp"
+#include "runtime/win32/win32_console.hpp"
 
 #include <vector>
 
