@@ -1,5 +1,7 @@
 #include "runtime/posix/terminal.hpp"
 
+#include "runtime/console_stream.hpp"
+
 #include <langinfo.h>
 #include <poll.h>
 #include <pthread.h>
@@ -9,7 +11,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -58,10 +59,7 @@ namespace {
 // output is dropped.
 void output_failed(int error) {
   if (error == EPIPE) return;
-  char message[256];
-  std::snprintf(message, sizeof message, "%s: cannot write the output: %s\n",
-                program_invocation_short_name, std::strerror(error));
-  terminal_fail(message);
+  terminal_fail(output_failure_message(program_invocation_short_name, std::strerror(error)).c_str());
 }
 
 void leave_on_signal(int signal_number) {

@@ -10,6 +10,7 @@
 #include <initializer_list>
 
 #include "gfx/key_code.hpp"
+#include "runtime/console_stream.hpp"
 #include "runtime/key_ring.hpp"
 #include "runtime/posix/terminal.hpp"
 #include "runtime/posix/terminal_keys.hpp"
@@ -20,11 +21,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kEndOfInput = -2;
 constexpr int kNoByteYet = -1;
-// The most of a line that is kept: far more than any item needs. The rest is read and dropped,
-// so a line without an end takes no more memory than that.
-constexpr size_t kLineKept = size_t{1} << 20;
-// The most bytes one poll takes, so that input that is always ready still lets the caller on.
-constexpr int kPollBytes = 4096;
 // Quiet time after which a begun escape sequence is taken as complete (a lone ESC is Esc).
 constexpr auto kSequenceQuiet = std::chrono::milliseconds(30);
 

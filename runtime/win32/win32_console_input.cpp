@@ -1,6 +1,7 @@
 #include "gfx/key_code.hpp"
 #include "gfx/key_translate.hpp"
 #include "runtime/console_input.hpp"
+#include "runtime/console_stream.hpp"
 #include "runtime/key_ring.hpp"
 #include "runtime/win32/win32_console.hpp"
 #include "runtime/win32/win32_keyboard.hpp"
@@ -169,7 +170,9 @@ bool console_edits_lines() {
 
 std::string console_read_line() {
   std::string line;
-  for (int b; (b = next_stream_byte(true)) != -1 && b != '\n';) line += static_cast<char>(b);
+  for (int b; (b = next_stream_byte(true)) != -1 && b != '\n';) {
+    if (line.size() < kLineKept) line += static_cast<char>(b);
+  }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
@@ -183,7 +186,9 @@ void console_poll_input() {
   if (console_input_is_console()) {
     poll_console_events();
   } else {
-    for (int b; (b = next_stream_byte(false)) != -1;) console_key_push(b);
+    for (int taken = 0, b; taken < kPollBytes && (b = next_stream_byte(false)) != -1; ++taken) {
+      console_key_push(b);
+    }
     if (stream.ended) report_end_of_input();
   }
   if (close_requested.exchange(false)) console_key_push(KEY_WINDOW_CLOSE);

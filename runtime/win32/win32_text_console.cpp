@@ -1,7 +1,11 @@
 #include "console/text_view.hpp"
+#include "gfx/screen_mode.hpp"
+#include "runtime/console_stream.hpp"
 #include "runtime/text_console.hpp"
 #include "runtime/win32/win32_console.hpp"
+#include "runtime/win32/win32_fail.hpp"
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -137,13 +141,23 @@ void console_scroll(TextView& view, int32_t left, int32_t top, int32_t right, in
 
 void console_bell(TextView&) { Beep(1000, 250); }
 
+// Output that cannot be written ends the program rather than pass for success; a reader that
+// went away ends it quietly.
+[[noreturn]] void output_failed(DWORD error) {
+  if (error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA || error == ERROR_PIPE_NOT_CONNECTED) {
+    std::_Exit(1);
+  }
+  win32_fail(output_failure_message(window_title(), win32_error_text(error)));
+}
+
 // Passes the bytes to standard output unchanged, as often as it takes.
 void write_through(const uint8_t* bytes, uint64_t length) {
   const HANDLE out = console_handles().output;
   while (length > 0) {
     const DWORD chunk = length > 0x10000000u ? 0x10000000u : static_cast<DWORD>(length);
     DWORD written = 0;
-    if (!WriteFile(out, bytes, chunk, &written, nullptr) || written == 0) return;
+    if (!WriteFile(out, bytes, chunk, &written, nullptr)) output_failed(GetLastError());
+    if (written == 0) output_failed(ERROR_WRITE_FAULT);
     bytes += written;
     length -= written;
   }

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,38 @@ TEST(WinePipe, TheBytesEqualTheNativeProgramsBytes) {
     EXPECT_NE(native, "");
     EXPECT_EQ(command_output(feed + windows), native) << input;
   }
+}
+
+// Input that never ends, or is always ready, and output that cannot be written, as natively.
+TEST(WineStreams, EndlessInputAndFailedOutputEndCleanly) {
+  char endless[] = "/tmp/zorvy-endless-XXXXXX";  // "7" and a line end, then a terabyte of zeros
+  const int fd = mkstemp(endless);
+  ASSERT_TRUE(fd >= 0 && write(fd, "7\n", 2) == 2 && ftruncate(fd, 1LL << 40) == 0);
+  close(fd);
+  const std::string run = std::string(WINE_RUN_PATH) + " " + windows_program("ZORVY_EXE")[0];
+  const struct {
+    std::string command;
+    int exit_code;  // -1: still running after 6 s, and stopped
+    const char* says;
+  } kCases[] = {
+      {"exec " + run + " < /dev/zero > /dev/null", -1, ""},
+      {"yes 7 | " + run + " > /dev/null", 0, ""},
+      {"exec " + run + " < " + endless + " > /dev/full", 1, "zorvy: cannot write the output: "},
+      // A reader that went away: a quiet end with a code other than 0.
+      {"{ " + run + " < " + endless + "; echo \"exit $?\" >&2; } | head -c 1 > /dev/null; exit 7", 7, "exit 1\n"},
+  };
+  for (const auto& c : kCases) {
+    ChildProcess zorvy("sh", {"-c", c.command});
+    int exit_code = zorvy.wait_exit(6000);
+    if (exit_code == -1) {
+      EXPECT_LT(peak_memory_kib(zorvy.pid()), 128 << 10) << c.command;
+      zorvy.stop();
+    }
+    EXPECT_EQ(exit_code, c.exit_code) << c.command;
+    const std::string said = zorvy.errors();
+    EXPECT_EQ(*c.says == '\0' ? said : said.substr(0, std::strlen(c.says)), c.says) << c.command;
+  }
+  unlink(endless);
 }
 
 TEST(WineConsole, TheDialogueRunsOnTheConsoleWithTheLineEditor) {

@@ -1,0 +1,23 @@
+#include "runtime/win32/win32_fail.hpp"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+void win32_fail(const std::string& message) {
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), message.data(), static_cast<DWORD>(message.size()), &written,
+            nullptr);
+  std::_Exit(1);
+}
+
+std::string win32_error_text(unsigned long error) {
+  char text[256] = "";
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                      error, 0, text, sizeof text, nullptr);
+  std::string reason(text, length);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) {
+    reason.pop_back();
+  }
+  return reason.empty() ? "error " + std::to_string(error) : reason;
+}
