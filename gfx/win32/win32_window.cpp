@@ -271,8 +271,14 @@ bool on_button(HWND window, UINT message, WPARAM first, LPARAM, LRESULT&) {
   return false;
 }
 
+// Wheels that turn finer than a notch send parts of one: they add up to whole notches.
 bool on_wheel(HWND, UINT message, WPARAM first, LPARAM, LRESULT&) {
-  window_mouse_wheel(GET_WHEEL_DELTA_WPARAM(first) / WHEEL_DELTA, message == WM_MOUSEHWHEEL);
+  const bool horizontal = message == WM_MOUSEHWHEEL;
+  int32_t& turned = w32.wheel_turned[horizontal ? 1 : 0];
+  turned += GET_WHEEL_DELTA_WPARAM(first);
+  const int32_t notches = turned / WHEEL_DELTA;
+  turned -= notches * WHEEL_DELTA;
+  if (notches != 0) window_mouse_wheel(notches, horizontal);
   return false;
 }
 

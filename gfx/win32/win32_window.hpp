@@ -42,6 +42,7 @@ struct Win32Window {
   BOOL saved_screen_saver;     // whether the screen saver was active before
   bool cursor_visible;
   bool keys_changed;           // a key message, activation or new window since the key state was read
+  int32_t wheel_turned[2];     // of the vertical and the horizontal wheel: the part of a notch turned so far
   HANDLE thread;
   HANDLE ready;                // set once the window is up
   CRITICAL_SECTION lock;       // the driver lock

@@ -100,9 +100,11 @@ void push_composed(int32_t code) {
 // that the release of Alt pushes.
 void key_event_step(const KEY_EVENT_RECORD& e) {
   const DWORD state = e.dwControlKeyState & kStateBits;
+  // Some consoles (Wine's) report Esc without its character.
+  const bool bare_escape = e.wVirtualKeyCode == VK_ESCAPE && e.uChar.AsciiChar == 0;
+  const int character = bare_escape ? 27 : static_cast<uint8_t>(e.uChar.AsciiChar);
   const int32_t code =
-      e.bKeyDown ? translate_key(static_cast<uint8_t>(e.uChar.AsciiChar), e.wVirtualScanCode,
-                                 e.wVirtualKeyCode, state, win32_own_character)
+      e.bKeyDown ? translate_key(character, e.wVirtualScanCode, e.wVirtualKeyCode, state, win32_own_character)
                  : -1;
   if ((state & kAltBits) && !(state & kCtrlShiftBits)) {
     const bool keypad_digit = e.wVirtualKeyCode >= VK_NUMPAD0 && e.wVirtualKeyCode <= VK_NUMPAD9;
