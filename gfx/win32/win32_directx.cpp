@@ -159,12 +159,11 @@ bool open_presentation() {
   if (create == nullptr || FAILED(create(nullptr, &dx.draw, nullptr))) return false;
   dx.draw->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&dx.draw2));
   GfxScreen* screen = current_screen();
-  const int32_t refresh_rate = screen != nullptr ? screen->refresh_rate : 0;
   dx.picture_top = 0;
   if (windowed()) {
     if (FAILED(dx.draw->SetCooperativeLevel(window, DDSCL_NORMAL))) return false;
   } else if (FAILED(dx.draw->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN)) ||
-             !switch_display_mode(w.width, w.height, 8, refresh_rate)) {
+             !switch_display_mode(w.width, w.height, 8, win32_window().refresh_rate)) {
     return false;
   } else {
     MoveWindow(window, 0, 0, w.width, w.height + 2 * dx.picture_top, FALSE);
@@ -304,11 +303,12 @@ void cycle() {
 
 constexpr Win32Presentation kDirectXPresentation{open_presentation, close_presentation, paint, cycle};
 
-int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, int32_t, int32_t flags) {
+int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, int32_t refresh_rate,
+             int32_t flags) {
   if (flags & (GFX_OPENGL | kShaped)) return -1;
   if (depth > 8) return -1;  // the surfaces show palette screens only
   dx = DirectXPresentation{};
-  return win32_window_init(kDirectXPresentation, title, width, height, flags, true);
+  return win32_window_init(kDirectXPresentation, title, width, height, refresh_rate, flags, true);
 }
 
 }  // namespace

@@ -107,8 +107,8 @@ bool switch_display(const GfxWindow& w) {
   mode.dmPelsHeight = static_cast<DWORD>(w.height);
   mode.dmBitsPerPel = 8;
   mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
-  if (const GfxScreen* screen = current_screen(); screen != nullptr && screen->refresh_rate != 0) {
-    mode.dmDisplayFrequency = static_cast<DWORD>(screen->refresh_rate);
+  if (const int32_t rate = win32_window().refresh_rate; rate != 0) {
+    mode.dmDisplayFrequency = static_cast<DWORD>(rate);
     mode.dmFields |= DM_DISPLAYFREQUENCY;
   }
   gdi.display_mode_changed = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
@@ -156,10 +156,11 @@ void close_presentation() {
 
 constexpr Win32Presentation kGdiPresentation{open_presentation, close_presentation, paint, cycle};
 
-int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, int32_t, int32_t flags) {
+int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, int32_t refresh_rate,
+             int32_t flags) {
   if (flags & GFX_OPENGL) return -1;
   if (depth > 8) return -1;  // the bitmap shows palette screens only
-  return win32_window_init(kGdiPresentation, title, width, height, flags, false);
+  return win32_window_init(kGdiPresentation, title, width, height, refresh_rate, flags, false);
 }
 
 }  // namespace

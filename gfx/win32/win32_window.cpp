@@ -2,6 +2,7 @@
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
 #include "gfx/win32/win32_window.hpp"
+#include "runtime/win32/win32_fail.hpp"
 
 #include <windowsx.h>
 
@@ -18,6 +19,9 @@ constexpr int32_t kNoFrame = 0x08;
 constexpr int32_t kTopmost = 0x20;
 constexpr int32_t kRaisedPriority = 0x80;
 constexpr size_t kClassNameLength = 27;
+// The window's beep: the platform's tone.
+constexpr DWORD kToneHertz = 1000;
+constexpr DWORD kToneMilliseconds = 250;
 
 Win32Window w32;
 
@@ -86,7 +90,10 @@ DWORD WINAPI presentation_thread(void*) {
     win32_lock();
     w32.presentation->cycle();
     if (messages) pump_messages();
+    const bool bell = w.bell_requested;
+    w.bell_requested = false;
     win32_unlock();
+    if (bell) Beep(kToneHertz, kToneMilliseconds);  // the statements need not wait for it
     // Messages already looked at but left in the queue (a library may look) count too.
     messages = MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
   }
@@ -142,7 +149,11 @@ void toggle_fullscreen() {
     w32.presentation->close();
     win32_close_window();
     w.flags ^= GFX_FULLSCREEN;
-    if (win32_open_window()) w32.presentation->open();
+    if (!win32_open_window() || !w32.presentation->open()) {
+      w32.presentation->close();
+      win32_close_window();
+      win32_fail(w.title + ": the window could not be made again after a refused switch of the display\n");
+    }
   }
   if (GfxScreen* screen = current_screen()) {
     for (int32_t i = 0; i < 256; ++i) {
@@ -317,9 +328,10 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM first, LPARA
 Win32Window& win32_window() { return w32; }
 
 int32_t win32_window_init(const Win32Presentation& presentation, const char* title, int32_t width,
-                          int32_t height, int32_t flags, bool placed) {
+                          int32_t height, int32_t refresh_rate, int32_t flags, bool placed) {
   window_reset(title, width, height, flags);
   w32 = Win32Window{};
+  w32.refresh_rate = refresh_rate;
   w32.placed = placed;
   w32.position = POINT{(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                        (GetSystemMetrics(SM_CYSCREEN) - height) / 2};

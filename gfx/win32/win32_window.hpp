@@ -37,6 +37,7 @@ struct Win32Window {
   bool placed;                 // position holds where the window's outer corner goes
   POINT position;
   int32_t version;             // the system's major version * 256 + minor
+  int32_t refresh_rate;        // asked of a full-screen display mode; 0: the display's default
   User32Extras user32;
   HMONITOR monitor;            // the monitor under the pointer, or of the window
   BOOL saved_screen_saver;     // whether the screen saver was active before
@@ -55,11 +56,12 @@ Win32Window& win32_window();
 
 // init of a window driver: opens the layer and starts the presentation thread, which opens
 // the window and the presentation and then presents until exit; 0 once the window is up,
-// -1 when it could not open. placed: the window's outer corner goes where a client area of
+// -1 when it could not open. Full screen asks for the refresh rate (0: the display's default).
+// placed: the window's outer corner goes where a client area of
 // the size would be centred on the primary screen (and later where the window was last);
 // otherwise the window is centred on the monitor under the pointer.
 int32_t win32_window_init(const Win32Presentation& presentation, const char* title, int32_t width,
-                          int32_t height, int32_t flags, bool placed);
+                          int32_t height, int32_t refresh_rate, int32_t flags, bool placed);
 void win32_window_exit();
 void win32_lock();
 void win32_unlock();

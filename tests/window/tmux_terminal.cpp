@@ -24,6 +24,10 @@ void TmuxTerminal::send_keys(const std::string& keys) const {
   std::system((tmux_ + "send-keys " + keys + " > /dev/null 2>&1").c_str());
 }
 
+bool TmuxTerminal::rang() const {
+  return command_output(tmux_ + "display-message -p '#{window_bell_flag}'") == "1\n";
+}
+
 std::vector<std::string> TmuxTerminal::rows(bool with_colours) const {
   const std::string screen = command_output(tmux_ + "capture-pane -p" + (with_colours ? " -e" : ""));
   std::vector<std::string> found;
