@@ -182,4 +182,15 @@ TEST(Win32Window, WheelPartsAddUpToNotches) {
   }
 }
 
+// A refused switch to full screen whose window cannot be made again ends the program with a
+// message, rather than go on without a window.
+TEST(Win32Window, AWindowLostInASwitchEndsTheProgram) {
+  static constexpr Win32Presentation kRefusing{[] { return false; }, [] {}, [](HDC) {}, [] {}};
+  window_reset("zorvy", 320, 200, 0);
+  gfx_window().active = true;
+  win32_window().presentation = &kRefusing;  // no window class either: no window can be made
+  EXPECT_EXIT(window_procedure(nullptr, WM_SYSKEYDOWN, VK_RETURN, 1 << 29), testing::ExitedWithCode(1),
+              "zorvy: the window could not be made again");
+}
+
 }  // namespace
