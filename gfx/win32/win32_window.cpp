@@ -102,6 +102,10 @@ DWORD WINAPI presentation_thread(void*) {
   return 0;
 }
 
+void restore_screen_saver() {
+  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, static_cast<UINT>(w32.saved_screen_saver), nullptr, 0);
+}
+
 // What the layer changed in the system, undone when the window goes or could not open.
 void release_layer() {
   if (w32.thread != nullptr) CloseHandle(w32.thread);
@@ -111,7 +115,7 @@ void release_layer() {
   w32.lock_made = false;
   w32.wide = {};
   w32.cp437 = {};
-  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, static_cast<UINT>(w32.saved_screen_saver), nullptr, 0);
+  restore_screen_saver();
   if (w32.class_registered) UnregisterClassA(w32.class_name, w32.instance);
   w32.class_registered = false;
 }
@@ -152,6 +156,7 @@ void toggle_fullscreen() {
     if (!win32_open_window() || !w32.presentation->open()) {
       w32.presentation->close();
       win32_close_window();
+      restore_screen_saver();
       win32_fail(w.title + ": the window could not be made again after a refused switch of the display\n");
     }
   }
