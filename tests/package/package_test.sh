@@ -1,7 +1,8 @@
 #!/bin/sh
 # Makes a build's package with CPack in a folder of its own and unpacks it there: the packed
 # programs, run through a pipe on the bound 10, must write the native programs' bytes.
-#   package_test.sh DEB CPACK CONFIG NATIVE_DIR   the Debian package; its manual pages open
+#   package_test.sh DEB CPACK CONFIG NATIVE_DIR   the Debian package, which lintian must pass;
+#                                                 its manual pages open
 #   package_test.sh ZIP CPACK CONFIG NATIVE_DIR   the Windows zip, zorvy.exe run under Wine
 #                                                 (tests/wine/with-prefix.sh); README.txt in CR LF
 set -u
@@ -25,6 +26,8 @@ same_bytes() {
 
 case $generator in
   DEB)
+    lintian --fail-on error,warning "$dir"/out/*.deb > "$dir/lintian.log" 2>&1 ||
+      { cat "$dir/lintian.log" >&2; fail "lintian finds faults in the package"; }
     dpkg-deb -x "$dir"/out/*.deb "$dir/root" || fail "dpkg-deb cannot unpack the package"
     for name in zorvy plemo; do
       same_bytes $name "$dir/root/usr/games/$name"
