@@ -19,8 +19,7 @@ define quiet_build
 	@echo "built $(1)"
 endef
 
-.PHONY: all run test bench deps run-deps clean fuzz fuzz-build fuzz-regression windows windows-test \
-  package
+.PHONY: all run test bench deps run-deps clean fuzz fuzz-build fuzz-regression windows windows-test
 
 # The two programs only; a folder configured with the tests keeps them.
 all:
@@ -53,6 +52,7 @@ deps:
 	@tools/install-deps.sh test
 
 # The Debian package (build/*.deb) and the Windows zip (build-win/*.zip), made by CPack.
+.PHONY: package
 package:
 	@tools/install-deps.sh package
 	$(call quiet_build,$(BUILD),,zorvy plemo gfx_data_gen)
