@@ -5,6 +5,7 @@
 #include <X11/extensions/scrnsaver.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -246,6 +247,14 @@ void present_cycle() {
   }
 }
 
+// Waits a cycle, or less when the server sends something: keys are looked up as soon as they
+// come, while the key map they were typed with still holds (tools that type characters
+// missing from the layout map them on a spare key only for the moment of the key).
+void wait_for_events() {
+  struct pollfd events {ConnectionNumber(x.display), POLLIN, 0};
+  if (XEventsQueued(x.display, QueuedAlready) == 0) poll(&events, 1, kCycleMs);
+}
+
 void presentation_thread() {
   presentation.opened = open_window();
   GfxWindow& w = gfx_window();
@@ -255,7 +264,7 @@ void presentation_thread() {
   }
   presentation.ready.release();
   while (w.running) {
-    sleep_milliseconds(kCycleMs);
+    wait_for_events();
     present_cycle();
   }
   close_window();

@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -13,12 +14,24 @@
 
 Display* test_display() {
   static Display* const display = XOpenDisplay(nullptr);
-  if (display == nullptr) {
-    ADD_FAILURE() << "no X display (DISPLAY=" << (std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "")
-                  << "): the window tests need an X server, which make test starts";
-  }
   return display;
 }
+
+namespace {
+
+// Without an X server the run stops before any test starts, failing with one clear message.
+class XServerNeeded : public testing::Environment {
+  void SetUp() override {
+    if (test_display() != nullptr) return;
+    std::fprintf(stderr, "no X display (DISPLAY=%s): the window tests need an X server, which make test starts\n",
+                 std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+    std::exit(1);
+  }
+};
+
+testing::Environment* const x_server_needed = testing::AddGlobalTestEnvironment(new XServerNeeded);
+
+}  // namespace
 
 namespace {
 
@@ -187,6 +200,28 @@ void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyC
       EXPECT_EQ(code, row.codes[i]) << row.keys << ": " << probe.errors();
     }
   }
+}
+
+KeyForSymbol::KeyForSymbol(const char* keysym_name) {
+  Display* d = test_display();
+  int first = 0, last = 0;
+  XDisplayKeycodes(d, &first, &last);
+  KeySym* map = XGetKeyboardMapping(d, static_cast<KeyCode>(first), last - first + 1, &per_key_);
+  for (int code = last; code >= 10 && keycode_ == 0; --code) {  // xdotool takes 8 and 9 as symbols
+    const KeySym* symbols = map + (code - first) * per_key_;
+    if (std::all_of(symbols, symbols + per_key_, [](KeySym s) { return s == NoSymbol; })) keycode_ = code;
+  }
+  XFree(map);
+  std::vector<KeySym> symbols(static_cast<size_t>(per_key_), NoSymbol);
+  symbols[0] = symbols[1] = XStringToKeysym(keysym_name);
+  XChangeKeyboardMapping(d, keycode_, per_key_, symbols.data(), 1);
+  XSync(d, False);
+}
+
+KeyForSymbol::~KeyForSymbol() {
+  std::vector<KeySym> none(static_cast<size_t>(per_key_), NoSymbol);
+  XChangeKeyboardMapping(test_display(), keycode_, per_key_, none.data(), 1);
+  XSync(test_display(), False);
 }
 
 PrivateXServer::PrivateXServer(std::vector<std::string> options)
