@@ -92,17 +92,13 @@ std::vector<int> open_sockets() {
   return sockets;
 }
 
-bool find_pixel_format(PixelFormat& f, const Visual* visual, int bits_per_pixel) {
-  if (visual->c_class != TrueColor || (bits_per_pixel != 16 && bits_per_pixel != 32)) return false;
-  const auto describe = [](unsigned long mask, int& shift, int& bits) {
-    bits = __builtin_popcountl(mask);
-    shift = mask != 0 ? __builtin_ctzl(mask) : 0;
-  };
-  describe(visual->red_mask, f.red_shift, f.red_bits);
-  describe(visual->green_mask, f.green_shift, f.green_bits);
-  describe(visual->blue_mask, f.blue_shift, f.blue_bits);
-  f.bytes_per_pixel = bits_per_pixel / 8;
-  return f.red_bits <= 8 && f.green_bits <= 8 && f.blue_bits <= 8;
+bool find_pixel_format(DisplayFormat& f, const Visual* visual, int bits_per_pixel) {
+  if (visual->c_class != TrueColor || (bits_per_pixel != 16 && bits_per_pixel != 24 && bits_per_pixel != 32)) {
+    return false;
+  }
+  f = DisplayFormat{static_cast<uint32_t>(visual->red_mask), static_cast<uint32_t>(visual->green_mask),
+                    static_cast<uint32_t>(visual->blue_mask), bits_per_pixel / 8};
+  return true;
 }
 
 int bits_per_pixel_of(Display* display, int depth) {

@@ -8,14 +8,9 @@
 
 #include <cstdint>
 
-struct GfxScreen;
+#include "gfx/pixel_convert.hpp"
 
-// How one colour becomes a pixel value of the window's visual.
-struct PixelFormat {
-  int red_shift, green_shift, blue_shift;  // where each 8-bit component's top bit lands
-  int red_bits, green_bits, blue_bits;
-  int bytes_per_pixel;                      // 2 or 4
-};
+struct GfxScreen;
 
 struct X11Window {
   Display* display;
@@ -26,7 +21,7 @@ struct X11Window {
   Atom wm_protocols, wm_delete_window, net_wm_name, utf8_string;
   Atom net_wm_state, net_wm_state_fullscreen, net_wm_state_maximized_vert,
       net_wm_state_maximized_horz;
-  PixelFormat format;
+  DisplayFormat format;       // the visual's pixels
   uint32_t lut[256];          // framebuffer index -> pixel value, from the palette table
   XImage* image;              // the picture at the current scale
   XShmSegmentInfo shm;        // valid while shm_attached
