@@ -92,7 +92,13 @@ std::vector<int> open_sockets() {
   return sockets;
 }
 
+// The visual's pixels: channel masks for true colour of 16 to 32 bits, palette indices for an
+// 8-bit colour map (whose cells x11_fill_pixel_table allocates).
 bool find_pixel_format(DisplayFormat& f, const Visual* visual, int bits_per_pixel) {
+  if (visual->c_class == PseudoColor && bits_per_pixel == 8) {
+    f = DisplayFormat{0, 0, 0, 1};
+    return true;
+  }
   if (visual->c_class != TrueColor || (bits_per_pixel != 16 && bits_per_pixel != 24 && bits_per_pixel != 32)) {
     return false;
   }
@@ -188,6 +194,7 @@ bool open_window() {
   if (!find_pixel_format(x.format, x.visual, bits_per_pixel_of(x.display, x.visual_depth))) {
     return false;
   }
+  x.colormap = x.visual->c_class == PseudoColor ? DefaultColormap(x.display, screen) : None;
   intern_atoms();
   GfxWindow& w = gfx_window();
   XSetWindowAttributes attributes{};
@@ -219,6 +226,7 @@ bool open_window() {
 void close_window() {
   if (x.display == nullptr) return;
   x11_destroy_image(x);
+  x11_free_colors(x);
   suspend_screen_saver(false);
   if (x.gc != nullptr) XFreeGC(x.display, x.gc);
   if (x.window != 0) XDestroyWindow(x.display, x.window);

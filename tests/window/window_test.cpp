@@ -23,6 +23,7 @@
 #include "console/print.hpp"
 #include "dialogue.hpp"
 #include "gfx/driver.hpp"
+#include "gfx/palette.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_mode.hpp"
 #include "x_session.hpp"
@@ -106,6 +107,41 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "back from Alt+Enter";
   focus_and_type_keys(window, "space", server.display());
   EXPECT_EQ(plemo.wait_exit(), 0);
+  XCloseDisplay(d);
+}
+
+// An 8-bit server with a colour map shows the window as a 24-bit one does, and follows the
+// palette through more changes than its map has cells.
+TEST(Window, AnEightBitServerShowsTheWindowInItsColourMap) {
+  PrivateXServer server({"-screen", "0", "640x480x8"});
+  ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+  Display* d = XOpenDisplay(server.display().c_str());
+  ASSERT_NE(d, nullptr);
+  {
+    ChildProcess zorvy(ZORVY_PATH, {}, server.display());
+    const Window window = find_window("zorvy", 5000, d);
+    ASSERT_NE(window, 0u) << zorvy.errors();
+    EXPECT_EQ(differing_pixels(window, expected_picture(kZorvyPrompt, {2, 5}), 5000, d), 0);
+  }
+  const std::string display = std::getenv("DISPLAY");
+  setenv("DISPLAY", server.display().c_str(), 1);
+  ASSERT_EQ(screen_statement(1, 8, 0, 0, 0), 0);
+  setenv("DISPLAY", display.c_str(), 1);
+  const Window window = find_window("window_tests", 5000, d);
+  context_get().fg_color = 1;
+  print_literal("\xDB", 0);  // a full block in entry 1's colour
+  for (int i = 0; i < 300; ++i) {
+    const int red = i & 255, green = 255 - red, blue = i >> 8 ? 200 : 100;
+    palette_statement(1, red, green, blue);
+    const uint32_t wanted = static_cast<uint32_t>(red << 16 | green << 8 | blue);
+    uint32_t shown = 0;
+    for (int waited = 0; waited < 2000 && shown != wanted; waited += 5, usleep(5000)) {
+      const Grab grab = grab_window(window, d);
+      shown = grab.pixels.empty() ? 0 : grab.pixels[0];
+    }
+    ASSERT_EQ(shown, wanted) << "change " << i;
+  }
+  close_screen();
   XCloseDisplay(d);
 }
 

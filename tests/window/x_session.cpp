@@ -120,6 +120,10 @@ Grab grab_window(Window window, Display* display) {
   XSetErrorHandler(previous);
   if (image == nullptr) return Grab{};
   Grab grab{attributes.width, attributes.height, {}};
+  // A colour map's pixels name its cells: their colours are read from the map.
+  std::vector<XColor> cells(attributes.visual->c_class == PseudoColor ? attributes.visual->map_entries : 0);
+  for (size_t i = 0; i < cells.size(); ++i) cells[i].pixel = i;
+  if (!cells.empty()) XQueryColors(d, attributes.colormap, cells.data(), static_cast<int>(cells.size()));
   for (int y = 0; y < grab.height; ++y) {
     for (int x = 0; x < grab.width; ++x) {
       const unsigned long p = XGetPixel(image, x, y);
@@ -127,8 +131,9 @@ Grab grab_window(Window window, Display* display) {
         const int shift = __builtin_ctzl(mask);
         return static_cast<uint32_t>((p & mask) >> shift) * 255 / static_cast<uint32_t>(mask >> shift);
       };
-      grab.pixels.push_back(channel(image->red_mask) << 16 | channel(image->green_mask) << 8 |
-                            channel(image->blue_mask));
+      grab.pixels.push_back(!cells.empty() ? static_cast<uint32_t>((cells[p].red >> 8) << 16 | (cells[p].green >> 8) << 8 | cells[p].blue >> 8)
+                                           : channel(image->red_mask) << 16 | channel(image->green_mask) << 8 |
+                                                 channel(image->blue_mask));
     }
   }
   XDestroyImage(image);
