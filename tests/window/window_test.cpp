@@ -130,7 +130,7 @@ TEST(Window, AnEightBitServerShowsTheWindowInItsColourMap) {
   const Window window = find_window("window_tests", 5000, d);
   context_get().fg_color = 1;
   print_literal("\xDB", 0);  // a full block in entry 1's colour
-  for (int i = 0; i < 300; ++i) {
+  for (int i = 0; i < 300 && !HasFailure(); ++i) {
     const int red = i & 255, green = 255 - red, blue = i >> 8 ? 200 : 100;
     palette_statement(1, red, green, blue);
     const uint32_t wanted = static_cast<uint32_t>(red << 16 | green << 8 | blue);
@@ -139,9 +139,9 @@ TEST(Window, AnEightBitServerShowsTheWindowInItsColourMap) {
       const Grab grab = grab_window(window, d);
       shown = grab.pixels.empty() ? 0 : grab.pixels[0];
     }
-    ASSERT_EQ(shown, wanted) << "change " << i;
+    EXPECT_EQ(shown, wanted) << "change " << i;
   }
-  close_screen();
+  close_screen();  // before the server goes
   XCloseDisplay(d);
 }
 
