@@ -96,8 +96,15 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   const Grab picture = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
   const Grab full = scaled_picture(picture, 1000, 450);
   EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0);
-  send_client_message(d, window, "_NET_WM_STATE", {1, static_cast<long>(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False)),
-                      static_cast<long>(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False))});  // maximise, as its button does
+  const auto add_states = [&](const char* first, const char* second) {
+    send_client_message(d, window, "_NET_WM_STATE", {1, static_cast<long>(XInternAtom(d, first, False)),
+                                                     static_cast<long>(XInternAtom(d, second, False))});
+  };
+  // States a window manager lists before and after maximised.
+  add_states("_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_ABOVE");
+  usleep(200000);
+  EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "above, not in the task bar";
+  add_states("_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");  // maximise, as its button does
   EXPECT_EQ(differing_pixels(window, full, 5000, d), 0) << "maximised";
   focus_and_type_keys(window, "alt+Return", server.display());
   EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "back from maximised";
