@@ -4,7 +4,7 @@
 # it installs them with apt-get; otherwise it names them and stops.
 set -e
 run_packages="cmake ninja-build g++ console-data libx11-dev libxext-dev libxss-dev"
-test_packages="libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox tmux clang libclang-rt-14-dev
+test_packages="libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox tmux ncurses-term clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix googletest wine wine64"
 case "${1:-test}" in
   run) packages=$run_packages ;;

@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cstdio>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "gfx/key_code.hpp"
 
 #include "runtime/console_input.hpp"
 #include "runtime/posix/terminal_keys.hpp"
@@ -115,6 +121,78 @@ TEST(TerminalKeys, SplitSequencesGiveTheSameKeys) {
     run_codes.insert(run_codes.end(), c.codes.begin(), c.codes.end());
   }
   EXPECT_EQ(decode(run), run_codes);
+}
+
+// A terminal description's key strings (capabilities named k...), as infocmp prints them,
+// unescaped; empty when the description is missing.
+std::map<std::string, std::string> key_strings(const std::string& terminal) {
+  std::map<std::string, std::string> keys;
+  FILE* listing = popen(("infocmp -1 -x " + terminal + " 2>/dev/null").c_str(), "r");
+  char line[512];
+  while (listing != nullptr && std::fgets(line, sizeof line, listing) != nullptr) {
+    std::string text = line;
+    const size_t start = text.find_first_not_of('\t'), equals = text.find('=');
+    if (start == std::string::npos || text[start] != 'k' || equals == std::string::npos) continue;
+    std::string bytes;
+    for (size_t i = equals + 1; i < text.size() && text[i] != ','; ++i) {
+      if (text[i] == '^') {
+        bytes += text[i + 1] == '?' ? '\x7f' : static_cast<char>(text[i + 1] & 31);
+        ++i;
+      } else if (text[i] != '\\') {
+        bytes += text[i];
+      } else if (std::isdigit(static_cast<unsigned char>(text[i + 1]))) {
+        bytes += static_cast<char>(std::stoi(text.substr(i + 1, 3), nullptr, 8));
+        i += 3;
+      } else {
+        const char escaped = text[++i];
+        const std::string from = "EentrbfsS", to = "\x1b\x1b\n\t\r\b\f  ";
+        bytes += from.find(escaped) != std::string::npos ? to[from.find(escaped)] : escaped;
+      }
+    }
+    keys[text.substr(start, equals - start)] = bytes;
+  }
+  if (listing != nullptr) pclose(listing);
+  return keys;
+}
+
+// The keypad's keys in a description: its corners and centre, Enter, and the extended kp names.
+bool keypad_key(const std::string& name) {
+  return (name.size() == 3 && name[1] >= 'a' && name[1] <= 'c' && std::isdigit(static_cast<unsigned char>(name[2]))) ||
+         name == "kent" || (name.size() > 2 && name.starts_with("kp") && !std::islower(static_cast<unsigned char>(name[2])));
+}
+
+// The descriptions' own key strings, as the terminal sends them once the program has put its
+// keypad in application mode: each editing key decodes to its key; the keypad's keys (and any
+// key string a keypad key shares) type a keypad character or none; no other key string types
+// a character into the line.
+TEST(TerminalKeys, KeyStringsOfCommonTerminalDescriptionsGiveTheirKeys) {
+  const std::map<std::string, int32_t> kEditingKeys = {
+      {"kbs", 8},          {"kdch1", KEY_DELETE}, {"kcub1", KEY_LEFT}, {"kcuf1", KEY_RIGHT},
+      {"kcuu1", KEY_UP},   {"kcud1", KEY_DOWN},   {"khome", KEY_HOME}, {"kend", KEY_END},
+  };
+  const std::string kKeypadCharacters = "0123456789+-*/.,";
+  for (const char* terminal : {"xterm", "screen", "tmux", "rxvt-unicode", "st", "linux", "putty", "konsole",
+                               "alacritty", "foot+base", "kitty"}) {
+    const std::map<std::string, std::string> keys = key_strings(terminal);
+    ASSERT_FALSE(keys.empty()) << terminal << ": no description (Debian's ncurses-term has it)";
+    std::set<std::string> keypad_strings;
+    for (const auto& [name, bytes] : keys) {
+      if (keypad_key(name)) keypad_strings.insert(bytes);
+    }
+    for (const auto& [name, code] : kEditingKeys) {
+      ASSERT_EQ(keys.count(name), 1u) << terminal << " " << name;
+      EXPECT_EQ(decode(keys.at(name)), std::vector<int32_t>{code}) << terminal << " " << name;
+    }
+    for (const auto& [name, bytes] : keys) {
+      if (kEditingKeys.count(name) != 0) continue;
+      const bool keypad = keypad_strings.count(bytes) != 0;
+      for (int32_t code : decode(bytes)) {
+        const bool character = code >= 32 && code <= 255;
+        const bool allowed = !character || (keypad && kKeypadCharacters.find(static_cast<char>(code)) != std::string::npos);
+        EXPECT_TRUE(allowed) << terminal << " " << name << " types " << code;
+      }
+    }
+  }
 }
 
 // The console key buffer holds 511 keys and drops the oldest. Standard input is an empty
