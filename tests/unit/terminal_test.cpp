@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cstdio>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -155,16 +154,9 @@ std::map<std::string, std::string> key_strings(const std::string& terminal) {
   return keys;
 }
 
-// The keypad's keys in a description: its corners and centre, Enter, and the extended kp names.
-bool keypad_key(const std::string& name) {
-  return (name.size() == 3 && name[1] >= 'a' && name[1] <= 'c' && std::isdigit(static_cast<unsigned char>(name[2]))) ||
-         name == "kent" || (name.size() > 2 && name.starts_with("kp") && !std::islower(static_cast<unsigned char>(name[2])));
-}
-
 // The descriptions' own key strings, as the terminal sends them once the program has put its
-// keypad in application mode: each editing key decodes to its key; the keypad's keys (and any
-// key string a keypad key shares) type a keypad character or none; no other key string types
-// a character into the line.
+// keypad in application mode: each editing key decodes to its key, and no other key string
+// types a character into the line but the keypad's (ESC O and a letter) their own.
 TEST(TerminalKeys, KeyStringsOfCommonTerminalDescriptionsGiveTheirKeys) {
   const std::map<std::string, int32_t> kEditingKeys = {
       {"kbs", 8},          {"kdch1", KEY_DELETE}, {"kcub1", KEY_LEFT}, {"kcuf1", KEY_RIGHT},
@@ -175,17 +167,13 @@ TEST(TerminalKeys, KeyStringsOfCommonTerminalDescriptionsGiveTheirKeys) {
                                "alacritty", "foot+base", "kitty"}) {
     const std::map<std::string, std::string> keys = key_strings(terminal);
     ASSERT_FALSE(keys.empty()) << terminal << ": no description (Debian's ncurses-term has it)";
-    std::set<std::string> keypad_strings;
-    for (const auto& [name, bytes] : keys) {
-      if (keypad_key(name)) keypad_strings.insert(bytes);
-    }
     for (const auto& [name, code] : kEditingKeys) {
       ASSERT_EQ(keys.count(name), 1u) << terminal << " " << name;
       EXPECT_EQ(decode(keys.at(name)), std::vector<int32_t>{code}) << terminal << " " << name;
     }
     for (const auto& [name, bytes] : keys) {
       if (kEditingKeys.count(name) != 0) continue;
-      const bool keypad = keypad_strings.count(bytes) != 0;
+      const bool keypad = bytes.size() == 3 && bytes.starts_with("\x1bO");
       for (int32_t code : decode(bytes)) {
         const bool character = code >= 32 && code <= 255;
         const bool allowed = !character || (keypad && kKeypadCharacters.find(static_cast<char>(code)) != std::string::npos);

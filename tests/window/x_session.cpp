@@ -6,7 +6,6 @@
 #include <X11/Xutil.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -207,26 +206,13 @@ void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyC
   }
 }
 
-KeyForSymbol::KeyForSymbol(const char* keysym_name) {
+void map_key(int keycode, const char* keysym_name) {
   Display* d = test_display();
-  int first = 0, last = 0;
-  XDisplayKeycodes(d, &first, &last);
-  KeySym* map = XGetKeyboardMapping(d, static_cast<KeyCode>(first), last - first + 1, &per_key_);
-  for (int code = last; code >= 10 && keycode_ == 0; --code) {  // xdotool takes 8 and 9 as symbols
-    const KeySym* symbols = map + (code - first) * per_key_;
-    if (std::all_of(symbols, symbols + per_key_, [](KeySym s) { return s == NoSymbol; })) keycode_ = code;
-  }
-  XFree(map);
-  std::vector<KeySym> symbols(static_cast<size_t>(per_key_), NoSymbol);
-  symbols[0] = symbols[1] = XStringToKeysym(keysym_name);
-  XChangeKeyboardMapping(d, keycode_, per_key_, symbols.data(), 1);
+  int per_key = 0;
+  XFree(XGetKeyboardMapping(d, static_cast<KeyCode>(keycode), 1, &per_key));
+  std::vector<KeySym> symbols(static_cast<size_t>(per_key), keysym_name ? XStringToKeysym(keysym_name) : NoSymbol);
+  XChangeKeyboardMapping(d, keycode, per_key, symbols.data(), 1);
   XSync(d, False);
-}
-
-KeyForSymbol::~KeyForSymbol() {
-  std::vector<KeySym> none(static_cast<size_t>(per_key_), NoSymbol);
-  XChangeKeyboardMapping(test_display(), keycode_, per_key_, none.data(), 1);
-  XSync(test_display(), False);
 }
 
 PrivateXServer::PrivateXServer(std::vector<std::string> options)

@@ -61,21 +61,12 @@ struct KeyCodes {
 };
 void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyCodes>& rows);
 
-// A spare key code (one without symbols) of the test's server typing a key symbol for as long
-// as the record lives; name() is the key code as xdotool takes it. xdotool types a symbol
-// missing from the layout by mapping it on a spare key only for the moment of the key, which
-// a client that reads the key after the mapping is undone cannot look up.
-class KeyForSymbol {
- public:
-  explicit KeyForSymbol(const char* keysym_name);
-  KeyForSymbol(const KeyForSymbol&) = delete;
-  ~KeyForSymbol();
-  std::string name() const { return std::to_string(keycode_); }
-
- private:
-  int keycode_ = 0;
-  int per_key_ = 0;  // key symbols per key code
-};
+// Gives a key code of the test's server the key symbol (none for nullptr) on every level.
+// xdotool types a character missing from the layout by mapping it on a spare key only for the
+// moment of the key, which a client reading the key after the mapping is undone cannot look
+// up; a key of the layout has no such race. xdotool takes a number of two digits or more as a
+// key code.
+void map_key(int keycode, const char* keysym_name);
 
 // An X server of the test's own, which the test may take away. The server picks a free display
 // number itself and the test goes on once it answers, so servers starting at the same time
