@@ -39,7 +39,7 @@ struct Case {
 const Case kKeys[] = {
     // Cursor, editing and function keys in their xterm, VT220, rxvt and Linux console forms.
     {"\x1b[A", {18687}}, {"\x1bOA", {18687}}, {"\x1b[1~", {18431}}, {"\x1b[1;1H", {18431}}, {"\x1b[3~", {21503}},
-    {"\x1b[E", {19711}}, {"\x1bOP", {15359}}, {"\x1b[11~", {15359}}, {"\x1b[[A", {15359}}, {"\x1b[17~", {16639}},
+    {"\x1b[P", {21503}}, {"\x1b[E", {19711}}, {"\x1bOP", {15359}}, {"\x1b[11~", {15359}}, {"\x1b[[A", {15359}}, {"\x1b[17~", {16639}},
     {"\x1b[23~", {34303}}, {"\x1b[25~", {22271}},
     // Modifiers: xterm parameters, rxvt finals and letters, an ESC before a sequence.
     {"\x1b[1;5D", {29695}}, {"\x1b[1;3A", {39167}}, {"\x1b[1;9A", {39167}}, {"\x1b\x1b[A", {39167}},
