@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -123,7 +122,7 @@ TEST(TerminalKeys, SplitSequencesGiveTheSameKeys) {
 }
 
 // A terminal description's key strings (capabilities named k...), as infocmp prints them,
-// unescaped; empty when the description is missing.
+// unescaped (the descriptions below escape nothing else); empty when one is missing.
 std::map<std::string, std::string> key_strings(const std::string& terminal) {
   std::map<std::string, std::string> keys;
   FILE* listing = popen(("infocmp -1 -x " + terminal + " 2>/dev/null").c_str(), "r");
@@ -133,19 +132,15 @@ std::map<std::string, std::string> key_strings(const std::string& terminal) {
     const size_t start = text.find_first_not_of('\t'), equals = text.find('=');
     if (start == std::string::npos || text[start] != 'k' || equals == std::string::npos) continue;
     std::string bytes;
-    for (size_t i = equals + 1; i < text.size() && text[i] != ','; ++i) {
+    for (size_t i = equals + 1; i < text.size() && text[i] != ','; ++i) {  // \E, \x for x, ^x
       if (text[i] == '^') {
-        bytes += text[i + 1] == '?' ? '\x7f' : static_cast<char>(text[i + 1] & 31);
         ++i;
-      } else if (text[i] != '\\') {
-        bytes += text[i];
-      } else if (std::isdigit(static_cast<unsigned char>(text[i + 1]))) {
-        bytes += static_cast<char>(std::stoi(text.substr(i + 1, 3), nullptr, 8));
-        i += 3;
+        bytes += text[i] == '?' ? '\x7f' : static_cast<char>(text[i] & 31);
+      } else if (text[i] == '\\') {
+        ++i;
+        bytes += text[i] == 'E' ? '\x1b' : text[i];
       } else {
-        const char escaped = text[++i];
-        const std::string from = "EentrbfsS", to = "\x1b\x1b\n\t\r\b\f  ";
-        bytes += from.find(escaped) != std::string::npos ? to[from.find(escaped)] : escaped;
+        bytes += text[i];
       }
     }
     keys[text.substr(start, equals - start)] = bytes;
