@@ -6,7 +6,7 @@
 set -e
 run_packages="cmake ninja-build g++ console-data libx11-dev libxext-dev libxss-dev"
 package_packages="dpkg-dev g++-mingw-w64-x86-64-posix"
-test_packages="man-db lintian libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox tmux clang libclang-rt-14-dev
+test_packages="man-db lintian libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox tmux ncurses-term clang libclang-rt-14-dev
   googletest wine wine64"
 case "${1:-test}" in
   run) packages=$run_packages ;;
