@@ -1,15 +1,18 @@
 #!/bin/sh
 # Installs the Debian packages that are missing: "run" takes what building and running the
-# programs need, "test" (the default) also what the tests, fuzzing and benchmarks need. As root
+# programs need, "package" also what making the Debian package and the Windows zip needs,
+# "test" (the default) also what the tests, fuzzing and benchmarks need. As root
 # it installs them with apt-get; otherwise it names them and stops.
 set -e
 run_packages="cmake ninja-build g++ console-data libx11-dev libxext-dev libxss-dev"
-test_packages="libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox tmux clang libclang-rt-14-dev
-  g++-mingw-w64-x86-64-posix googletest wine wine64"
+package_packages="dpkg-dev g++-mingw-w64-x86-64-posix"
+test_packages="man-db lintian libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox tmux ncurses-term clang libclang-rt-14-dev
+  googletest wine wine64"
 case "${1:-test}" in
   run) packages=$run_packages ;;
-  test) packages="$run_packages $test_packages" ;;
-  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+  package) packages="$run_packages $package_packages" ;;
+  test) packages="$run_packages $package_packages $test_packages" ;;
+  *) echo "usage: $0 [run|package|test]" >&2; exit 2 ;;
 esac
 missing=""
 for p in $packages; do

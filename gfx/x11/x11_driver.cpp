@@ -5,6 +5,7 @@
 #include <X11/extensions/scrnsaver.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -91,7 +92,13 @@ std::vector<int> open_sockets() {
   return sockets;
 }
 
+// The visual's pixels: channel masks for true colour of 16 to 32 bits, palette indices for an
+// 8-bit colour map (whose cells x11_fill_pixel_table allocates).
 bool find_pixel_format(DisplayFormat& f, const Visual* visual, int bits_per_pixel) {
+  if (visual->c_class == PseudoColor && bits_per_pixel == 8) {
+    f = DisplayFormat{0, 0, 0, 1};
+    return true;
+  }
   if (visual->c_class != TrueColor || (bits_per_pixel != 16 && bits_per_pixel != 24 && bits_per_pixel != 32)) {
     return false;
   }
@@ -187,6 +194,7 @@ bool open_window() {
   if (!find_pixel_format(x.format, x.visual, bits_per_pixel_of(x.display, x.visual_depth))) {
     return false;
   }
+  x.colormap = x.visual->c_class == PseudoColor ? DefaultColormap(x.display, screen) : None;
   intern_atoms();
   GfxWindow& w = gfx_window();
   XSetWindowAttributes attributes{};
@@ -218,6 +226,7 @@ bool open_window() {
 void close_window() {
   if (x.display == nullptr) return;
   x11_destroy_image(x);
+  x11_free_colors(x);
   suspend_screen_saver(false);
   if (x.gc != nullptr) XFreeGC(x.display, x.gc);
   if (x.window != 0) XDestroyWindow(x.display, x.window);
@@ -242,6 +251,14 @@ void present_cycle() {
   }
 }
 
+// Waits a cycle, or less when the server sends something: keys are looked up as soon as they
+// come, while the key map they were typed with still holds (tools that type characters
+// missing from the layout map them on a spare key only for the moment of the key).
+void wait_for_events() {
+  struct pollfd events {ConnectionNumber(x.display), POLLIN, 0};
+  if (XEventsQueued(x.display, QueuedAlready) == 0) poll(&events, 1, kCycleMs);
+}
+
 void presentation_thread() {
   presentation.opened = open_window();
   GfxWindow& w = gfx_window();
@@ -251,7 +268,7 @@ void presentation_thread() {
   }
   presentation.ready.release();
   while (w.running) {
-    sleep_milliseconds(kCycleMs);
+    wait_for_events();
     present_cycle();
   }
   close_window();

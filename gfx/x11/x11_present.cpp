@@ -127,7 +127,7 @@ void x11_destroy_image(X11Window& x) {
 void x11_present(X11Window& x, GfxScreen& screen) {
   GfxWindow& w = gfx_window();
   if (w.palette_changed) {
-    fill_pixel_table(x.format, w.palette, x.lut);
+    x11_fill_pixel_table(x, w.palette);
     w.palette_changed = false;
     std::fill(screen.dirty.begin(), screen.dirty.end(), 1);
   }
