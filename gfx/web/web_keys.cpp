@@ -153,10 +153,19 @@ EM_JS(void, listen_text, (const char* field_selector, void* send), {
     },
     compositionend: function (e) {
       type(e.data || "");
-      field.value = "";
-    }
+      keep();
+    },
+    focus: keep,
+    click: keep
   };
+  // The field holds one blank, always selected: a selection has no blinking caret, which would
+  // have the page painted twice a second while the program waits.
+  function keep() {
+    field.value = " ";
+    field.select();
+  }
   for (var name in on) field.addEventListener(name, on[name]);
+  keep();
   Module.qzText = {field: field, on: on};
 });
 
