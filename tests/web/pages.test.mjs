@@ -159,13 +159,13 @@ test('keys reach the program with the native key codes, and the browser keeps no
   page.on('console', (message) => lines.push(message.text()));
   await showsText(page, 'Probe');
   const kKeys = [['F1', 15359], ['ArrowUp', 18687], ['Shift+F1', 21759], ['Control+ArrowLeft', 29695],
-    ['Delete', 21503], ['text:é', 130], ['Tab', 9], ['Backspace', 8], ['Space', 32], ['Control+a', 1],
-    ['Numpad8', 18687], ['q', 113]];
-  for (const [key, code] of kKeys) {
+    ['Delete', 21503], ['text:é', 130], ['Tab', 9], ['Shift+Tab', 4095, 9], ['Backspace', 8], ['Space', 32],
+    ['Control+a', 1], ['Numpad8', 18687], ['Shift+ArrowUp', 18687], ['Control+NumpadDivide', 31], ['q', 113]];
+  for (const [key, ...codes] of kKeys) {
     const seen = lines.length;
     await typeKeys(page, [key]);
-    for (let waited = 0; lines.length === seen && waited < 100; ++waited) await page.waitForTimeout(20);
-    assert.deepEqual(lines.slice(seen), [String(code)], key);
+    for (let waited = 0; lines.length < seen + codes.length && waited < 100; ++waited) await page.waitForTimeout(20);
+    assert.deepEqual(lines.slice(seen), codes.map(String), key);
   }
   await page.waitForSelector('#qzend', { state: 'visible' });
   assert.deepEqual(await page.evaluate(() => [document.activeElement.id, scrollY]), ['qzrun', 0]);
