@@ -35,8 +35,9 @@ run-deps:
 	@tools/install-deps.sh run
 
 # The Windows programs, cross-built with mingw-w64; the fonts are packed by the native tool.
-WIN_OPTIONS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DBUILD_TESTS=ON \
+WIN_CROSS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DGFX_DATA_GEN=$(abspath $(BUILD))/gfx_data_gen -DLINUX_BUILD_DIR=$(abspath $(BUILD))
+WIN_OPTIONS := $(WIN_CROSS) -DBUILD_TESTS=ON
 
 windows: deps
 	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON,gfx_data_gen)
@@ -75,6 +76,17 @@ web-test: deps web
 
 deps:
 	@tools/install-deps.sh test
+
+# The Debian package (build/*.deb) and the Windows zip (build-win/*.zip), made by CPack.
+.PHONY: package
+package:
+	@tools/install-deps.sh package
+	$(call quiet_build,$(BUILD),,zorvy plemo gfx_data_gen)
+	$(call quiet_build,$(WIN_BUILD),$(WIN_CROSS),zorvy plemo)
+	@for b in $(BUILD) $(WIN_BUILD); do \
+	  (cd $$b && cpack > cpack.log 2>&1) || { cat $$b/cpack.log; exit 1; }; \
+	  sed -n 's/^CPack: - package: \(.*\) generated[.]$$/made \1/p' $$b/cpack.log; \
+	done
 
 # Every test runs in the plain build, under AddressSanitizer with UndefinedBehaviorSanitizer,
 # and under ThreadSanitizer, each on an X server of its own; then the fuzz targets replay their

@@ -1,5 +1,6 @@
 #include "console/line_editor.hpp"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "console/channel.hpp"
@@ -61,20 +62,42 @@ void move_cursor_from(const LineEditor& e, Cell from, int64_t d) {
 
 void move_cursor_by(const LineEditor& e, int64_t d) { move_cursor_from(e, cursor_cell(), d); }
 
+// Prints bytes from the cursor, which stands at the cell from, then puts the cursor offset
+// cells on from that cell, wherever the text area's scrolling has moved it.
+void print_then_place(const LineEditor& e, Cell from, const std::string& bytes, int64_t offset) {
+  print_bytes(bytes);
+  const auto back = static_cast<int64_t>(bytes.size()) - offset;
+  const Cell end = cell_moved(e, from, static_cast<int64_t>(bytes.size()));
+  const bool scrolled = end.row > e.rows + 1 || (end.row == e.rows + 1 && end.column > 1);
+  if (back != 0 && scrolled) {
+    move_cursor_by(e, -back);
+  } else {
+    move_cursor_from(e, from, offset);
+  }
+}
+
 void insert(LineEditor& e, const std::string& s) {
   locate(0, 0);
-  const size_t tail = e.text.size() - e.pos;
   e.text.insert(e.pos, s);
-  print_bytes(e.text.substr(e.pos));
-  const auto k = static_cast<int64_t>(s.size());
-  const Cell end = cell_moved(e, e.start, k + static_cast<int64_t>(tail));
-  const bool scrolled = end.row > e.rows + 1 || (end.row == e.rows + 1 && end.column > 1);
-  if (tail != 0 && scrolled) {
-    move_cursor_by(e, -static_cast<int64_t>(tail));
-  } else {
-    move_cursor_from(e, e.start, k);
-  }
+  print_then_place(e, e.start, e.text.substr(e.pos), static_cast<int64_t>(s.size()));
   e.pos += s.size();
+}
+
+// The text area changed its width under the line, which still lies as the old width laid it
+// out (cut at the new edge): it is drawn again from its start in the new width, the cells the
+// old layout used beyond the new one blanked.
+void relayout(LineEditor& e, int32_t old_width) {
+  LineEditor old = e;
+  old.width = old_width;
+  const Cell old_start = cell_moved(old, e.start, -static_cast<int64_t>(e.pos));
+  const auto length = static_cast<int64_t>(e.text.size());
+  const Cell start{std::min(old_start.column, e.width), old_start.row};
+  const int64_t old_rows = cell_moved(old, old_start, std::max<int64_t>(length - 1, 0)).row - start.row;
+  const int64_t blanks = std::max<int64_t>((old_rows + 1) * e.width - (start.column - 1) - length, 0);
+  locate(start.row, start.column);
+  print_then_place(e, start, e.text + std::string(static_cast<size_t>(blanks), ' '),
+                   static_cast<int64_t>(e.pos));
+  e.start = cursor_cell();
 }
 
 void erase(LineEditor& e, size_t n) {
@@ -164,13 +187,22 @@ int32_t wait_for_key() {
   return value;
 }
 
+// Reads the text area's size as it is now (a resize may move the cursor's row), and lays the
+// line out again when the width changed.
+void follow_size(LineEditor& e) {
+  const int32_t old_width = e.width;
+  screen_text_size(&e.width, &e.rows);
+  if (e.width < 1) e.width = 1;
+  e.start = cursor_cell();
+  if (old_width != 0 && old_width != e.width) relayout(e, old_width);
+}
+
 }  // namespace
 
 std::string edit_input_line(bool draw_cursor) {
   LineEditor e{};
+  follow_size(e);
   for (;;) {
-    screen_text_size(&e.width, &e.rows);
-    if (e.width < 1) e.width = 1;
     e.start = cursor_cell();
     if (draw_cursor) {
       write_channel_byte(255);  // the cursor mark
@@ -182,6 +214,7 @@ std::string edit_input_line(bool draw_cursor) {
       write_channel_byte(e.pos < e.text.size() ? static_cast<uint8_t>(e.text[e.pos]) : ' ');
       locate(e.start.row, e.start.column);
     }
+    follow_size(e);
     const bool line_ends = key == -1 || act(e, key);
     locate(0, 0);
     if (line_ends) {

@@ -1,4 +1,5 @@
 #include "gfx/driver.hpp"
+#include "gfx/pixel_convert.hpp"
 #include "gfx/win32/win32_driver.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
@@ -22,54 +23,6 @@ constexpr int32_t kTallerHeights[] = {240, 480, 600, 768, 1024};
 using DirectDrawCreateFunction = HRESULT(WINAPI*)(GUID*, LPDIRECTDRAW*, IUnknown*);
 using DirectInputCreateFunction = HRESULT(WINAPI*)(HINSTANCE, DWORD, LPDIRECTINPUTA*, IUnknown*);
 
-// Writes a line of palette indices as pixels of the surface's format.
-using LineConverter = void (*)(uint8_t* out, const uint8_t* in, int32_t width, const uint32_t* lut);
-
-void copy_indices(uint8_t* out, const uint8_t* in, int32_t width, const uint32_t*) {
-  std::memcpy(out, in, static_cast<size_t>(width));
-}
-
-void to_2_bytes(uint8_t* out, const uint8_t* in, int32_t width, const uint32_t* lut) {
-  for (int32_t i = 0; i < width; ++i) {
-    const auto pixel = static_cast<uint16_t>(lut[in[i]]);
-    std::memcpy(out + 2 * i, &pixel, 2);
-  }
-}
-
-void to_3_bytes(uint8_t* out, const uint8_t* in, int32_t width, const uint32_t* lut) {
-  for (int32_t i = 0; i < width; ++i, out += 3) {
-    const uint32_t pixel = lut[in[i]];
-    out[0] = static_cast<uint8_t>(pixel);
-    out[1] = static_cast<uint8_t>(pixel >> 8);
-    out[2] = static_cast<uint8_t>(pixel >> 16);
-  }
-}
-
-void to_4_bytes(uint8_t* out, const uint8_t* in, int32_t width, const uint32_t* lut) {
-  for (int32_t i = 0; i < width; ++i) std::memcpy(out + 4 * i, &lut[in[i]], 4);
-}
-
-// The converter for a display of so many bits per pixel; null for one that cannot be shown.
-LineConverter converter_for(DWORD bits) {
-  switch (bits) {
-    case 8: return copy_indices;
-    case 15: case 16: return to_2_bytes;
-    case 24: return to_3_bytes;
-    case 32: return to_4_bytes;
-    default: return nullptr;
-  }
-}
-
-// One 8-bit colour component placed where the mask says, keeping its top bits.
-uint32_t component(uint8_t value, DWORD mask) {
-  if (mask == 0) return 0;
-  int shift = 0, bits = 0;
-  while (!((mask >> shift) & 1)) ++shift;
-  while ((mask >> (shift + bits)) & 1) ++bits;
-  return bits >= 8 ? static_cast<uint32_t>(value) << (shift + bits - 8)
-                   : static_cast<uint32_t>(value >> (8 - bits)) << shift;
-}
-
 struct DirectXPresentation {
   HMODULE draw_library, input_library;
   IDirectDraw* draw;
@@ -80,8 +33,7 @@ struct DirectXPresentation {
   IDirectDrawPalette* palette;         // 8-bit displays only
   IDirectInputA* input;
   IDirectInputDeviceA* keyboard;
-  DDPIXELFORMAT format;
-  LineConverter convert;
+  DisplayFormat display;               // the surface's pixels
   uint32_t lut[256];                   // palette index -> pixel of the display's format
   int32_t picture_top;                 // the picture's first row in a taller full-screen mode
   bool display_mode_changed;
@@ -105,9 +57,8 @@ void take_palette() {
   for (int i = 0; i < 256; ++i) {
     const PaletteEntry& e = w.palette[i];
     entries[i] = PALETTEENTRY{e.red, e.green, e.blue, 0};
-    dx.lut[i] = component(e.red, dx.format.dwRBitMask) | component(e.green, dx.format.dwGBitMask) |
-                component(e.blue, dx.format.dwBBitMask);
   }
+  fill_pixel_table(dx.display, w.palette, dx.lut);
   if (dx.palette != nullptr) dx.palette->SetEntries(0, 0, 256, entries);
   w.palette_changed = false;
 }
@@ -134,6 +85,22 @@ bool switch_display_mode(int32_t width, int32_t height, int32_t depth, int32_t r
   return false;
 }
 
+// The primary surface's pixel format; false for one that cannot be shown. An 8-bit display
+// takes palette indices and gets the palette itself.
+bool read_display_format() {
+  DDPIXELFORMAT format{};
+  format.dwSize = sizeof format;
+  if (FAILED(dx.primary->GetPixelFormat(&format))) return false;
+  switch (format.dwRGBBitCount) {
+    case 8: dx.display = DisplayFormat{0, 0, 0, 1}; return true;
+    case 15: case 16: case 24: case 32:
+      dx.display = DisplayFormat{format.dwRBitMask, format.dwGBitMask, format.dwBBitMask,
+                                 static_cast<int32_t>((format.dwRGBBitCount + 7) / 8)};
+      return true;
+    default: return false;
+  }
+}
+
 bool open_surfaces() {
   const GfxWindow& w = gfx_window();
   const HWND window = win32_window().window;
@@ -148,11 +115,7 @@ bool open_surfaces() {
       return false;
     }
   }
-  dx.format = DDPIXELFORMAT{};
-  dx.format.dwSize = sizeof dx.format;
-  if (FAILED(dx.primary->GetPixelFormat(&dx.format))) return false;
-  dx.convert = converter_for(dx.format.dwRGBBitCount);
-  if (dx.convert == nullptr) return false;
+  if (!read_display_format()) return false;
   desc = DDSURFACEDESC{};
   desc.dwSize = sizeof desc;
   desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
@@ -160,7 +123,7 @@ bool open_surfaces() {
   desc.dwWidth = static_cast<DWORD>(w.width);
   desc.dwHeight = static_cast<DWORD>(w.height);
   if (FAILED(dx.draw->CreateSurface(&desc, &dx.offscreen, nullptr))) return false;
-  if (dx.format.dwRGBBitCount == 8) {
+  if (dx.display.bytes_per_pixel == 1) {
     PALETTEENTRY entries[256]{};
     if (FAILED(dx.draw->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &dx.palette, nullptr)) ||
         FAILED(dx.primary->SetPalette(dx.palette))) {
@@ -296,7 +259,8 @@ bool convert_dirty_lines(GfxScreen& screen) {
     if (!screen.dirty[static_cast<size_t>(y)]) continue;
     const uint8_t* line = screen.visible_framebuffer + static_cast<ptrdiff_t>(y) * screen.pitch;
     for (int32_t r = 0; r < repeat; ++r) {
-      dx.convert(surface + static_cast<ptrdiff_t>(y * repeat + r) * desc.lPitch, line, screen.width, dx.lut);
+      convert_pixel_line(dx.display, dx.lut, line, screen.bytes_per_pixel, screen.width, 1,
+                         surface + static_cast<ptrdiff_t>(y * repeat + r) * desc.lPitch);
     }
   }
   dx.offscreen->Unlock(nullptr);

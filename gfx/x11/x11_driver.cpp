@@ -5,6 +5,7 @@
 #include <X11/extensions/scrnsaver.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -91,17 +92,19 @@ std::vector<int> open_sockets() {
   return sockets;
 }
 
-bool find_pixel_format(PixelFormat& f, const Visual* visual, int bits_per_pixel) {
-  if (visual->c_class != TrueColor || (bits_per_pixel != 16 && bits_per_pixel != 32)) return false;
-  const auto describe = [](unsigned long mask, int& shift, int& bits) {
-    bits = __builtin_popcountl(mask);
-    shift = mask != 0 ? __builtin_ctzl(mask) : 0;
-  };
-  describe(visual->red_mask, f.red_shift, f.red_bits);
-  describe(visual->green_mask, f.green_shift, f.green_bits);
-  describe(visual->blue_mask, f.blue_shift, f.blue_bits);
-  f.bytes_per_pixel = bits_per_pixel / 8;
-  return f.red_bits <= 8 && f.green_bits <= 8 && f.blue_bits <= 8;
+// The visual's pixels: channel masks for true colour of 16 to 32 bits, palette indices for an
+// 8-bit colour map (whose cells x11_fill_pixel_table allocates).
+bool find_pixel_format(DisplayFormat& f, const Visual* visual, int bits_per_pixel) {
+  if (visual->c_class == PseudoColor && bits_per_pixel == 8) {
+    f = DisplayFormat{0, 0, 0, 1};
+    return true;
+  }
+  if (visual->c_class != TrueColor || (bits_per_pixel != 16 && bits_per_pixel != 24 && bits_per_pixel != 32)) {
+    return false;
+  }
+  f = DisplayFormat{static_cast<uint32_t>(visual->red_mask), static_cast<uint32_t>(visual->green_mask),
+                    static_cast<uint32_t>(visual->blue_mask), bits_per_pixel / 8};
+  return true;
 }
 
 int bits_per_pixel_of(Display* display, int depth) {
@@ -191,6 +194,7 @@ bool open_window() {
   if (!find_pixel_format(x.format, x.visual, bits_per_pixel_of(x.display, x.visual_depth))) {
     return false;
   }
+  x.colormap = x.visual->c_class == PseudoColor ? DefaultColormap(x.display, screen) : None;
   intern_atoms();
   GfxWindow& w = gfx_window();
   XSetWindowAttributes attributes{};
@@ -222,6 +226,7 @@ bool open_window() {
 void close_window() {
   if (x.display == nullptr) return;
   x11_destroy_image(x);
+  x11_free_colors(x);
   suspend_screen_saver(false);
   if (x.gc != nullptr) XFreeGC(x.display, x.gc);
   if (x.window != 0) XDestroyWindow(x.display, x.window);
@@ -246,6 +251,14 @@ void present_cycle() {
   }
 }
 
+// Waits a cycle, or less when the server sends something: keys are looked up as soon as they
+// come, while the key map they were typed with still holds (tools that type characters
+// missing from the layout map them on a spare key only for the moment of the key).
+void wait_for_events() {
+  struct pollfd events {ConnectionNumber(x.display), POLLIN, 0};
+  if (XEventsQueued(x.display, QueuedAlready) == 0) poll(&events, 1, kCycleMs);
+}
+
 void presentation_thread() {
   presentation.opened = open_window();
   GfxWindow& w = gfx_window();
@@ -255,7 +268,7 @@ void presentation_thread() {
   }
   presentation.ready.release();
   while (w.running) {
-    sleep_milliseconds(kCycleMs);
+    wait_for_events();
     present_cycle();
   }
   close_window();

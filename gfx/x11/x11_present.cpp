@@ -20,7 +20,9 @@ int note_x_error(Display*, XErrorEvent*) {
 }
 
 bool create_shared_image(X11Window& x, int width, int height) {
-  if (!XShmQueryExtension(x.display)) return false;
+  // Shared pixels reach the server as they are: only a server that reads them least
+  // significant byte first, as they are converted, can take them.
+  if (!XShmQueryExtension(x.display) || ImageByteOrder(x.display) != LSBFirst) return false;
   x.image = XShmCreateImage(x.display, x.visual, static_cast<unsigned>(x.visual_depth), ZPixmap,
                             nullptr, &x.shm, static_cast<unsigned>(width),
                             static_cast<unsigned>(height));
@@ -56,62 +58,22 @@ bool create_plain_image(X11Window& x, int width, int height) {
                          nullptr, static_cast<unsigned>(width), static_cast<unsigned>(height),
                          pad, 0);
   if (x.image == nullptr) return false;
+  x.image->byte_order = LSBFirst;  // as converted; Xlib reorders for the server
   x.image->data = static_cast<char*>(std::calloc(static_cast<size_t>(x.image->bytes_per_line),
                                                  static_cast<size_t>(height)));
   return x.image->data != nullptr;
-}
-
-uint32_t pixel_value(const PixelFormat& f, const PaletteEntry& c) {
-  const auto component = [](uint32_t value, int bits, int shift) {
-    return (value >> (8 - bits)) << shift;
-  };
-  return component(c.red, f.red_bits, f.red_shift) | component(c.green, f.green_bits, f.green_shift) |
-         component(c.blue, f.blue_bits, f.blue_shift);
-}
-
-void store_pixel(uint8_t* at, uint32_t value, int bytes) {
-  if (bytes == 4) {
-    std::memcpy(at, &value, 4);
-  } else {
-    const auto short_value = static_cast<uint16_t>(value);
-    std::memcpy(at, &short_value, 2);
-  }
-}
-
-// The window's pixel value of framebuffer pixel i: a palette index through the palette, a
-// 16-bit pixel as 5-6-5 red, green and blue, a 32-bit one as 0xRRGGBB.
-uint32_t window_pixel(const X11Window& x, const uint8_t* line, int i, int source_bytes) {
-  if (source_bytes == 1) return x.lut[line[i]];
-  if (source_bytes == 2) {
-    uint16_t p;
-    std::memcpy(&p, line + 2 * i, 2);
-    const auto widen = [](uint32_t v, int bits) { return v << (8 - bits) | v >> (2 * bits - 8); };
-    return pixel_value(x.format, {static_cast<uint8_t>(widen(p >> 11, 5)),
-                                  static_cast<uint8_t>(widen((p >> 5) & 63, 6)),
-                                  static_cast<uint8_t>(widen(p & 31, 5)), 0});
-  }
-  uint32_t p;
-  std::memcpy(&p, line + 4 * i, 4);
-  return pixel_value(x.format, {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
-                                static_cast<uint8_t>(p), 0});
 }
 
 // Converts framebuffer line y into image lines, each pixel scale times across and the line
 // scale times down (times the line multiplier of the mode).
 void convert_line(X11Window& x, const GfxScreen& screen, int y, int lines_per_line) {
   const uint8_t* source = screen.visible_framebuffer + static_cast<ptrdiff_t>(y) * screen.pitch;
-  const int bytes = x.format.bytes_per_pixel;
-  const int first_row = y * lines_per_line;
   auto* row = reinterpret_cast<uint8_t*>(x.image->data) +
-              static_cast<ptrdiff_t>(first_row) * x.image->bytes_per_line;
-  uint8_t* out = row;
-  for (int i = 0; i < screen.width; ++i) {
-    const uint32_t value = window_pixel(x, source, i, screen.bytes_per_pixel);
-    for (int s = 0; s < x.scale; ++s, out += bytes) store_pixel(out, value, bytes);
-  }
+              static_cast<ptrdiff_t>(y * lines_per_line) * x.image->bytes_per_line;
+  convert_pixel_line(x.format, x.lut, source, screen.bytes_per_pixel, screen.width, x.scale, row);
+  const auto row_bytes = static_cast<size_t>(screen.width * x.scale * x.format.bytes_per_pixel);
   for (int r = 1; r < lines_per_line; ++r) {
-    std::memcpy(row + static_cast<ptrdiff_t>(r) * x.image->bytes_per_line, row,
-                static_cast<size_t>(out - row));
+    std::memcpy(row + static_cast<ptrdiff_t>(r) * x.image->bytes_per_line, row, row_bytes);
   }
 }
 
@@ -165,7 +127,7 @@ void x11_destroy_image(X11Window& x) {
 void x11_present(X11Window& x, GfxScreen& screen) {
   GfxWindow& w = gfx_window();
   if (w.palette_changed) {
-    for (int i = 0; i < 256; ++i) x.lut[i] = pixel_value(x.format, w.palette[i]);
+    x11_fill_pixel_table(x, w.palette);
     w.palette_changed = false;
     std::fill(screen.dirty.begin(), screen.dirty.end(), 1);
   }

@@ -8,14 +8,9 @@
 
 #include <cstdint>
 
-struct GfxScreen;
+#include "gfx/pixel_convert.hpp"
 
-// How one colour becomes a pixel value of the window's visual.
-struct PixelFormat {
-  int red_shift, green_shift, blue_shift;  // where each 8-bit component's top bit lands
-  int red_bits, green_bits, blue_bits;
-  int bytes_per_pixel;                      // 2 or 4
-};
+struct GfxScreen;
 
 struct X11Window {
   Display* display;
@@ -26,8 +21,11 @@ struct X11Window {
   Atom wm_protocols, wm_delete_window, net_wm_name, utf8_string;
   Atom net_wm_state, net_wm_state_fullscreen, net_wm_state_maximized_vert,
       net_wm_state_maximized_horz;
-  PixelFormat format;
+  DisplayFormat format;       // the visual's pixels
   uint32_t lut[256];          // framebuffer index -> pixel value, from the palette table
+  Colormap colormap;          // a display with a colour map: the screen's; None otherwise
+  unsigned long allocated[256];  // the colour map's cells the palette holds
+  int allocated_count;
   XImage* image;              // the picture at the current scale
   XShmSegmentInfo shm;        // valid while shm_attached
   bool shm_attached;
@@ -44,6 +42,12 @@ struct X11Window {
 // image can be made.
 bool x11_layout_picture(X11Window& x);
 void x11_destroy_image(X11Window& x);
+
+// Fills the pixel table from the palette; on a display with a colour map the palette's colours
+// are allocated there first (those allocated before given back), each colour that finds no
+// free cell taking the nearest one.
+void x11_fill_pixel_table(X11Window& x, const PaletteEntry palette[256]);
+void x11_free_colors(X11Window& x);
 
 // Shows the framebuffer's dirty lines (every line after a palette change) and clears them.
 void x11_present(X11Window& x, GfxScreen& screen);

@@ -18,11 +18,17 @@ namespace {
 
 // Resets the colours; written when the program leaves the terminal.
 constexpr char kLeaveSequence[] = "\x1b[0m";
+// The cursor keys and the keypad in application mode while keys are read (so that every
+// terminal sends Delete as ESC [ 3 ~, and Ctrl+Delete as no mouse report), and back in normal
+// mode whenever the program leaves the terminal.
+constexpr char kKeypadOn[] = "\x1b[?1h\x1b=";
+constexpr char kKeypadOff[] = "\x1b[?1l\x1b>";
 
 struct TerminalModes {
   bool saved;             // original holds the modes found at the first change
   bool changed;           // the modes differ from the original now
   bool colors_changed;    // colours were chosen: they need resetting at exit
+  bool keypad_on;         // the keypad is in application mode
   struct termios original;
 };
 
@@ -37,6 +43,10 @@ void terminal_restore() {
   if (modes.changed) {
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &modes.original);
     modes.changed = false;
+  }
+  if (modes.keypad_on) {
+    [[maybe_unused]] ssize_t ignored = write(STDOUT_FILENO, kKeypadOff, sizeof kKeypadOff - 1);
+    modes.keypad_on = false;
   }
   if (modes.colors_changed) {
     [[maybe_unused]] ssize_t ignored = write(STDOUT_FILENO, kLeaveSequence,
@@ -53,11 +63,23 @@ void terminal_fail(const char* message) {
 
 namespace {
 
+// Whether the write failed because standard output is a terminal that has gone away (closed,
+// hung up): standard error is then usually the same dead terminal.
+bool output_hung_up(int error) {
+  struct pollfd out {STDOUT_FILENO, POLLOUT, 0};
+  return error == EIO && poll(&out, 1, 0) == 1 && (out.revents & POLLHUP) != 0;
+}
+
 // Output that cannot be written ends the program rather than pass for success. A reader that
 // went away is the exception: that ends the program by SIGPIPE, or, with SIGPIPE ignored, the
-// output is dropped.
+// output is dropped. A terminal that hung up is a close request nobody is left to see: the
+// program ends with 0 and writes nothing more.
 void output_failed(int error) {
   if (error == EPIPE) return;
+  if (output_hung_up(error)) {
+    terminal_restore();
+    _exit(0);
+  }
   char message[256];
   std::snprintf(message, sizeof message, "%s: cannot write the output: %s\n",
                 program_invocation_short_name, std::strerror(error));
@@ -130,6 +152,11 @@ void set_modes(bool key_mode) {
   }
   tcsetattr(STDIN_FILENO, TCSADRAIN, &wanted);
   modes.changed = key_mode;
+  if (key_mode != modes.keypad_on && terminal_output_is_tty()) {
+    modes.keypad_on = key_mode;
+    if (key_mode) terminal_write(kKeypadOn, sizeof kKeypadOn - 1);
+    else terminal_write(kKeypadOff, sizeof kKeypadOff - 1);
+  }
 }
 
 }  // namespace

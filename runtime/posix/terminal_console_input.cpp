@@ -25,8 +25,9 @@ constexpr int kNoByteYet = -1;
 constexpr size_t kLineKept = size_t{1} << 20;
 // The most bytes one poll takes, so that input that is always ready still lets the caller on.
 constexpr int kPollBytes = 4096;
-// Quiet time after which a begun escape sequence is taken as complete (a lone ESC is Esc).
-constexpr auto kSequenceQuiet = std::chrono::milliseconds(30);
+// Quiet time after which a begun escape sequence is taken as complete (a lone ESC is Esc):
+// long enough for a sequence split by a slow link (ssh), short enough for Esc to feel prompt.
+constexpr auto kSequenceQuiet = std::chrono::milliseconds(100);
 
 // Standard input, read in blocks; the line reader and the key poll share what is left over.
 struct InputBytes {
@@ -77,8 +78,18 @@ void push_decoded(const TerminalKeys& decoded) {
   }
 }
 
+// A begun sequence that went quiet is complete, even when the next byte is already there:
+// the key poll may come later than the quiet time.
+void expire_quiet_sequence(Clock::time_point now) {
+  if (terminal_keys_pending(decoding.decoder) && now - decoding.last_byte >= kSequenceQuiet) {
+    push_decoded(terminal_keys_expire(decoding.decoder));
+  }
+}
+
 void take_terminal_byte(uint8_t b) {
-  decoding.last_byte = Clock::now();
+  const Clock::time_point now = Clock::now();
+  expire_quiet_sequence(now);
+  decoding.last_byte = now;
   push_decoded(terminal_keys_feed(decoding.decoder, b));
 }
 
@@ -146,10 +157,10 @@ void console_poll_input() {
       console_key_push(b);
     }
   }
-  if (terminal_keys_pending(decoding.decoder) &&
-      (input.ended || Clock::now() - decoding.last_byte >= kSequenceQuiet)) {
+  if (input.ended && terminal_keys_pending(decoding.decoder)) {
     push_decoded(terminal_keys_expire(decoding.decoder));
   }
+  expire_quiet_sequence(Clock::now());
   if (close_signalled) report_end_of_input();
 }
 

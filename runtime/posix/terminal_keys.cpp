@@ -360,6 +360,10 @@ bool lettered_key(const TerminalKeyDecoder& decoder, uint8_t final_byte, Console
   int modifier = 1;
   if (!letter_modifier(decoder, modifier)) return false;
   const bool ss3 = decoder.phase == TerminalPhase::SS3;
+  if (!ss3 && final_byte == 'P' && decoder.param_count == 0) {
+    key = DELETE_KEY;  // st's Delete with its keypad in normal mode; F1 comes as ESC O P
+    return true;
+  }
   for (std::span<const FinalKey> table :
        {std::span<const FinalKey>(kCursorKeys), ss3 ? std::span<const FinalKey>(kSs3Keys)
                                                     : std::span<const FinalKey>(kCsiKeys)}) {

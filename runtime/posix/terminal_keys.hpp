@@ -55,7 +55,7 @@ TerminalKeys terminal_keys_feed(TerminalKeyDecoder& decoder, uint8_t byte);
 // Whether a sequence or character has begun and waits for more bytes.
 bool terminal_keys_pending(const TerminalKeyDecoder& decoder);
 
-// Input went quiet (about 30 ms without a byte) while a sequence was pending: a lone ESC is
+// Input went quiet (about 100 ms without a byte) while a sequence was pending: a lone ESC is
 // the Esc key, a cut UTF-8 character is character 0, any other begun sequence is dropped.
 TerminalKeys terminal_keys_expire(TerminalKeyDecoder& decoder);
 

@@ -53,7 +53,7 @@ ShadowCell* shadow_row(int32_t row) {
 }
 
 // Follows the terminal's size, keeping the rows up to the cursor's (a shrinking terminal
-// loses its top rows first).
+// loses its top rows first, and the cursor moves up with its row).
 void fit_shadow(TerminalSize size) {
   if (size.columns == console.shadow_size.columns && size.rows == console.shadow_size.rows) return;
   std::vector<ShadowCell> fitted(static_cast<size_t>(size.columns) * size.rows, {' ', kOwnColors});
@@ -64,6 +64,7 @@ void fit_shadow(TerminalSize size) {
   }
   console.shadow = std::move(fitted);
   console.shadow_size = size;
+  console.row -= dropped;
 }
 
 void blank_shadow_rows(int32_t first, int32_t last) {
@@ -180,13 +181,27 @@ void redraw() {
   flush_out();
 }
 
+// A resized terminal keeps its old rows as it chooses (cut, re-wrapped, moved up), so once
+// the program has drawn, a new size draws the screen again from what the program last drew,
+// fitted to the new size: the picture is then the program's own on any terminal.
+void follow_resize(TerminalSize size) {
+  if (size.columns <= 1 || size.rows <= 1) return;
+  const bool drawn = console.shadow_size.columns > 0;
+  if (size.columns == console.shadow_size.columns && size.rows == console.shadow_size.rows) return;
+  fit_shadow(size);
+  if (drawn) redraw();
+}
+
 }  // namespace
 
 ConsoleViewRange& console_view_range() { return console.view_range; }
 
 void console_redraw_after_stop() {
   if (!terminal_take_resumed()) return;
-  if (terminal_size().columns > 1) redraw();
+  const TerminalSize size = terminal_size();
+  if (size.columns <= 1 || size.rows <= 1) return;
+  fit_shadow(size);
+  redraw();
 }
 
 void console_clear(uint32_t mode) {
@@ -228,12 +243,11 @@ void console_write(const uint8_t* bytes, uint64_t length, int32_t flags) {
     return;
   }
   console_redraw_after_stop();
-  fit_shadow(size);
+  follow_resize(size);
   const ConsoleViewRange range = resolved_view(size.rows);
   TextView view{&console, scroll, draw_run, tone, 0, range.first, size.columns - 1, range.last,
                 console.column, console.row};
   if (view.column > view.right) view.column = view.right;  // the terminal has narrowed
-  if (view.row > view.bottom) view.row = view.bottom;
   append_colors(current_colors());
   text_view_write_owing(view, bytes, length, console.pending_newline);
   append_cursor(view.column, view.row);
@@ -253,14 +267,14 @@ void console_locate(int32_t row, int32_t column) {
 }
 
 void console_cursor_cell(int32_t* column, int32_t* row) {
-  const TerminalSize size = terminal_size();
-  const bool shrunk = size.rows > 1 && console.row >= size.rows;  // the next write moves it up
+  follow_resize(terminal_size());
   if (column != nullptr) *column = console.column + 1;
-  if (row != nullptr) *row = shrunk ? size.rows : console.row + 1;
+  if (row != nullptr) *row = console.row + 1;
 }
 
 void console_text_size(int32_t* columns, int32_t* rows) {
   const TerminalSize size = terminal_size();
+  follow_resize(size);
   const bool stream = size.columns <= 1 || size.rows <= 1;
   if (columns != nullptr) *columns = stream ? kStreamWidth : size.columns;
   if (rows != nullptr) *rows = stream ? 0 : size.rows;

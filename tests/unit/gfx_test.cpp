@@ -14,6 +14,7 @@
 #include "gfx/key_buffer.hpp"
 #include "gfx/key_translate.hpp"
 #include "gfx/palette.hpp"
+#include "gfx/pixel_convert.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_mode.hpp"
 #include "gfx/text_draw.hpp"
@@ -209,6 +210,41 @@ TEST_F(GfxText, ZorvyDialogueOnAScreenInMemory) {
   expect_pixels_match_cells();
   EXPECT_EQ(screen().device_palette[0], rgb(0, 0, 170));
   EXPECT_EQ(screen().device_palette[3], rgb(170, 170, 170));
+}
+
+// Every display format the window drivers meet, with a colour whose three channels differ, so
+// that swapped channels, a lost top bit or a wrong byte order show.
+TEST(PixelConvert, PaletteScreenInEveryDisplayFormat) {
+  PaletteEntry palette[256]{};
+  palette[7] = {0x12, 0x56, 0x9A, 0};
+  const uint8_t indices[] = {7, 3};
+  const struct { DisplayFormat format; std::vector<uint8_t> pixel; } kRows[] = {
+      {{0, 0, 0, 1}, {7}},                                             // palette indices
+      {{0x7C00, 0x03E0, 0x001F, 2}, {0x53, 0x09}},                     // 15 bits
+      {{0xF800, 0x07E0, 0x001F, 2}, {0xB3, 0x12}},                     // 16 bits
+      {{0x001F, 0x07E0, 0xF800, 2}, {0xA2, 0x9A}},                     // 16 bits, blue on top
+      {{0xFF0000, 0xFF00, 0xFF, 3}, {0x9A, 0x56, 0x12}},               // 24 bits
+      {{0xFF, 0xFF00, 0xFF0000, 4}, {0x12, 0x56, 0x9A, 0}},            // 32 bits, red at bit 0
+      {{0x3FF00000, 0xFFC00, 0x3FF, 4}, {0x68, 0x62, 0x85, 0x04}},     // 10 bits a channel
+  };
+  for (const auto& row : kRows) {
+    uint32_t table[256];
+    fill_pixel_table(row.format, palette, table);
+    std::vector<uint8_t> out(4 * static_cast<size_t>(row.format.bytes_per_pixel), 0xEE);
+    convert_pixel_line(row.format, table, indices, 1, 2, 2, out.data());
+    std::vector<uint8_t> expected = row.pixel;  // each pixel twice across: scale 2
+    expected.insert(expected.end(), row.pixel.begin(), row.pixel.end());
+    for (size_t i = 0; i < 2 * row.pixel.size(); ++i) expected.push_back(row.format.bytes_per_pixel == 1 ? 3 : 0);
+    EXPECT_EQ(out, expected) << "bytes per pixel " << row.format.bytes_per_pixel << ", red mask " << row.format.red_mask;
+  }
+  // Framebuffers of 16 (5-6-5) and 32 (0xRRGGBB) bits per pixel, widened to 8-bit channels.
+  const DisplayFormat rgb24{0xFF0000, 0xFF00, 0xFF, 3};
+  const uint8_t direct16[] = {0xB3, 0x12}, direct32[] = {0x9A, 0x56, 0x12, 0};
+  std::vector<uint8_t> out(3);
+  convert_pixel_line(rgb24, nullptr, direct16, 2, 1, 1, out.data());
+  EXPECT_EQ(out, std::vector<uint8_t>({0x9C, 0x55, 0x10}));
+  convert_pixel_line(rgb24, nullptr, direct32, 4, 1, 1, out.data());
+  EXPECT_EQ(out, std::vector<uint8_t>({0x9A, 0x56, 0x12}));
 }
 
 TEST(KeyBuffers, HoldOneKeyLessThanTheirSlotsAndDropTheOldest) {

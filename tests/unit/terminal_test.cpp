@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
+
+#include "gfx/key_code.hpp"
 
 #include "runtime/console_input.hpp"
 #include "runtime/posix/terminal_keys.hpp"
@@ -34,8 +38,8 @@ struct Case {
 const Case kKeys[] = {
     // Cursor, editing and function keys in their xterm, VT220, rxvt and Linux console forms.
     {"\x1b[A", {18687}}, {"\x1bOA", {18687}}, {"\x1b[1~", {18431}}, {"\x1b[1;1H", {18431}}, {"\x1b[3~", {21503}},
-    {"\x1b[E", {19711}}, {"\x1bOP", {15359}}, {"\x1b[11~", {15359}}, {"\x1b[[A", {15359}}, {"\x1b[17~", {16639}},
-    {"\x1b[23~", {34303}}, {"\x1b[25~", {22271}},
+    {"\x1b[P", {21503}}, {"\x1b[E", {19711}}, {"\x1bOP", {15359}}, {"\x1b[11~", {15359}}, {"\x1b[[A", {15359}},
+    {"\x1b[17~", {16639}}, {"\x1b[23~", {34303}}, {"\x1b[25~", {22271}},
     // Modifiers: xterm parameters, rxvt finals and letters, an ESC before a sequence.
     {"\x1b[1;5D", {29695}}, {"\x1b[1;3A", {39167}}, {"\x1b[1;9A", {39167}}, {"\x1b\x1b[A", {39167}},
     {"\x1b[1;2A", {18687}}, {"\x1b[3;5~", {37887}}, {"\x1b[1;5:1A", {36351}}, {"\x1b[2$", {21247}},
@@ -115,6 +119,63 @@ TEST(TerminalKeys, SplitSequencesGiveTheSameKeys) {
     run_codes.insert(run_codes.end(), c.codes.begin(), c.codes.end());
   }
   EXPECT_EQ(decode(run), run_codes);
+}
+
+// A terminal description's key strings (capabilities named k...), as infocmp prints them,
+// unescaped (the descriptions below escape nothing else); empty when one is missing.
+std::map<std::string, std::string> key_strings(const std::string& terminal) {
+  std::map<std::string, std::string> keys;
+  FILE* listing = popen(("infocmp -1 -x " + terminal + " 2>/dev/null").c_str(), "r");
+  char line[512];
+  while (listing != nullptr && std::fgets(line, sizeof line, listing) != nullptr) {
+    std::string text = line;
+    const size_t start = text.find_first_not_of('\t'), equals = text.find('=');
+    if (start == std::string::npos || text[start] != 'k' || equals == std::string::npos) continue;
+    std::string bytes;
+    for (size_t i = equals + 1; i < text.size() && text[i] != ','; ++i) {  // \E, \x for x, ^x
+      if (text[i] == '^') {
+        ++i;
+        bytes += text[i] == '?' ? '\x7f' : static_cast<char>(text[i] & 31);
+      } else if (text[i] == '\\') {
+        ++i;
+        bytes += text[i] == 'E' ? '\x1b' : text[i];
+      } else {
+        bytes += text[i];
+      }
+    }
+    keys[text.substr(start, equals - start)] = bytes;
+  }
+  if (listing != nullptr) pclose(listing);
+  return keys;
+}
+
+// The descriptions' own key strings, as the terminal sends them once the program has put its
+// keypad in application mode: each editing key decodes to its key, and no other key string
+// types a character into the line but the keypad's (ESC O and a letter) their own.
+TEST(TerminalKeys, KeyStringsOfCommonTerminalDescriptionsGiveTheirKeys) {
+  const std::map<std::string, int32_t> kEditingKeys = {
+      {"kbs", 8},          {"kdch1", KEY_DELETE}, {"kcub1", KEY_LEFT}, {"kcuf1", KEY_RIGHT},
+      {"kcuu1", KEY_UP},   {"kcud1", KEY_DOWN},   {"khome", KEY_HOME}, {"kend", KEY_END},
+  };
+  const std::string kKeypadCharacters = "0123456789+-*/.,";
+  for (const char* terminal : {"xterm", "screen", "tmux", "rxvt-unicode", "st", "linux", "putty", "konsole",
+                               "alacritty", "foot+base", "kitty"}) {
+    const std::map<std::string, std::string> keys = key_strings(terminal);
+    ASSERT_FALSE(keys.empty()) << terminal << ": no description (Debian's ncurses-term has it)";
+    for (const auto& [name, code] : kEditingKeys) {
+      ASSERT_EQ(keys.count(name), 1u) << terminal << " " << name;
+      EXPECT_EQ(decode(keys.at(name)), std::vector<int32_t>{code}) << terminal << " " << name;
+    }
+    for (const auto& [name, bytes] : keys) {
+      if (kEditingKeys.count(name) != 0) continue;
+      const bool keypad = bytes.size() == 3 && bytes.starts_with("\x1bO");
+      for (int32_t code : decode(bytes)) {
+        const bool character = code >= 32 && code <= 255;
+        const bool allowed = !character || (keypad && kKeypadCharacters.find(static_cast<char>(code)) != std::string::npos);
+        EXPECT_TRUE(allowed) << terminal << " " << name << " types " << code;
+      }
+    }
+  }
 }
 
 // The console key buffer holds 511 keys and drops the oldest. Standard input is an empty

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,8 +18,12 @@
 
 namespace {
 
+// In the child: it leads a process group of its own, which the test ends as a whole (a shell's
+// pipeline included), and it is killed should the test process die first.
 [[noreturn]] void exec_program(const char* program, const std::vector<std::string>& arguments,
                                const std::string& display) {
+  setpgid(0, 0);  // a pseudo-terminal's child already leads a session of its own
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
   std::vector<char*> argv{const_cast<char*>(program)};
   for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
@@ -42,6 +47,7 @@ ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& 
     size.ws_col = static_cast<unsigned short>(terminal.columns);
     pid_ = forkpty(&out_, nullptr, nullptr, &size);
     if (pid_ == 0) exec_program(program, arguments, display);
+    group_ = pid_;
     return;
   }
   int out[2], err[2];
@@ -55,6 +61,8 @@ ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& 
     for (int fd : {null, out[0], out[1], err[0], err[1]}) close(fd);
     exec_program(program, arguments, display);
   }
+  setpgid(pid_, pid_);  // whichever of the two runs first
+  group_ = pid_;
   close(out[1]);
   close(err[1]);
   out_ = out[0];
@@ -74,6 +82,7 @@ void ChildProcess::hang_up() {
 }
 
 void ChildProcess::stop() {
+  if (group_ > 0) kill(-group_, SIGKILL);  // whatever the program started, still running or not
   if (pid_ <= 0) return;
   kill(pid_, SIGKILL);
   waitpid(pid_, nullptr, 0);

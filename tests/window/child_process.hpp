@@ -42,11 +42,12 @@ class ChildProcess {
   // Everything the program wrote to standard error so far.
   std::string errors();
 
-  // Kills the program now.
+  // Kills the program now, with every process it started.
   void stop();
 
  private:
   pid_t pid_ = -1;
+  pid_t group_ = -1;  // the program's process group
   int out_ = -1, err_ = -1;
   std::string pending_;
 };

@@ -20,8 +20,10 @@ TmuxTerminal::~TmuxTerminal() {
   std::system((tmux_ + "kill-server > /dev/null 2>&1; rm -rf " + folder_).c_str());
 }
 
-void TmuxTerminal::send_keys(const std::string& keys) const {
-  std::system((tmux_ + "send-keys " + keys + " > /dev/null 2>&1").c_str());
+void TmuxTerminal::send_keys(const std::string& keys) const { command("send-keys " + keys); }
+
+void TmuxTerminal::command(const std::string& command) const {
+  std::system((tmux_ + command + " > /dev/null 2>&1").c_str());
 }
 
 std::vector<std::string> TmuxTerminal::rows(bool with_colours) const {
@@ -42,20 +44,39 @@ bool TmuxTerminal::shows(const std::string& text, int timeout_ms) const {
   return false;
 }
 
-std::vector<std::string> terminal_rows(const std::string& output, int columns, int rows) {
+namespace {
+
+// Writes bytes to a new temporary file and returns its name.
+std::string temporary_file(const std::string& bytes) {
   char path[] = "/tmp/qz-output.XXXXXX";
-  const int fd = mkstemp(path);
-  close(fd);
-  std::ofstream(path, std::ios::binary) << output;
-  const std::string file = path;
-  const TmuxTerminal terminal("cat " + file + "; rm " + file + "; exec sleep 600", columns, rows);
-  // Once the bytes are written, the screen settles as tmux takes them in.
+  close(mkstemp(path));
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+// Waits until the terminal took in the file (which its command removes) and its screen settled.
+std::vector<std::string> settled_rows(const TmuxTerminal& terminal, const std::string& file) {
   std::vector<std::string> shown, before;
-  for (int waited = 0; waited < 5000 && (access(path, F_OK) == 0 || shown.empty() || shown != before);
+  for (int waited = 0; waited < 5000 && (access(file.c_str(), F_OK) == 0 || shown.empty() || shown != before);
        waited += 20) {
     usleep(20000);
     before = shown;
     shown = terminal.rows();
   }
   return shown;
+}
+
+}  // namespace
+
+std::vector<std::string> terminal_rows(const std::string& output, int columns, int rows, EarlierSize earlier) {
+  const bool resized = earlier.rows > 0;
+  const std::string first = temporary_file(output.substr(0, resized ? earlier.resize_at : output.size()));
+  const std::string rest = temporary_file(resized ? output.substr(earlier.resize_at) : "");
+  const TmuxTerminal terminal("cat " + first + "; rm " + first + "; tmux wait-for resized; cat " + rest + "; rm " +
+                                  rest + "; exec sleep 600",
+                              resized ? earlier.columns : columns, resized ? earlier.rows : rows);
+  settled_rows(terminal, first);
+  terminal.command("resize-window -x " + std::to_string(columns) + " -y " + std::to_string(rows) +
+                   " \\; wait-for -S resized");
+  return settled_rows(terminal, rest);
 }

@@ -13,6 +13,9 @@ class TmuxTerminal {
   // Sends keys as tmux names them.
   void send_keys(const std::string& keys) const;
 
+  // Runs a tmux command (or several, split by " ; ") on this terminal's server.
+  void command(const std::string& command) const;
+
   // The screen's rows without trailing blanks; with_colours keeps the colour sequences.
   std::vector<std::string> rows(bool with_colours = false) const;
 
@@ -23,5 +26,10 @@ class TmuxTerminal {
   std::string folder_, tmux_;
 };
 
-// The rows a terminal of columns x rows shows once it has received output.
-std::vector<std::string> terminal_rows(const std::string& output, int columns, int rows);
+// The rows a terminal of columns x rows shows once it has received output. Given a resize, the
+// terminal had that earlier size until it had received resize_at bytes of the output.
+struct EarlierSize {
+  size_t resize_at = 0;
+  int columns = 0, rows = 0;  // 0: no resize
+};
+std::vector<std::string> terminal_rows(const std::string& output, int columns, int rows, EarlierSize earlier = {});

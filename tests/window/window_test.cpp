@@ -23,6 +23,7 @@
 #include "console/print.hpp"
 #include "dialogue.hpp"
 #include "gfx/driver.hpp"
+#include "gfx/palette.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_mode.hpp"
 #include "x_session.hpp"
@@ -95,8 +96,15 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   const Grab picture = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
   const Grab full = scaled_picture(picture, 1000, 450);
   EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0);
-  send_client_message(d, window, "_NET_WM_STATE", {1, static_cast<long>(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False)),
-                      static_cast<long>(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False))});  // maximise, as its button does
+  const auto add_states = [&](const char* first, const char* second) {
+    send_client_message(d, window, "_NET_WM_STATE", {1, static_cast<long>(XInternAtom(d, first, False)),
+                                                     static_cast<long>(XInternAtom(d, second, False))});
+  };
+  // States a window manager lists before and after maximised.
+  add_states("_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_ABOVE");
+  usleep(200000);
+  EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "above, not in the task bar";
+  add_states("_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");  // maximise, as its button does
   EXPECT_EQ(differing_pixels(window, full, 5000, d), 0) << "maximised";
   focus_and_type_keys(window, "alt+Return", server.display());
   EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "back from maximised";
@@ -106,6 +114,41 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "back from Alt+Enter";
   focus_and_type_keys(window, "space", server.display());
   EXPECT_EQ(plemo.wait_exit(), 0);
+  XCloseDisplay(d);
+}
+
+// An 8-bit server with a colour map shows the window as a 24-bit one does, and follows the
+// palette through more changes than its map has cells.
+TEST(Window, AnEightBitServerShowsTheWindowInItsColourMap) {
+  PrivateXServer server({"-screen", "0", "640x480x8"});
+  ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+  Display* d = XOpenDisplay(server.display().c_str());
+  ASSERT_NE(d, nullptr);
+  {
+    ChildProcess zorvy(ZORVY_PATH, {}, server.display());
+    const Window window = find_window("zorvy", 5000, d);
+    ASSERT_NE(window, 0u) << zorvy.errors();
+    EXPECT_EQ(differing_pixels(window, expected_picture(kZorvyPrompt, {2, 5}), 5000, d), 0);
+  }
+  const std::string display = std::getenv("DISPLAY");
+  setenv("DISPLAY", server.display().c_str(), 1);
+  ASSERT_EQ(screen_statement(1, 8, 0, 0, 0), 0);
+  setenv("DISPLAY", display.c_str(), 1);
+  const Window window = find_window("window_tests", 5000, d);
+  context_get().fg_color = 1;
+  print_literal("\xDB", 0);  // a full block in entry 1's colour
+  for (int i = 0; i < 300 && !HasFailure(); ++i) {
+    const int red = i & 255, green = 255 - red, blue = i >> 8 ? 200 : 100;
+    palette_statement(1, red, green, blue);
+    const uint32_t wanted = static_cast<uint32_t>(red << 16 | green << 8 | blue);
+    uint32_t shown = 0;
+    for (int waited = 0; waited < 2000 && shown != wanted; waited += 5, usleep(5000)) {
+      const Grab grab = grab_window(window, d);
+      shown = grab.pixels.empty() ? 0 : grab.pixels[0];
+    }
+    EXPECT_EQ(shown, wanted) << "change " << i;
+  }
+  close_screen();  // before the server goes
   XCloseDisplay(d);
 }
 
@@ -133,6 +176,8 @@ TEST(Window, DeeperScreensShowTheirColours) {
 // busy ending its key wait at once and keeping the last fifteen, and a return from main with
 // the window open.
 TEST(Window, KeysReachTheKeyBufferAsTheirCodes) {
+  constexpr int kSpareKey = 93;  // a key code without symbols in the server's layout
+  map_key(kSpareKey, "eacute");
   setenv("LC_ALL", "C.UTF-8", 1);  // keys then give their characters' UTF-8 bytes
   ChildProcess probe(WINDOW_PROBE_PATH);
   unsetenv("LC_ALL");
@@ -144,7 +189,7 @@ TEST(Window, KeysReachTheKeyBufferAsTheirCodes) {
       {"Return", {"13"}},       {"Escape", {"27"}},       {"a", {"97"}},
       {"KP_Enter", {"13"}},     {"ctrl+a", {"1"}},        {"Home", {"18431"}},
       {"shift+Tab", {"4095", "9"}}, {"alt+F4", {}},       {"F10", {}},
-      {"eacute", {"130"}},      {"", {"27647"}},
+      {"93", {"130"}},          {"", {"27647"}},
   });
   EXPECT_TRUE(window_exists(window));
   focus_and_type_keys(window, "b");
@@ -160,6 +205,7 @@ TEST(Window, KeysReachTheKeyBufferAsTheirCodes) {
   EXPECT_EQ(probe.read_line(2000), "113");  // keys that push nothing left nothing behind
   EXPECT_EQ(probe.wait_exit(), 0);
   EXPECT_EQ(probe.errors(), "");
+  map_key(kSpareKey, nullptr);
 }
 
 

@@ -13,12 +13,24 @@
 
 Display* test_display() {
   static Display* const display = XOpenDisplay(nullptr);
-  if (display == nullptr) {
-    ADD_FAILURE() << "no X display (DISPLAY=" << (std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "")
-                  << "): the window tests need an X server, which make test starts";
-  }
   return display;
 }
+
+namespace {
+
+// Without an X server the run stops before any test starts, failing with one clear message.
+class XServerNeeded : public testing::Environment {
+  void SetUp() override {
+    if (test_display() != nullptr) return;
+    std::fprintf(stderr, "no X display (DISPLAY=%s): the window tests need an X server, which make test starts\n",
+                 std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+    std::exit(1);
+  }
+};
+
+testing::Environment* const x_server_needed = testing::AddGlobalTestEnvironment(new XServerNeeded);
+
+}  // namespace
 
 namespace {
 
@@ -107,6 +119,10 @@ Grab grab_window(Window window, Display* display) {
   XSetErrorHandler(previous);
   if (image == nullptr) return Grab{};
   Grab grab{attributes.width, attributes.height, {}};
+  // A colour map's pixels name its cells: their colours are read from the map.
+  std::vector<XColor> cells(attributes.visual->c_class == PseudoColor ? attributes.visual->map_entries : 0);
+  for (size_t i = 0; i < cells.size(); ++i) cells[i].pixel = i;
+  if (!cells.empty()) XQueryColors(d, attributes.colormap, cells.data(), static_cast<int>(cells.size()));
   for (int y = 0; y < grab.height; ++y) {
     for (int x = 0; x < grab.width; ++x) {
       const unsigned long p = XGetPixel(image, x, y);
@@ -114,8 +130,9 @@ Grab grab_window(Window window, Display* display) {
         const int shift = __builtin_ctzl(mask);
         return static_cast<uint32_t>((p & mask) >> shift) * 255 / static_cast<uint32_t>(mask >> shift);
       };
-      grab.pixels.push_back(channel(image->red_mask) << 16 | channel(image->green_mask) << 8 |
-                            channel(image->blue_mask));
+      grab.pixels.push_back(!cells.empty() ? static_cast<uint32_t>((cells[p].red >> 8) << 16 | (cells[p].green >> 8) << 8 | cells[p].blue >> 8)
+                                           : channel(image->red_mask) << 16 | channel(image->green_mask) << 8 |
+                                                 channel(image->blue_mask));
     }
   }
   XDestroyImage(image);
@@ -187,6 +204,15 @@ void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyC
       EXPECT_EQ(code, row.codes[i]) << row.keys << ": " << probe.errors();
     }
   }
+}
+
+void map_key(int keycode, const char* keysym_name) {
+  Display* d = test_display();
+  int per_key = 0;
+  XFree(XGetKeyboardMapping(d, static_cast<KeyCode>(keycode), 1, &per_key));
+  std::vector<KeySym> symbols(static_cast<size_t>(per_key), keysym_name ? XStringToKeysym(keysym_name) : NoSymbol);
+  XChangeKeyboardMapping(d, keycode, per_key, symbols.data(), 1);
+  XSync(d, False);
 }
 
 PrivateXServer::PrivateXServer(std::vector<std::string> options)

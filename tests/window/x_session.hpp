@@ -61,6 +61,13 @@ struct KeyCodes {
 };
 void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyCodes>& rows);
 
+// Gives a key code of the test's server the key symbol (none for nullptr) on every level.
+// xdotool types a character missing from the layout by mapping it on a spare key only for the
+// moment of the key, which a client reading the key after the mapping is undone cannot look
+// up; a key of the layout has no such race. xdotool takes a number of two digits or more as a
+// key code.
+void map_key(int keycode, const char* keysym_name);
+
 // An X server of the test's own, which the test may take away. The server picks a free display
 // number itself and the test goes on once it answers, so servers starting at the same time
 // elsewhere do not disturb it. display() is empty when it did not start.

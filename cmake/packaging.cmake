@@ -1,0 +1,58 @@
+# Installing and packing the two programs, stripped. On Linux they go where Debian keeps games
+# (games/), with their manual pages (section 6, compressed) and the copyright and changelog
+# files, and CPack makes a Debian package; on Windows they go to the top of a zip beside a
+# README.txt. The project's version is the packages' version. `make package` runs CPack.
+include(GNUInstallDirs)
+install(CODE "set(CMAKE_INSTALL_DO_STRIP TRUE)")
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+  GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+set(CPACK_PACKAGE_NAME zorvy-plemo)
+set(CPACK_PACKAGE_CONTACT "zorvy and plemo maintainers <maintainers@users.noreply.c-seed-f65ab413.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "search for primes of the forms n! - 1 and n! + 1")
+set(CPACK_PACKAGE_DESCRIPTION "\
+zorvy lists the primes of the form n! - 1, plemo those of the form n! + 1.
+Each asks, in Czech, for a bound, tests the candidates for n = 2, 3, ... by
+trial division until one lies above the bound, lists the primes found and
+reports the number of trial divisions and the highest n; a key then ends it.
+
+With an X display the dialogue runs in a 320 x 200 window of 40 x 25 text
+cells, which Alt+Enter switches to full screen; without one it runs on the
+terminal. Through a pipe the bound is read from standard input and the
+output is a plain byte stream.")
+
+if(WIN32)
+  install(TARGETS zorvy plemo RUNTIME DESTINATION .)
+  configure_file(docs/windows-readme.txt.in ${CMAKE_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+else()
+  install(TARGETS zorvy plemo RUNTIME DESTINATION games)
+  # The manual pages, compressed without a time stamp so that equal pages give equal bytes.
+  foreach(program zorvy plemo)
+    if(program STREQUAL "zorvy")
+      set(PROGRAM_FORM "n! \\- 1")
+      set(PROGRAM_LIST "1, 5, 23")
+    else()
+      set(PROGRAM_FORM "n! + 1")
+      set(PROGRAM_LIST "3, 7")
+    endif()
+    set(PROGRAM ${program})
+    configure_file(docs/program.6.in ${CMAKE_BINARY_DIR}/man/${program}.6 @ONLY)
+    execute_process(COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/man/${program}.6 COMMAND_ERROR_IS_FATAL ANY)
+    install(FILES ${CMAKE_BINARY_DIR}/man/${program}.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+  endforeach()
+  set(PACKAGE_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME})
+  # Dated when configured, or at SOURCE_DATE_EPOCH when that is set.
+  string(TIMESTAMP CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+  configure_file(docs/changelog.in ${CMAKE_BINARY_DIR}/changelog @ONLY)
+  execute_process(COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/changelog COMMAND_ERROR_IS_FATAL ANY)
+  install(FILES docs/copyright ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${PACKAGE_DOC_DIR})
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION games)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  # The dependencies are those of the libraries the programs link, found by dpkg-shlibdeps.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
+include(CPack)
