@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "gfx/pixel_convert.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
 #include "runtime/cp437.hpp"
@@ -19,6 +19,8 @@ constexpr const char* kTextRows = "#qztext";
 constexpr int kBeepHertz = 1000;
 constexpr int kBeepMilliseconds = 250;
 constexpr uint32_t kOpaque = 0xFF000000u;
+// The canvas's pixels: red, green, blue and alpha bytes, in this order.
+constexpr DisplayFormat kCanvasFormat{0x000000FFu, 0x0000FF00u, 0x00FF0000u, 4};
 
 // The page's half of the canvas: its 2D context and the rows of text, kept on the program's
 // instance. Fails when the page lacks the canvas or the rows.
@@ -62,7 +64,7 @@ EM_JS(void, page_beep, (int hertz, int milliseconds), {
 
 struct Canvas {
   std::vector<uint32_t> pixels;    // the picture as the canvas takes it: RGBA, line after line
-  uint32_t lut[256];               // colour index -> RGBA, from the palette table
+  uint32_t table[256];             // colour index -> RGBA, from the palette table
   std::vector<std::string> rows;   // the rows of text as the page shows them
   bool frame_owed;                 // an animation frame has been asked for
   long frame_id;
@@ -70,33 +72,15 @@ struct Canvas {
 
 Canvas canvas;
 
-uint32_t rgba(uint8_t red, uint8_t green, uint8_t blue) {
-  return kOpaque | red | static_cast<uint32_t>(green) << 8 | static_cast<uint32_t>(blue) << 16;
-}
-
-// Pixel i of a framebuffer line: a palette index through the palette, a 16-bit pixel as
-// 5-6-5 red, green and blue, a 32-bit one as 0xRRGGBB.
-uint32_t canvas_pixel(const uint8_t* line, int32_t i, int32_t source_bytes) {
-  if (source_bytes == 1) return canvas.lut[line[i]];
-  if (source_bytes == 2) {
-    uint16_t p;
-    std::memcpy(&p, line + 2 * i, 2);
-    const auto widen = [](uint32_t v, int bits) {
-      return static_cast<uint8_t>(v << (8 - bits) | v >> (2 * bits - 8));
-    };
-    return rgba(widen(p >> 11, 5), widen((p >> 5) & 63, 6), widen(p & 31, 5));
-  }
-  uint32_t p;
-  std::memcpy(&p, line + 4 * i, 4);
-  return rgba(static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8), static_cast<uint8_t>(p));
-}
-
-// Converts framebuffer line y into its picture lines (the mode's line multiplier of them).
+// Converts framebuffer line y into its picture lines (the mode's line multiplier of them),
+// every pixel opaque.
 void convert_line(const GfxScreen& screen, int32_t y) {
   const uint8_t* source = screen.visible_framebuffer + static_cast<ptrdiff_t>(y) * screen.pitch;
   const int32_t width = screen.width;
   uint32_t* row = canvas.pixels.data() + static_cast<ptrdiff_t>(y) * screen.scanline_multiplier * width;
-  for (int32_t i = 0; i < width; ++i) row[i] = canvas_pixel(source, i, screen.bytes_per_pixel);
+  convert_pixel_line(kCanvasFormat, canvas.table, source, screen.bytes_per_pixel, width, 1,
+                     reinterpret_cast<uint8_t*>(row));
+  for (int32_t i = 0; i < width; ++i) row[i] |= kOpaque;
   for (int32_t r = 1; r < screen.scanline_multiplier; ++r) {
     std::copy(row, row + width, row + static_cast<ptrdiff_t>(r) * width);
   }
@@ -131,7 +115,7 @@ void show_rows(const GfxScreen& screen) {
 void present(GfxScreen& screen) {
   GfxWindow& w = gfx_window();
   if (w.palette_changed) {
-    for (int i = 0; i < 256; ++i) canvas.lut[i] = rgba(w.palette[i].red, w.palette[i].green, w.palette[i].blue);
+    fill_pixel_table(kCanvasFormat, w.palette, canvas.table);
     w.palette_changed = false;
     std::fill(screen.dirty.begin(), screen.dirty.end(), 1);
   }
