@@ -101,9 +101,9 @@ const wholeScale = (box) => Math.max(1, Math.floor(Math.min(
 // The editing keys, text typed without key events, and Delete's beep at the end of the line.
 const kSessions = [
   { program: 'zorvy', keys: ['1', 'text:é', 'Backspace', '0', 'End', 'Delete', 'Enter'],
-    codes: [49, 130, 8, 48, 20479, 21503, 13], line: '? 10', tones: 1 },
+    codes: [49, 130, 8, 48, 20479, 21503, 13], line: '? 10', tones: [[1000, 250]] },
   { program: 'plemo', keys: ['2', '7', 'ArrowLeft', 'Backspace', 'End', '0', 'Enter'],
-    codes: [50, 55, 19455, 8, 20479, 48, 13], line: '? 70', tones: 0 },
+    codes: [50, 55, 19455, 8, 20479, 48, 13], line: '? 70', tones: [] },
 ];
 
 for (const session of kSessions) {
@@ -114,15 +114,9 @@ for (const session of kSessions) {
     await showsText(page, 'Nejvyssi faktorial');
     assert.equal(differingPixels(await canvasPicture(page), nativePicture(session.program, session.codes)), 0);
     const rows = await page.$$eval('#qztext div', (divs) => divs.map((d) => d.textContent));
-    assert.equal(rows.length, 25);
-    assert.ok(rows.includes(session.line), rows.join('\n'));
-    const tones = await page.evaluate(() => window.tones);
-    assert.equal(tones.length, session.tones);
-    for (const tone of tones) {
-      assert.equal(tone.hertz, 1000);
-      assert.ok(Math.abs(tone.stop - tone.start - 0.25) < 0.01, JSON.stringify(tone));
-    }
-    assert.ok(await page.isHidden('#qzend'));
+    assert.ok(rows.length === 25 && rows.includes(session.line), rows.join('\n'));
+    assert.deepEqual(await page.evaluate(() => window.tones.map((t) => [t.hertz, Math.round((t.stop - t.start) * 1000)])),
+      session.tones);
     await page.keyboard.press('x');
     await page.waitForSelector('#qzend', { state: 'visible' });
     assert.match(await page.textContent('#qzend'), new RegExp(`${session.program} has ended`));
