@@ -155,6 +155,12 @@ bool something_to_show(const GfxScreen& screen) {
          std::find(screen.dirty.begin(), screen.dirty.end(), 1) != screen.dirty.end();
 }
 
+// The largest whole factor by which width x height fits into the space (at least 1).
+int32_t whole_scale(double space_width, double space_height, int32_t width, int32_t height) {
+  const double fits = std::min(std::floor(space_width / width), std::floor(space_height / height));
+  return fits >= 1 ? static_cast<int32_t>(fits) : 1;
+}
+
 // Places the picture: the largest whole scale in the device's pixels, centred by the page.
 void layout() {
   double width = 0, height = 0;
@@ -225,11 +231,6 @@ void unlock() {
 }
 
 }  // namespace
-
-int32_t whole_scale(double space_width, double space_height, int32_t width, int32_t height) {
-  const double fits = std::min(std::floor(space_width / width), std::floor(space_height / height));
-  return fits >= 1 ? static_cast<int32_t>(fits) : 1;
-}
 
 void canvas_present_soon() {
   if (!gfx_window().running || canvas.frame_owed) return;

@@ -14,9 +14,6 @@ inline constexpr const char* kScreenArea = "#qzscreen";
 inline constexpr const char* kCanvas = "#qzcanvas";
 inline constexpr const char* kKeyField = "#qzkeys";
 
-// The largest whole factor by which width x height fits into the space (at least 1).
-int32_t whole_scale(double space_width, double space_height, int32_t width, int32_t height);
-
 // Something new is to be shown: the next animation frame presents it.
 void canvas_present_soon();
 
