@@ -7,6 +7,8 @@ TSAN_BUILD := build-tsan
 BENCH_BUILD := build-bench
 FUZZ_BUILD := build-fuzz
 WIN_BUILD := build-win
+WEB_BUILD := build-wasm
+WEB_SITE := build-web
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := input_item_fuzz terminal_keys_fuzz line_editor_fuzz
 JOBS ?= 2
@@ -19,7 +21,8 @@ define quiet_build
 	@echo "built $(1)"
 endef
 
-.PHONY: all run test bench deps run-deps clean fuzz fuzz-build fuzz-regression windows windows-test
+.PHONY: all run test bench deps run-deps web-deps clean fuzz fuzz-build fuzz-regression windows \
+  windows-test web web-test
 
 # The two programs only; a folder configured with the tests keeps them.
 all:
@@ -48,6 +51,29 @@ windows-test: windows
 	$(call quiet_build,$(WIN_BUILD),$(WIN_OPTIONS))
 	@JOBS=1 tests/run-ctest.sh $(WIN_BUILD) tests/wine/with-prefix.sh
 
+# The web pages, built with Debian's emscripten into $(WEB_BUILD); the site (the pages with the
+# programs' .js and .wasm) is $(WEB_SITE). The fonts are packed by the native tool. The
+# emscripten's JavaScript optimiser finds its parser (Debian's node-acorn) through NODE_PATH.
+WEB_OPTIONS := -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
+  -DCMAKE_BUILD_TYPE=MinSizeRel -DGFX_DATA_GEN=$(abspath $(BUILD))/gfx_data_gen \
+  -DWEB_SITE_DIR=$(abspath $(WEB_SITE))
+
+web: export NODE_PATH := /usr/share/nodejs
+web: web-deps
+	$(call quiet_build,$(BUILD),,gfx_data_gen)
+	$(call quiet_build,$(WEB_BUILD),$(WEB_OPTIONS),zorvy plemo)
+
+web-deps:
+	@tools/install-deps.sh web
+
+# The pages in Debian's Chromium, headless, driven by Playwright: typed sessions against the
+# native screen's picture, keys, sizes, full screen, a phone, the end and a new run.
+web-test: export NODE_PATH := /usr/share/nodejs
+web-test: deps web
+	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON,native_picture)
+	$(call quiet_build,$(WEB_BUILD),$(WEB_OPTIONS) -DBUILD_TESTS=ON,window_probe)
+	@tests/web/run.sh $(WEB_SITE) $(WEB_BUILD)/probe $(BUILD)/tests/web/native_picture
+
 deps:
 	@tools/install-deps.sh test
 
@@ -74,6 +100,7 @@ test: deps
 	@tests/run-ctest.sh $(TSAN_BUILD)
 	@$(MAKE) --no-print-directory fuzz-regression
 	@$(MAKE) --no-print-directory windows-test
+	@$(MAKE) --no-print-directory web-test
 
 bench: deps
 	$(call quiet_build,$(BENCH_BUILD),-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCH=ON)
@@ -104,4 +131,5 @@ fuzz-regression: fuzz-build
 	done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) \
+	  $(WEB_BUILD) $(WEB_SITE)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <numeric>
 
 namespace {
@@ -91,8 +92,8 @@ bool is_prime_u64(uint64_t n) {
   }
   const int twos = __builtin_ctzll(n - 1);
   const uint64_t odd = (n - 1) >> twos;
-  return std::ranges::all_of(kWitnesses,
-                             [&](uint64_t a) { return is_strong_probable_prime(n, a, odd, twos); });
+  return std::all_of(std::begin(kWitnesses), std::end(kWitnesses),
+                     [&](uint64_t a) { return is_strong_probable_prime(n, a, odd, twos); });
 }
 
 uint64_t smallest_prime_factor(uint64_t n) {

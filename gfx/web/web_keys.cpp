@@ -1,0 +1,196 @@
+// The browser's keyboard events and the text typed into the page's key field, turned into
+// key messages as the other platforms' windows give them. The physical key gives the scan
+// code, the typed character its code page 437 code.
+#include <emscripten.h>
+#include <emscripten/dom_pk_codes.h>
+#include <emscripten/html5.h>
+
+#include <cstring>
+
+#include "gfx/key_messages.hpp"
+#include "gfx/screen.hpp"
+#include "gfx/web/web_canvas.hpp"
+#include "gfx/window.hpp"
+#include "runtime/cp437.hpp"
+
+namespace {
+
+// Keys whose name is not the character they type.
+struct NamedCharacter {
+  const char* key;
+  char32_t character;
+};
+
+constexpr NamedCharacter kNamedCharacters[] = {
+    {"Enter", 13}, {"Tab", 9}, {"Backspace", 8}, {"Escape", 27}};
+
+// Key names that stand for text still being composed (an input method, a dead key, a phone's
+// keyboard): the text arrives as the field's input instead.
+constexpr const char* kComposingKeys[] = {"Process", "Dead", "Unidentified"};
+
+constexpr unsigned long kComposingKeyCode = 229;
+
+// The right-hand Ctrl and Alt, told apart by their own key events.
+struct RightModifiers {
+  bool ctrl, alt;
+};
+
+RightModifiers right_held;
+
+// The character a key event types: a one-character key name is that character.
+char32_t typed_character(const char* key) {
+  for (const NamedCharacter& named : kNamedCharacters) {
+    if (std::strcmp(key, named.key) == 0) return named.character;
+  }
+  return decode_utf8(key, static_cast<int>(std::strlen(key)));
+}
+
+// What Ctrl makes of a character, as the X library does it.
+char32_t with_control(char32_t c) {
+  if (c == 13) return 10;
+  if ((c >= '@' && c < 127) || c == ' ') return c & 0x1F;
+  if (c == '2') return 0;
+  if (c >= '3' && c <= '7') return c - ('3' - 27);
+  if (c == '8') return 127;
+  if (c == '/') return '_' & 0x1F;
+  return c;
+}
+
+// The key translation's virtual key on the web is the key's own character itself: what the
+// key types, letters in upper case, 0 for a key that types nothing.
+int own_character(int virtual_key) { return virtual_key; }
+
+int own_of(char32_t character) {
+  if (character >= 'a' && character <= 'z') return static_cast<int>(character - 'a' + 'A');
+  return character < 128 ? static_cast<int>(character) : 0;
+}
+
+bool composing(const EmscriptenKeyboardEvent& e) {
+  if (e.keyCode == kComposingKeyCode) return true;
+  for (const char* name : kComposingKeys) {
+    if (std::strcmp(e.key, name) == 0) return true;
+  }
+  return false;
+}
+
+// Ctrl+V, Shift+Insert and the Command key's V paste: the browser does it, and the pasted
+// text arrives as the field's input.
+bool pastes(const EmscriptenKeyboardEvent& e, int pk) {
+  const bool v = pk == DOM_PK_V;
+  return (v && (e.ctrlKey || e.metaKey) && !e.altKey) || (pk == DOM_PK_INSERT && e.shiftKey);
+}
+
+// A key pressed or released. Returns whether the browser's own action is held back: every
+// key the program takes, so that Tab, Backspace, F1, the arrows and space reach the program,
+// while Alt and Command combinations stay the browser's.
+EM_BOOL key_event(int type, const EmscriptenKeyboardEvent* event, void*) {
+  const EmscriptenKeyboardEvent& e = *event;
+  const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
+  const int pk = static_cast<int>(emscripten_compute_dom_pk_code(e.code));
+  if (pk == DOM_PK_CONTROL_RIGHT) right_held.ctrl = down;
+  if (pk == DOM_PK_ALT_RIGHT) right_held.alt = down;
+  if (composing(e) || (down && pastes(e, pk))) return EM_FALSE;
+  char32_t character = typed_character(e.key);
+  const int own = own_of(character);
+  const bool alt_graph = e.ctrlKey && e.altKey && character >= 32;  // AltGr as Windows reports it
+  const bool ctrl = e.ctrlKey && !alt_graph;
+  const bool alt = e.altKey && !alt_graph;
+  if (ctrl) character = with_control(character);
+  uint32_t state = e.shiftKey ? SHIFT_PRESSED : 0;
+  if (ctrl) state |= LEFT_CTRL_PRESSED | (right_held.ctrl ? RIGHT_CTRL_PRESSED : 0);
+  if (alt) state |= LEFT_ALT_PRESSED | (right_held.alt ? RIGHT_ALT_PRESSED : 0);
+  if ((pk >> 8) == 0xE0) state |= ENHANCED_KEY;
+  const int scan_code = pk & 0xFF;
+  if (GfxScreen* screen = current_screen()) screen->key_state[scan_code & 127] = down;
+  if (down && alt && (pk == DOM_PK_ENTER || pk == DOM_PK_NUMPAD_ENTER)) {
+    if (gfx_window().active) canvas_toggle_fullscreen();
+    return EM_TRUE;
+  }
+  const bool system = down && (alt || pk == DOM_PK_F10);
+  const KeyMessageData key{system ? KeyMessage::SYSTEM_DOWN : down ? KeyMessage::DOWN : KeyMessage::UP,
+                           scan_code,
+                           state,
+                           own,
+                           character <= 255 ? static_cast<int>(character) : 0,
+                           1,
+                           down && e.repeat,
+                           pk == DOM_PK_F10 || pk == DOM_PK_ALT_LEFT || pk == DOM_PK_ALT_RIGHT};
+  const bool stop = handle_key_message(key, own_character);
+  if (!stop && down && !system && character != 0) {
+    handle_char_message(character < 128 ? static_cast<int>(character) : unicode_to_cp437(character), 1);
+  }
+  return down && (stop || !(alt || e.metaKey));
+}
+
+// Text that came without a key event, one character at a time; a line break comes as Enter,
+// a deletion before the cursor as Backspace.
+void text_character(int character) {
+  const auto c = static_cast<char32_t>(character);
+  handle_char_message(c < 128 ? character : unicode_to_cp437(c), 1);
+}
+
+// send is the function that takes each character, as an entry of the program's function table.
+EM_JS(void, listen_text, (const char* field_selector, void* send), {
+  var field = document.querySelector(UTF8ToString(field_selector));
+  var push = wasmTable.get(send);
+  function type(text) {
+    var last = 0;
+    for (var c of text) {
+      var code = c.codePointAt(0);
+      if (code !== 10 || last !== 13) push(code === 10 ? 13 : code);
+      last = code;
+    }
+  }
+  var on = {
+    beforeinput: function (e) {
+      if (e.isComposing || e.inputType === "insertCompositionText") return;
+      if (e.inputType === "deleteContentBackward") push(8);
+      else if (e.inputType === "insertLineBreak" || e.inputType === "insertParagraph") push(13);
+      else if (e.inputType.startsWith("insert")) {
+        type(e.data != null ? e.data : e.dataTransfer ? e.dataTransfer.getData("text/plain") : "");
+      }
+      e.preventDefault();
+    },
+    compositionend: function (e) {
+      type(e.data || "");
+      keep();
+    },
+    focus: keep,
+    click: keep
+  };
+  // The field holds one blank, always selected: a selection has no blinking caret, which would
+  // have the page painted twice a second while the program waits.
+  function keep() {
+    field.value = " ";
+    field.select();
+  }
+  for (var name in on) field.addEventListener(name, on[name]);
+  keep();
+  Module.qzText = {field: field, on: on};
+});
+
+EM_JS(void, stop_text, (), {
+  var text = Module.qzText;
+  if (!text) return;
+  for (var name in text.on) text.field.removeEventListener(name, text.on[name]);
+  Module.qzText = null;
+});
+
+EM_BOOL focus_event(int type, const EmscriptenFocusEvent*, void*) {
+  window_activated(type == EMSCRIPTEN_EVENT_FOCUS);
+  canvas_present_soon();
+  return EM_FALSE;
+}
+
+}  // namespace
+
+void web_keys_listen() {
+  right_held = RightModifiers{};
+  emscripten_set_keydown_callback(kKeyField, nullptr, EM_FALSE, key_event);
+  emscripten_set_keyup_callback(kKeyField, nullptr, EM_FALSE, key_event);
+  emscripten_set_focus_callback(kKeyField, nullptr, EM_FALSE, focus_event);
+  emscripten_set_blur_callback(kKeyField, nullptr, EM_FALSE, focus_event);
+  listen_text(kKeyField, reinterpret_cast<void*>(&text_character));
+}
+
+void web_keys_stop() { stop_text(); }
