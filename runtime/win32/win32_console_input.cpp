@@ -208,7 +208,7 @@ int32_t console_key_read(int32_t extended, int32_t take) {
   if (take) {
     keys.ring.drop_oldest();
     console_poll_input();
-    keys.ring.key_arrived = 0;
+    keys.ring.settle_key_arrived();
   }
   return code;
 }

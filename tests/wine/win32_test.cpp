@@ -82,6 +82,13 @@ TEST(Win32ConsoleKeys, KeyRecordsGiveTheNativeCodes) {
     ASSERT_TRUE(WriteConsoleInputA(input, c.records.data(), static_cast<DWORD>(c.records.size()), &written));
     EXPECT_EQ(keys_read(), c.codes) << c.codes.front();
   }
+  // A key that came in one burst with the key read is still news to the key wait.
+  const INPUT_RECORD burst[] = {key(true, 'A', 30, 'a', 0), key(true, 'B', 48, 'b', 0)};
+  DWORD written = 0;
+  ASSERT_TRUE(WriteConsoleInputA(input, burst, 2, &written));
+  EXPECT_EQ(console_key_read(1, 1), 97);
+  EXPECT_EQ(console_take_key_arrived(), 1);
+  keys_read();
 }
 
 // Ctrl+C is left to the system; a close event becomes a close request.
