@@ -28,6 +28,25 @@ struct KeyRing {
   // After a read the flag stays set while keys wait: they came after the key just read.
   void settle_key_arrived() { key_arrived = empty() ? 0 : 1; }
 
+  // The text console's key read: the oldest key, or -1 with none. An extended key read as not
+  // extended gives 255 and leaves its code byte for the next read. A key taken leaves the ring;
+  // poll then brings in what came meanwhile, so the flag settles on every key still waiting.
+  int32_t read(int32_t extended, int32_t take, void (*poll)()) {
+    if (empty()) return -1;
+    int32_t& slot = oldest();
+    const int32_t code = slot;
+    if (!extended && code > 255) {
+      slot = code >> 8;
+      return 255;
+    }
+    if (take) {
+      drop_oldest();
+      poll();
+      settle_key_arrived();
+    }
+    return code;
+  }
+
   int32_t take_key_arrived() {
     const int32_t arrived = key_arrived;
     key_arrived = 0;

@@ -24,18 +24,7 @@ void console_poll_input() {
 
 int32_t console_key_read(int32_t extended, int32_t take) {
   console_poll_input();
-  if (keys.empty()) return -1;
-  int32_t& slot = keys.oldest();
-  const int32_t code = slot;
-  if (!extended && code > 255) {
-    slot = code >> 8;
-    return 255;
-  }
-  if (take) {
-    keys.drop_oldest();
-    keys.settle_key_arrived();
-  }
-  return code;
+  return keys.read(extended, take, console_poll_input);
 }
 
 int32_t console_take_key_arrived() {

@@ -198,19 +198,7 @@ void console_poll_input() {
 
 int32_t console_key_read(int32_t extended, int32_t take) {
   console_poll_input();
-  if (keys.ring.empty()) return -1;
-  int32_t& slot = keys.ring.oldest();
-  const int32_t code = slot;
-  if (!extended && code > 255) {
-    slot = code >> 8;
-    return 255;
-  }
-  if (take) {
-    keys.ring.drop_oldest();
-    console_poll_input();
-    keys.ring.settle_key_arrived();
-  }
-  return code;
+  return keys.ring.read(extended, take, console_poll_input);
 }
 
 int32_t console_take_key_arrived() {
