@@ -11,6 +11,7 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <regex>
 
 #include "child_process.hpp"
 #include "dialogue.hpp"
@@ -26,16 +27,19 @@ struct ProcessResult {
   EarlierSize earlier;             // the size before a resize, and the output it had taken
 };
 
-// The keypad and cursor keys' application mode, on and off.
-const std::string kKeypadOn = "\x1b[?1h\x1b=", kKeypadOff = "\x1b[?1l\x1b>";
+// The matches of the pattern in the output, in order.
+std::vector<std::string> matches(const std::string& output, const char* pattern) {
+  std::vector<std::string> found;
+  const std::regex expression(pattern);
+  for (std::sregex_iterator at(output.begin(), output.end(), expression), end; at != end; ++at) found.push_back(at->str());
+  return found;
+}
 
-// The keypad mode switches in the order the program wrote them: '+' on, '-' off.
+// The switches of the keypad and cursor keys' application mode in the order the program wrote
+// them: '+' on, '-' off.
 std::string keypad_switches(const std::string& output) {
   std::string found;
-  for (size_t at = 0; (at = output.find("\x1b[?1", at)) != std::string::npos; ++at) {
-    if (output.compare(at, kKeypadOn.size(), kKeypadOn) == 0) found += '+';
-    if (output.compare(at, kKeypadOff.size(), kKeypadOff) == 0) found += '-';
-  }
+  for (const std::string& s : matches(output, "\x1b\\[\\?1h\x1b=|\x1b\\[\\?1l\x1b>")) found += s[4] == 'h' ? '+' : '-';
   return found;
 }
 
@@ -50,21 +54,16 @@ struct TerminalStep {
   int resize_rows = 0, resize_columns = 0;  // the terminal's new size, before typing
 };
 
-// The modes every new pseudo-terminal starts with.
-struct termios fresh_modes() {
+// The terminal's modes are those every new pseudo-terminal starts with.
+bool restored(int terminal) {
   int master = -1, slave = -1;
-  struct termios modes {};
-  if (openpty(&master, &slave, nullptr, nullptr, nullptr) == 0) tcgetattr(slave, &modes);
+  struct termios now {}, fresh {};
+  const bool read = openpty(&master, &slave, nullptr, nullptr, nullptr) == 0 && tcgetattr(slave, &fresh) == 0 &&
+                    tcgetattr(terminal, &now) == 0;
   close(master);
   close(slave);
-  return modes;
-}
-
-bool restored(int terminal) {
-  struct termios now {}, fresh = fresh_modes();
-  return tcgetattr(terminal, &now) == 0 && now.c_iflag == fresh.c_iflag && now.c_oflag == fresh.c_oflag &&
-         now.c_cflag == fresh.c_cflag && now.c_lflag == fresh.c_lflag && now.c_cc[VMIN] == fresh.c_cc[VMIN] &&
-         now.c_cc[VTIME] == fresh.c_cc[VTIME];
+  return read && now.c_iflag == fresh.c_iflag && now.c_oflag == fresh.c_oflag && now.c_cflag == fresh.c_cflag &&
+         now.c_lflag == fresh.c_lflag && now.c_cc[VMIN] == fresh.c_cc[VMIN] && now.c_cc[VTIME] == fresh.c_cc[VTIME];
 }
 
 // Plays the step; false when it hung the terminal up.
@@ -99,10 +98,7 @@ ProcessResult run_on_terminal(const char* program, const std::vector<TerminalSte
   arguments.insert(arguments.end(), {"sh", "-c", "exec \"$0\" 2> \"$1\"", program, errors});
   ChildProcess child("env", arguments, "", {rows, columns});
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  const auto left = [&deadline] {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    return std::max(0, static_cast<int>(ms.count()));
-  };
+  const auto left = [&deadline] { return milliseconds_until(deadline); };
   ProcessResult result{};
   size_t step = 0, seen = 0;  // seen: output already searched for the awaited text
   bool open = true;
@@ -157,16 +153,6 @@ TEST(TerminalDialogue, ShowsTheEditedLineAndTheWholeDialogueAndEndsOnAKey) {
                                                  {"1", "5", "23", "719"}, "380", "6"));
 }
 
-// The program's own colour sequences (SGR), in the order it wrote them.
-std::vector<std::string> color_sequences(const std::string& output) {
-  std::vector<std::string> found;
-  for (size_t at = 0; (at = output.find("\x1b[", at)) != std::string::npos; ++at) {
-    const size_t end = output.find_first_not_of("0123456789;", at + 2);
-    if (end != std::string::npos && output[end] == 'm') found.push_back(output.substr(at, end - at + 1));
-  }
-  return found;
-}
-
 TEST(TerminalDialogue, KeepsTheTerminalsOwnColoursAndHonoursTermAndNoColor) {
   const struct {
     const char* setting;
@@ -180,7 +166,7 @@ TEST(TerminalDialogue, KeepsTheTerminalsOwnColoursAndHonoursTermAndNoColor) {
   for (const auto& row : kRows) {
     const ProcessResult result = run_on_terminal(PLEMO_PATH, {{"? ", "3\r"}, {"faktorial:", " "}}, 24, 80, {row.setting});
     EXPECT_EQ(result.exit_code, 0) << row.setting;
-    std::vector<std::string> sequences = color_sequences(result.output);
+    std::vector<std::string> sequences = matches(result.output, "\x1b\\[[0-9;]*m");  // colours (SGR)
     sequences.erase(std::unique(sequences.begin(), sequences.end()), sequences.end());
     EXPECT_EQ(sequences, row.sequences) << row.setting;
     if (!sequences.empty()) {  // and reset last

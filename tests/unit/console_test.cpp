@@ -38,11 +38,6 @@ TEST_F(PrintStatements, FormatNumbersAsTheMaskSays) {
 }
 
 TEST_F(PrintStatements, StringsZonesAndTheChannelColumn) {
-  EXPECT_EQ(print_literal("", PRINT_NEWLINE), 0);
-  print_literal("", 0);
-  print_literal(" Nejvyssi faktorial: ", 0);
-  print_int64(0, 4, PRINT_NEWLINE);
-  EXPECT_EQ(bytes(), "\r\n Nejvyssi faktorial:  4\r\n");
   // The next zone from a column of a line so wide; a zone past the width ends the line.
   const struct { int32_t column; uint32_t width; std::string written; } kZones[] = {
       {0, 40, std::string(14, ' ')}, {13, 40, " "}, {14, 40, std::string(14, ' ')},

@@ -120,7 +120,7 @@ TEST_F(GfxText, GlyphsAreDrawnOpaqueAndMarkTheirLines) {
             std::vector<uint8_t>({1, 1, 1, 1, 1, 1, 1, 1, 0}));
 }
 
-TEST_F(GfxText, WrapsAndOwesTheNewlineAfterTheLastCell) {
+TEST_F(GfxText, WrapsOwesTheNewlineAfterTheLastCellLocatesAndClears) {
   gfx_locate(3, 1);
   print(std::string(41, 'x'));
   EXPECT_EQ(screen_row(3), std::string(40, 'x'));
@@ -144,6 +144,19 @@ TEST_F(GfxText, WrapsAndOwesTheNewlineAfterTheLastCell) {
   EXPECT_EQ(cursor_cell(), std::make_pair(1, 25));
   EXPECT_EQ(screen_row(24), std::string(40, 'z'));
   EXPECT_EQ(screen_row(2), std::string(40, 'x'));
+  expect_pixels_match_cells();
+  print(std::string(40, 'w'));
+  locate(26, 1);  // outside the view: nothing moves, but the owed newline is cancelled
+  EXPECT_FALSE(pending());
+  EXPECT_EQ(cursor_cell(), std::make_pair(40, 25));
+  locate(3, 41);
+  EXPECT_EQ(cursor_cell(), std::make_pair(40, 25));
+  locate(0, 5);
+  EXPECT_EQ(cursor_cell(), std::make_pair(5, 25));
+  EXPECT_EQ(screen_channel().column, 4);
+  clear_screen_statement(0xFFFF0000u);
+  EXPECT_EQ(screen_row(25), "");
+  EXPECT_EQ(cursor_cell(), std::make_pair(1, 1));
   expect_pixels_match_cells();
 }
 
@@ -177,24 +190,6 @@ TEST_F(GfxText, CursorMarkIsOneLineAcrossTheBottomOfTheCell) {
   gfx_locate(1, 1);
   print("\xff\xff");  // inside a longer write 255 is its (blank) glyph
   for (int x = 0; x < 16; ++x) EXPECT_EQ(screen().pages[0][7 * 320 + x], 0);
-}
-
-TEST_F(GfxText, LocateAndClear) {
-  gfx_locate(25, 1);
-  print(std::string(40, 'w'));
-  ASSERT_TRUE(pending());
-  locate(26, 1);  // outside the view: nothing moves, but the owed newline is cancelled
-  EXPECT_FALSE(pending());
-  EXPECT_EQ(cursor_cell(), std::make_pair(40, 25));
-  locate(3, 41);
-  EXPECT_EQ(cursor_cell(), std::make_pair(40, 25));
-  locate(0, 5);
-  EXPECT_EQ(cursor_cell(), std::make_pair(5, 25));
-  EXPECT_EQ(screen_channel().column, 4);
-  clear_screen_statement(0xFFFF0000u);
-  EXPECT_EQ(screen_row(25), "");
-  EXPECT_EQ(cursor_cell(), std::make_pair(1, 1));
-  expect_pixels_match_cells();
 }
 
 TEST_F(GfxText, ZorvyDialogueOnAScreenInMemory) {

@@ -32,12 +32,12 @@ namespace {
   _exit(127);
 }
 
+}  // namespace
+
 int milliseconds_until(std::chrono::steady_clock::time_point deadline) {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
   return std::max(0, static_cast<int>(left.count()));
 }
-
-}  // namespace
 
 ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& arguments,
                            const std::string& display, TerminalSize terminal) {
