@@ -15,16 +15,17 @@
 
 namespace {
 
-void append(std::vector<int32_t>& codes, const TerminalKeys& keys) {
-  for (int i = 0; i < keys.count; ++i) codes.push_back(terminal_key_code(keys.events[i]));
-}
-
-// Feeds the bytes one call per byte, then lets input go quiet.
-std::vector<int32_t> decode(const std::string& bytes, bool utf8 = true) {
+// Feeds the bytes one call per byte, then lets input go quiet. at gets the index of the byte
+// each key came with (the bytes' size: with the quiet).
+std::vector<int32_t> decode(const std::string& bytes, bool utf8 = true, std::vector<size_t>* at = nullptr) {
   TerminalKeyDecoder decoder{.utf8 = utf8};
   std::vector<int32_t> codes;
-  for (const char c : bytes) append(codes, terminal_keys_feed(decoder, static_cast<uint8_t>(c)));
-  append(codes, terminal_keys_expire(decoder));
+  for (size_t i = 0; i <= bytes.size(); ++i) {
+    const TerminalKeys keys = i < bytes.size() ? terminal_keys_feed(decoder, static_cast<uint8_t>(bytes[i]))
+                                               : terminal_keys_expire(decoder);
+    for (int k = 0; k < keys.count; ++k) codes.push_back(terminal_key_code(keys.events[k]));
+    if (at != nullptr) at->insert(at->end(), static_cast<size_t>(keys.count), i);
+  }
   EXPECT_FALSE(terminal_keys_pending(decoder));
   return codes;
 }
@@ -72,40 +73,26 @@ const Case kKeys[] = {
     {"\x1b[;5~x", {120}}, {"\x1b[1;5;1;1;1~x", {120}}, {"\x1b[" + std::string(100, '1') + "~x", {120}},
 };
 
-TEST(TerminalKeys, DecodesKeysToTheirCodes) {
-  for (const Case& c : kKeys)
-    EXPECT_EQ(decode(c.bytes), c.codes) << testing::PrintToString(c.bytes);
-}
-
-TEST(TerminalKeys, ReadsHighBytesAsCodePage437WhenInputIsNotUtf8) {
-  EXPECT_EQ(decode("\x82\xe9", false), (std::vector<int32_t>{130, 233}));
-  EXPECT_EQ(decode("\x1b\x82", false), (std::vector<int32_t>{130}));
-}
-
-// A sequence cut anywhere gives nothing before its last byte and then its key; so does a run
-// of keys sent back to back without a pause.
-TEST(TerminalKeys, SplitSequencesGiveTheSameKeys) {
+// Each key comes whole with the last byte of its sequence, a sequence cut anywhere giving
+// nothing before; so do the keys of a run sent back to back without a pause.
+TEST(TerminalKeys, DecodesKeysToTheirCodesAtTheLastByte) {
   std::string run;
   std::vector<int32_t> run_codes;
   for (const Case& c : kKeys) {
-    const std::string bytes = c.bytes;
-    const bool ends_on_expiry = bytes.back() == '\x1b' || bytes == "\xe2\x82" || c.codes.empty();
-    if (ends_on_expiry || bytes == "\x1b\x1b\x1b" || bytes == "\x1b\x1bx") continue;
+    std::vector<size_t> at;
+    EXPECT_EQ(decode(c.bytes, true, &at), c.codes) << testing::PrintToString(c.bytes);
+    const bool ends_on_expiry = c.bytes.back() == '\x1b' || c.bytes == "\xe2\x82" || c.codes.empty();
+    if (ends_on_expiry || c.bytes == "\x1b\x1b\x1b" || c.bytes == "\x1b\x1bx") continue;
     if (c.codes.size() == 1) {
-      TerminalKeyDecoder decoder;
-      for (size_t i = 0; i + 1 < bytes.size(); ++i) {
-        EXPECT_EQ(terminal_keys_feed(decoder, static_cast<uint8_t>(bytes[i])).count, 0)
-            << testing::PrintToString(bytes) << " cut after " << i + 1;
-      }
-      std::vector<int32_t> last;
-      append(last, terminal_keys_feed(decoder, static_cast<uint8_t>(bytes.back())));
-      EXPECT_EQ(last, c.codes)
-          << testing::PrintToString(bytes);
+      EXPECT_EQ(at, std::vector<size_t>{c.bytes.size() - 1}) << testing::PrintToString(c.bytes);
     }
-    run += bytes;
+    run += c.bytes;
     run_codes.insert(run_codes.end(), c.codes.begin(), c.codes.end());
   }
   EXPECT_EQ(decode(run), run_codes);
+  // Without UTF-8 the high bytes are code page 437's.
+  EXPECT_EQ(decode("\x82\xe9", false), (std::vector<int32_t>{130, 233}));
+  EXPECT_EQ(decode("\x1b\x82", false), (std::vector<int32_t>{130}));
 }
 
 // A terminal description's key strings (capabilities named k...), as infocmp prints them,
