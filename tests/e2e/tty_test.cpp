@@ -31,7 +31,9 @@ struct ProcessResult {
 std::vector<std::string> matches(const std::string& output, const char* pattern) {
   std::vector<std::string> found;
   const std::regex expression(pattern);
-  for (std::sregex_iterator at(output.begin(), output.end(), expression), end; at != end; ++at) found.push_back(at->str());
+  for (std::sregex_iterator at(output.begin(), output.end(), expression), end; at != end; ++at) {
+    found.push_back(at->str());
+  }
   return found;
 }
 
@@ -132,25 +134,57 @@ void expect_rows(const ProcessResult& result, const std::vector<std::string>& ro
   }
 }
 
-// One line typed with the keys as an xterm sends them: a lone Esc after a pause clears it, Left
-// and DEL (Backspace) close a gap, Home inserts at the start, Tab counts its stops from the
-// line's start, Delete takes the character under the cursor and beeps at the end, the line
-// wraps at the terminal's last column, and Up and Down move by a row; the whole dialogue is
-// shown and a key ends it.
-TEST(TerminalDialogue, ShowsTheEditedLineAndTheWholeDialogueAndEndsOnAKey) {
+// Sessions read back through the terminal's screen. One line typed with the keys as an xterm
+// sends them: a lone Esc after a pause clears it, Left and DEL (Backspace) close a gap, Home
+// inserts at the start, Tab counts its stops from the line's start, Delete takes the character
+// under the cursor and beeps at the end, the line wraps at the terminal's last column, and Up
+// and Down move by a row; the whole dialogue is shown and a key ends it. The terminal resized
+// while a line is typed, as terminals that do not re-wrap old rows do it: shrunk below the
+// cursor's row, the cursor stays on the last row; narrowed under a line, the line is laid out
+// again in the new width. Stopped by Ctrl+Z, the terminal gets its keypad back in normal mode;
+// continued, the program draws the screen again at once, before any key, and takes the keypad
+// again.
+TEST(TerminalDialogue, ShowsTheEditedLineThroughResizesAndStopsAndTheWholeDialogue) {
   const std::string kLeft = "\x1b[D", kRight = "\x1b[C", kUp = "\x1b[A", kDown = "\x1b[B";
   const std::string kHome = "\x1b[H", kEnd = "\x1b[F", kDelete = "\x1b[3~", kBackspace = "\x7f";
-  const std::string filler = std::string(70, '1') + "2345678";
-  const ProcessResult result = run_on_terminal(
-      ZORVY_PATH, {{"? ", "999"}, {"", "\x1b"},
-                   {"", "1234" + kLeft + kLeft + kBackspace + kHome + "5" + kEnd + "\t6" + kHome + kDelete +
-                            kEnd + kDelete + kRight + filler + kUp + "9" + kDown + kEnd, 250},
-                   {"", "\x1b["}, {"", "C\r", 60},  // a sequence split by a slow link is still one key
-                   {"faktorial:", "x"}});
-  EXPECT_EQ(result.exit_code, 0);
-  EXPECT_NE(result.output.find('\a'), std::string::npos);
-  expect_rows(result, dialogue_rows(" Zorvy Numbers", "134  9  6" + std::string(70, '1') + "2345678",
-                                                 {"1", "5", "23", "719"}, "380", "6"));
+  const std::string ones(70, '1');
+  const std::vector<std::string> kAllZorvy = {"1", "5", "23", "719", "5039", "479001599", "87178291199"};
+  const struct {
+    const char* name;
+    std::vector<TerminalStep> steps;
+    int exit_code;
+    int rows, columns, first;        // the terminal's size at the end; the first row checked
+    std::vector<std::string> shown;  // the rows shown at the end from the first checked
+    const char* switches;            // the keypad's switches
+    bool bell = false;
+  } kSessions[] = {
+      {"every editing key",
+       {{"? ", "999"}, {"", "\x1b"},
+        {"", "1234" + kLeft + kLeft + kBackspace + kHome + "5" + kEnd + "\t6" + kHome + kDelete + kEnd + kDelete +
+                 kRight + ones + "2345678" + kUp + "9" + kDown + kEnd, 250},
+        {"", "\x1b["}, {"", "C\r", 60},  // a sequence split by a slow link is still one key
+        {"faktorial:", "x"}},
+       0, 24, 80, 0, dialogue_rows(" Zorvy Numbers", "134  9  6" + ones + "2345678", {"1", "5", "23", "719"}, "380", "6"),
+       "+-", true},
+      {"shrunk below the cursor, ended by Ctrl+C so that the line stays in sight",
+       {{"? ", "1"}, {"", "0", 100, false, 0, 4, 40}, {"", "\x03", 200}},
+       128 + SIGINT, 4, 40, 0, {"", " Zadej do jakeho cisla pocitat", "", "? 10"}, "+-"},
+      {"narrowed under the line",
+       {{"? ", ones.substr(10)}, {"", "\x1b[Dx\r", 100, false, 0, 24, 40}, {"faktorial:", "y"}},
+       0, 24, 40, 0, dialogue_rows(" Zorvy Numbers", ones.substr(11) + "x1", kAllZorvy, "43828654280", "65", 40), "+-"},
+      {"stopped and continued",  // the steps go on only once the title is drawn again
+       {{"? ", "4"}, {"", "", 50, false, SIGTSTP}, {"", "", 50, false, SIGCONT}, {" Zorvy Numbers", "2\r"},
+        {"faktorial:", "x"}},
+       0, 24, 80, 5, {"? 42"}, "+-+-"},
+  };
+  for (const auto& session : kSessions) {
+    SCOPED_TRACE(session.name);
+    const ProcessResult result = run_on_terminal(ZORVY_PATH, session.steps, 24, 80);
+    ASSERT_EQ(result.exit_code, session.exit_code);
+    EXPECT_EQ(keypad_switches(result.output), session.switches);
+    EXPECT_EQ(result.output.find('\a') != std::string::npos, session.bell);
+    expect_rows(result, session.shown, session.first, session.rows, session.columns);
+  }
 }
 
 TEST(TerminalDialogue, KeepsTheTerminalsOwnColoursAndHonoursTermAndNoColor) {
@@ -175,45 +209,6 @@ TEST(TerminalDialogue, KeepsTheTerminalsOwnColoursAndHonoursTermAndNoColor) {
     EXPECT_EQ(result.output.find('\x1b') != std::string::npos, row.escapes) << row.setting;
     EXPECT_NE(result.output.find(" Nejvyssi faktorial:"), std::string::npos) << row.setting;
   }
-}
-
-// The terminal resized while a line is typed, as terminals that do not re-wrap old rows do it:
-// shrunk below the cursor's row, the cursor stays on the last row; narrowed under a line, the
-// line is laid out again in the new width. The typed value and the picture stay right.
-TEST(TerminalDialogue, ResizedWhileTypingKeepsTheLineAndTheReport) {
-  const std::vector<std::string> kAllZorvy = {"1", "5", "23", "719", "5039", "479001599", "87178291199"};
-  const std::string ones(60, '1');
-  const struct {
-    const char* name;
-    std::string before, after;  // typed before and after the resize
-    int rows, columns;          // the new size
-    std::vector<std::string> shown;  // the rows shown at the end, from the top
-  } kRows[] = {
-      // Ended by Ctrl+C, so that the line stays in sight.
-      {"shrunk below the cursor", "1", "0", 4, 40, {"", " Zadej do jakeho cisla pocitat", "", "? 10"}},
-      {"narrowed under the line", ones, "\x1b[Dx\r", 24, 40,
-       dialogue_rows(" Zorvy Numbers", ones.substr(1) + "x1", kAllZorvy, "43828654280", "65", 40)},
-  };
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.name);
-    const bool report = row.after.ends_with('\r');
-    const ProcessResult result = run_on_terminal(
-        ZORVY_PATH, {{"? ", row.before}, {"", row.after, 100, false, 0, row.rows, row.columns},
-                     {report ? "faktorial:" : "", report ? "y" : "\x03", report ? 0 : 200}});
-    ASSERT_EQ(result.exit_code, report ? 0 : 128 + SIGINT);
-    expect_rows(result, row.shown, 0, row.rows, row.columns);
-  }
-}
-
-// Stopped by Ctrl+Z, the terminal gets its keypad back in normal mode; continued, the program
-// draws the screen again at once, before any key, and takes the keypad again.
-TEST(TerminalDialogue, ContinuedAfterAStopDrawsTheScreenAgain) {
-  const ProcessResult result = run_on_terminal(
-      ZORVY_PATH, {{"? ", "4"}, {"", "", 50, false, SIGTSTP}, {"", "", 50, false, SIGCONT},
-                   {" Zorvy Numbers", "2\r"}, {"faktorial:", "x"}});
-  ASSERT_EQ(result.exit_code, 0);  // the steps went on only once the title was drawn again
-  EXPECT_EQ(keypad_switches(result.output), "+-+-");
-  expect_rows(result, {"? 42"}, 5);
 }
 
 // Every way the program can end leaves the terminal in the modes it started in, the keypad's
