@@ -20,7 +20,8 @@ namespace {
 
 using PrintStatements = CapturedOutput;
 
-TEST_F(PrintStatements, FormatNumbersAsTheMaskSays) {
+// Numbers formatted as the mask says, strings, zones and the channel's column, and failures.
+TEST_F(PrintStatements, FormatNumbersStringsAndZonesAndReportFailures) {
   const struct { bool is_signed; int64_t value; int32_t mask; const char* text; } kCases[] = {
       {true, 42, 0, " 42"},       {true, -42, 0, "-42"},    {true, 42, 1, " 42\r\n"},
       {true, -42, 4, "-42\r\n"},  {true, 42, 16, " 42 "},   {true, -42, 17, "-42 \r\n"},
@@ -35,9 +36,6 @@ TEST_F(PrintStatements, FormatNumbersAsTheMaskSays) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(bytes(), c.text) << c.value << " mask " << c.mask;
   }
-}
-
-TEST_F(PrintStatements, StringsZonesAndTheChannelColumn) {
   // The next zone from a column of a line so wide; a zone past the width ends the line.
   const struct { int32_t column; uint32_t width; std::string written; } kZones[] = {
       {0, 40, std::string(14, ' ')}, {13, 40, " "}, {14, 40, std::string(14, ' ')},
@@ -59,12 +57,11 @@ TEST_F(PrintStatements, StringsZonesAndTheChannelColumn) {
   EXPECT_EQ(screen_channel().column, 2);
   print_literal("0123456789012345678901234567890123456789ab", 0);
   EXPECT_EQ(screen_channel().column, (2 + 42) % 40);
-}
-
-TEST_F(PrintStatements, FailuresAreReported) {
+  // Failures are reported.
   const uint8_t byte = 'x';
   EXPECT_EQ(channel_write(channel_for(7), &byte, 1), 1);
   EXPECT_EQ(last_error_number(), 1);
+  bytes().clear();
   EXPECT_EQ(print_int64(3, 1, 0), 1);
   EXPECT_EQ(bytes(), "");
   // An exhausted string pool: an empty string, and only the line end printed.

@@ -125,7 +125,7 @@ TEST_F(GfxText, GlyphsAreDrawnOpaqueAndMarkTheirLinesTheCursorMarkOnlyItsBottomL
   for (int x = 0; x < 16; ++x) EXPECT_EQ(screen().pages[0][7 * 320 + x], 0);
 }
 
-TEST_F(GfxText, WrapsOwesTheNewlineAfterTheLastCellLocatesAndClears) {
+TEST_F(GfxText, WrapsOwesTheNewlineAfterTheLastCellLocatesClearsAndScrolls) {
   gfx_locate(3, 1);
   print(std::string(41, 'x'));
   EXPECT_EQ(screen_row(3), std::string(40, 'x'));
@@ -163,9 +163,7 @@ TEST_F(GfxText, WrapsOwesTheNewlineAfterTheLastCellLocatesAndClears) {
   EXPECT_EQ(screen_row(25), "");
   EXPECT_EQ(cursor_cell(), std::make_pair(1, 1));
   expect_pixels_match_cells();
-}
-
-TEST_F(GfxText, LineEndsAtTheBottomScrollAndMarkEveryLineOfTheView) {
+  // Line ends at the bottom scroll and mark every line of the view.
   for (int r = 1; r <= 25; ++r) {
     gfx_locate(r, 1);
     print(std::to_string(r));
