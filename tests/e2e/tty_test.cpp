@@ -139,6 +139,7 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
   const std::string kHome = "\x1b[H", kEnd = "\x1b[F", kDelete = "\x1b[3~", kBackspace = "\x7f";
   const std::string ones(70, '1');
   const std::vector<std::string> kAllZorvy = {"1", "5", "23", "719", "5039", "479001599", "87178291199"};
+  const std::vector<TerminalStep> kPlemo = {{"? ", "3\r"}, {"faktorial:", " "}};
   const struct {
     const char* name;
     std::vector<TerminalStep> steps;
@@ -147,6 +148,9 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
     int first = 0, rows = 24, columns = 80;  // the terminal's size at the end
     const char* switches = "+-";             // the keypad's switches
     bool bell = false;
+    const char* program = ZORVY_PATH;
+    const char* setting = "LC_ALL=C.UTF-8";  // added to the environment
+    std::vector<std::string> colours = {"\x1b[0;34;45m", "\x1b[0m"};  // the colour sequences, sorted
   } kSessions[] = {
       {"every editing key",
        {{"? ", "999"}, {"", "\x1b"},
@@ -175,16 +179,29 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
       {"the terminal closed in the final wait", {{"? ", "5\r"}, {"faktorial:", "", 50, true}}},
       {"the terminal closed while typing", {{"? ", "12"}, {"", "", 100, true}}},
       {"the terminal closed as the report is written", {{"? ", "7\r", 100}, {"", "", 0, true}}},
+      // The terminal's own colours kept; TERM and NO_COLOR honoured.
+      {.name = "NO_COLOR empty", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR="},
+      {.name = "NO_COLOR set", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR=1", .colours = {}},
+      {.name = "TERM=dumb: no escape sequence at all", .steps = kPlemo, .switches = "", .program = PLEMO_PATH,
+       .setting = "TERM=dumb", .colours = {}},
   };
   for (const auto& session : kSessions) {
     SCOPED_TRACE(session.name);
-    const ProcessResult result = run_on_terminal(ZORVY_PATH, session.steps);
+    const ProcessResult result = run_on_terminal(session.program, session.steps, session.setting);
     EXPECT_EQ(result.exit_code, session.exit_code);
     EXPECT_EQ(result.errors, "");
     if (session.steps.back().hang_up) continue;
     EXPECT_TRUE(result.terminal_restored);
     EXPECT_EQ(keypad_switches(result.output), session.switches);
     EXPECT_EQ(result.output.find('\a') != std::string::npos, session.bell);
+    std::vector<std::string> colours = matches(result.output, "\x1b\\[[0-9;]*m");  // SGR
+    std::sort(colours.begin(), colours.end());
+    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+    EXPECT_EQ(colours, session.colours);
+    const size_t last = result.output.rfind('\x1b');  // the colours reset last; no escape without either
+    const std::string last_escape = last == std::string::npos ? "" : result.output.substr(last);
+    EXPECT_TRUE(colours.empty() || last_escape == "\x1b[0m") << testing::PrintToString(last_escape);
+    EXPECT_EQ(last_escape.empty(), *session.switches == '\0' && colours.empty());
     if (session.shown.empty()) continue;
     const std::vector<std::string> rows = terminal_rows(result.output, session.columns, session.rows, result.earlier);
     ASSERT_EQ(rows.size(), static_cast<size_t>(session.rows));
@@ -192,30 +209,6 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
       const std::string& row = session.shown[r];
       EXPECT_EQ(rows[session.first + r], row.substr(0, row.find_last_not_of(' ') + 1)) << "row " << session.first + r + 1;
     }
-  }
-}
-
-TEST(TerminalDialogue, KeepsTheTerminalsOwnColoursAndHonoursTermAndNoColor) {
-  const struct {
-    const char* setting;
-    std::vector<std::string> sequences;  // the colour sequences written
-    bool escapes;                        // any escape sequence at all
-  } kRows[] = {
-      {"NO_COLOR=", {"\x1b[0;34;45m", "\x1b[0m"}, true},  // cleared in the terminal's colours
-      {"NO_COLOR=1", {}, true},
-      {"TERM=dumb", {}, false},
-  };
-  for (const auto& row : kRows) {
-    const ProcessResult result = run_on_terminal(PLEMO_PATH, {{"? ", "3\r"}, {"faktorial:", " "}}, row.setting);
-    EXPECT_EQ(result.exit_code, 0) << row.setting;
-    std::vector<std::string> sequences = matches(result.output, "\x1b\\[[0-9;]*m");  // colours (SGR)
-    sequences.erase(std::unique(sequences.begin(), sequences.end()), sequences.end());
-    EXPECT_EQ(sequences, row.sequences) << row.setting;
-    if (!sequences.empty()) {  // and reset last
-      EXPECT_EQ(result.output.substr(result.output.rfind("\x1b[")), "\x1b[0m");
-    }
-    EXPECT_EQ(result.output.find('\x1b') != std::string::npos, row.escapes) << row.setting;
-    EXPECT_NE(result.output.find(" Nejvyssi faktorial:"), std::string::npos) << row.setting;
   }
 }
 
