@@ -22,7 +22,7 @@ std::string report(const std::vector<std::string>& listed, const std::string& tr
          "\r\n\r\n Nejvyssi faktorial:  " + n + "\r\n";
 }
 
-TEST_F(Search, ListsTheCandidatesAndReportsWithEitherTest) {
+TEST_F(Search, ListsTheCandidatesAndReportsWithEitherTestAndEndsAfterPass66) {
   const struct {
     int64_t offset;
     uint64_t limit;
@@ -44,9 +44,7 @@ TEST_F(Search, ListsTheCandidatesAndReportsWithEitherTest) {
       EXPECT_EQ(bytes(), report(c.listed, c.trials, c.n)) << c.offset << " " << c.limit;
     }
   }
-}
-
-TEST_F(Search, EndsAfterTheLastPassWhoseFactorialIsNotZero) {
+  // The search ends after the last pass whose factorial is not zero.
   // Every pass counts one trial: the count starts at 1, so it reads as the highest n.
   const CandidateTest one_trial = [](uint64_t) { return TrialOutcome{1, false}; };
   // 40! - 1 and 40! + 1 (modulo 2^64) are the largest candidates before pass 66.

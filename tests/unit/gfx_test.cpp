@@ -105,7 +105,9 @@ class GfxText : public testing::Test {
   }
 };
 
-TEST_F(GfxText, GlyphsAreDrawnOpaqueAndMarkTheirLinesTheCursorMarkOnlyItsBottomLine) {
+// Glyphs drawn opaque, marking their lines, and the cursor mark; wrapping, the owed newline,
+// locate, clear and scrolls, each marking the lines it changed.
+TEST_F(GfxText, DrawsWrapsLocatesClearsAndScrolls) {
   clear_dirty();
   print("A\x01");
   expect_pixels_match_cells();
@@ -123,9 +125,7 @@ TEST_F(GfxText, GlyphsAreDrawnOpaqueAndMarkTheirLinesTheCursorMarkOnlyItsBottomL
   gfx_locate(1, 1);
   print("\xff\xff");  // inside a longer write 255 is its (blank) glyph
   for (int x = 0; x < 16; ++x) EXPECT_EQ(screen().pages[0][7 * 320 + x], 0);
-}
-
-TEST_F(GfxText, WrapsOwesTheNewlineAfterTheLastCellLocatesClearsAndScrolls) {
+  // Text wraps and owes the newline after the last cell.
   gfx_locate(3, 1);
   print(std::string(41, 'x'));
   EXPECT_EQ(screen_row(3), std::string(40, 'x'));
