@@ -11,7 +11,6 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
-#include <regex>
 
 #include "child_process.hpp"
 #include "dialogue.hpp"
@@ -27,21 +26,28 @@ struct ProcessResult {
   EarlierSize earlier;             // the size before a resize, and the output it had taken
 };
 
-// The matches of the pattern in the output, in order.
-std::vector<std::string> matches(const std::string& output, const char* pattern) {
-  std::vector<std::string> found;
-  const std::regex expression(pattern);
-  for (std::sregex_iterator at(output.begin(), output.end(), expression), end; at != end; ++at) {
-    found.push_back(at->str());
+// The keypad and cursor keys' application mode, on and off.
+const std::string kKeypadOn = "\x1b[?1h\x1b=", kKeypadOff = "\x1b[?1l\x1b>";
+
+// The keypad mode switches in the order the program wrote them: '+' on, '-' off.
+std::string keypad_switches(const std::string& output) {
+  std::string found;
+  for (size_t at = 0; (at = output.find("\x1b[?1", at)) != std::string::npos; ++at) {
+    if (output.compare(at, kKeypadOn.size(), kKeypadOn) == 0) found += '+';
+    if (output.compare(at, kKeypadOff.size(), kKeypadOff) == 0) found += '-';
   }
   return found;
 }
 
-// The switches of the keypad and cursor keys' application mode in the order the program wrote
-// them: '+' on, '-' off.
-std::string keypad_switches(const std::string& output) {
-  std::string found;
-  for (const std::string& s : matches(output, "\x1b\\[\\?1h\x1b=|\x1b\\[\\?1l\x1b>")) found += s[4] == 'h' ? '+' : '-';
+// The program's own colour sequences (SGR), sorted, each once.
+std::vector<std::string> color_sequences(const std::string& output) {
+  std::vector<std::string> found;
+  for (size_t at = 0; (at = output.find("\x1b[", at)) != std::string::npos; ++at) {
+    const size_t end = output.find_first_not_of("0123456789;", at + 2);
+    if (end != std::string::npos && output[end] == 'm') found.push_back(output.substr(at, end - at + 1));
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
   return found;
 }
 
@@ -194,9 +200,7 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
     EXPECT_TRUE(result.terminal_restored);
     EXPECT_EQ(keypad_switches(result.output), session.switches);
     EXPECT_EQ(result.output.find('\a') != std::string::npos, session.bell);
-    std::vector<std::string> colours = matches(result.output, "\x1b\\[[0-9;]*m");  // SGR
-    std::sort(colours.begin(), colours.end());
-    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+    const std::vector<std::string> colours = color_sequences(result.output);
     EXPECT_EQ(colours, session.colours);
     const size_t last = result.output.rfind('\x1b');  // the colours reset last; no escape without either
     const std::string last_escape = last == std::string::npos ? "" : result.output.substr(last);
