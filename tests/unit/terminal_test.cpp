@@ -107,15 +107,10 @@ std::map<std::string, std::string> key_strings(const std::string& terminal) {
     if (start == std::string::npos || text[start] != 'k' || equals == std::string::npos) continue;
     std::string bytes;
     for (size_t i = equals + 1; i < text.size() && text[i] != ','; ++i) {  // \E, \x for x, ^x
-      if (text[i] == '^') {
-        ++i;
-        bytes += text[i] == '?' ? '\x7f' : static_cast<char>(text[i] & 31);
-      } else if (text[i] == '\\') {
-        ++i;
-        bytes += text[i] == 'E' ? '\x1b' : text[i];
-      } else {
-        bytes += text[i];
-      }
+      const char escape = text[i] == '^' || text[i] == '\\' ? text[i++] : 0, c = text[i];
+      if (escape == '^') bytes += c == '?' ? '\x7f' : static_cast<char>(c & 31);
+      if (escape == '\\') bytes += c == 'E' ? '\x1b' : c;
+      if (escape == 0) bytes += c;
     }
     keys[text.substr(start, equals - start)] = bytes;
   }

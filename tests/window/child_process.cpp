@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <utility>
 
 namespace {
@@ -138,13 +139,9 @@ std::string ChildProcess::errors() {
 }
 
 long peak_memory_kib(pid_t pid) {
-  FILE* status = std::fopen(("/proc/" + std::to_string(pid) + "/status").c_str(), "r");
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   long kib = 0;
-  char line[256];
-  while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr) {
-    std::sscanf(line, "VmHWM: %ld", &kib);
-  }
-  if (status != nullptr) std::fclose(status);
+  for (std::string line; std::getline(status, line);) std::sscanf(line.c_str(), "VmHWM: %ld", &kib);
   return kib;
 }
 
