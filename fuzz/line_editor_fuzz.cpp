@@ -25,11 +25,11 @@ constexpr int32_t kControlKeys[] = {8, 9, 10, 13, 27, KEY_HOME, KEY_UP, KEY_LEFT
 
 void (*gfx_text_output)(const uint8_t*, uint64_t, int32_t) = nullptr;
 
+// Shows the screen below the message; the cursor is at column, row (from 0).
 [[noreturn]] void fail(const char* what, const std::string& text) {
-  std::fprintf(stderr, "%s; line \"%s\"; screen:\n", what, text.c_str());
-  for (int r = 1; r <= kRows; ++r) std::fprintf(stderr, "  [%s]\n", screen_row(r).c_str());
   const GfxScreen& s = *current_screen();
-  std::fprintf(stderr, "cursor column %d, row %d (from 0)\n", s.cursor_column, s.cursor_row);
+  std::fprintf(stderr, "%s; line \"%s\"; cursor %d, %d; screen:\n", what, text.c_str(), s.cursor_column, s.cursor_row);
+  for (int r = 1; r <= kRows; ++r) std::fprintf(stderr, "  [%s]\n", screen_row(r).c_str());
   std::abort();
 }
 

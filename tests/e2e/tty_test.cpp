@@ -39,6 +39,18 @@ std::string keypad_switches(const std::string& output) {
   return found;
 }
 
+// The program's own colour sequences (SGR), sorted, each once.
+std::vector<std::string> color_sequences(const std::string& output) {
+  std::vector<std::string> found;
+  for (size_t at = 0; (at = output.find("\x1b[", at)) != std::string::npos; ++at) {
+    const size_t end = output.find_first_not_of("0123456789;", at + 2);
+    if (end != std::string::npos && output[end] == 'm') found.push_back(output.substr(at, end - at + 1));
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  return found;
+}
+
 // A step of a terminal session: wait for text to appear in the output (empty: none), pause,
 // then type keys, or hang the terminal up.
 struct TerminalStep {
@@ -50,21 +62,16 @@ struct TerminalStep {
   int resize_rows = 0, resize_columns = 0;  // the terminal's new size, before typing
 };
 
-// The modes every new pseudo-terminal starts with.
-struct termios fresh_modes() {
+// The terminal's modes are those every new pseudo-terminal starts with.
+bool restored(int terminal) {
   int master = -1, slave = -1;
-  struct termios modes {};
-  if (openpty(&master, &slave, nullptr, nullptr, nullptr) == 0) tcgetattr(slave, &modes);
+  struct termios now {}, fresh {};
+  const bool read = openpty(&master, &slave, nullptr, nullptr, nullptr) == 0 && tcgetattr(slave, &fresh) == 0 &&
+                    tcgetattr(terminal, &now) == 0;
   close(master);
   close(slave);
-  return modes;
-}
-
-bool restored(int terminal) {
-  struct termios now {}, fresh = fresh_modes();
-  return tcgetattr(terminal, &now) == 0 && now.c_iflag == fresh.c_iflag && now.c_oflag == fresh.c_oflag &&
-         now.c_cflag == fresh.c_cflag && now.c_lflag == fresh.c_lflag && now.c_cc[VMIN] == fresh.c_cc[VMIN] &&
-         now.c_cc[VTIME] == fresh.c_cc[VTIME];
+  return read && now.c_iflag == fresh.c_iflag && now.c_oflag == fresh.c_oflag && now.c_cflag == fresh.c_cflag &&
+         now.c_lflag == fresh.c_lflag && now.c_cc[VMIN] == fresh.c_cc[VMIN] && now.c_cc[VTIME] == fresh.c_cc[VTIME];
 }
 
 // Plays the step; false when it hung the terminal up.
@@ -86,23 +93,17 @@ bool play(const TerminalStep& s, ChildProcess& child, ProcessResult& result) {
   return true;
 }
 
-// Starts program on a rows x columns pseudo-terminal with the environment's settings added
-// ("NAME=value"), plays the steps and collects what the terminal received until the program
-// exits or timeout_ms passes.
-ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps, int rows = 24,
-                              int columns = 80, const std::vector<std::string>& environment = {},
-                              int timeout_ms = 20000) {
+// Starts program on a 24 x 80 pseudo-terminal in a UTF-8 locale with the setting added to the
+// environment ("NAME=value"), plays the steps and collects what the terminal received until
+// the program exits or 20 seconds pass.
+ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps,
+                              const char* setting = "LC_ALL=C.UTF-8") {
   char errors[] = "/tmp/qz-errors.XXXXXX";
   close(mkstemp(errors));
-  std::vector<std::string> arguments = {"-u", "DISPLAY", "LC_ALL=C.UTF-8"};
-  arguments.insert(arguments.end(), environment.begin(), environment.end());
-  arguments.insert(arguments.end(), {"sh", "-c", "exec \"$0\" 2> \"$1\"", program, errors});
-  ChildProcess child("env", arguments, "", {rows, columns});
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  const auto left = [&deadline] {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    return std::max(0, static_cast<int>(ms.count()));
-  };
+  ChildProcess child("env", {"-u", "DISPLAY", "LC_ALL=C.UTF-8", setting, "sh", "-c", "exec \"$0\" 2> \"$1\"",
+                             program, errors}, "", {24, 80});
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  const auto left = [&deadline] { return milliseconds_until(deadline); };
   ProcessResult result{};
   size_t step = 0, seen = 0;  // seen: output already searched for the awaited text
   bool open = true;
@@ -126,138 +127,92 @@ ProcessResult run_on_terminal(const char* program, const std::vector<TerminalSte
   return result;
 }
 
-// The terminal's rows from first on are those given, but for trailing blanks.
-void expect_rows(const ProcessResult& result, const std::vector<std::string>& rows, int first = 0,
-                 int screen_rows = 24, int columns = 80) {
-  const std::vector<std::string> shown = terminal_rows(result.output, columns, screen_rows, result.earlier);
-  ASSERT_EQ(shown.size(), static_cast<size_t>(screen_rows));
-  for (size_t r = 0; r < rows.size(); ++r) {
-    EXPECT_EQ(shown[first + r], rows[r].substr(0, rows[r].find_last_not_of(' ') + 1)) << "row " << first + r + 1;
-  }
-}
-
+// Sessions of every kind, each read back through the terminal's screen where rows are given.
 // One line typed with the keys as an xterm sends them: a lone Esc after a pause clears it, Left
 // and DEL (Backspace) close a gap, Home inserts at the start, Tab counts its stops from the
 // line's start, Delete takes the character under the cursor and beeps at the end, the line
 // wraps at the terminal's last column, and Up and Down move by a row; the whole dialogue is
-// shown and a key ends it.
-TEST(TerminalDialogue, ShowsTheEditedLineAndTheWholeDialogueAndEndsOnAKey) {
+// shown and a key ends it. The terminal resized while a line is typed, as terminals that do not
+// re-wrap old rows do it: shrunk below the cursor's row, the cursor stays on the last row;
+// narrowed under a line, the line is laid out again in the new width. Stopped by Ctrl+Z, the
+// terminal gets its keypad back in normal mode; continued, the program draws the screen again
+// at once, before any key, and takes the keypad again. Every way the program can end leaves the
+// terminal in the modes it started in, the keypad's included, unless the terminal itself went
+// away; a closed terminal is a hang-up, which ends the program with 0 whatever it was doing, and
+// nothing reaches standard error.
+TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
   const std::string kLeft = "\x1b[D", kRight = "\x1b[C", kUp = "\x1b[A", kDown = "\x1b[B";
   const std::string kHome = "\x1b[H", kEnd = "\x1b[F", kDelete = "\x1b[3~", kBackspace = "\x7f";
-  const std::string filler = std::string(70, '1') + "2345678";
-  const ProcessResult result = run_on_terminal(
-      ZORVY_PATH, {{"? ", "999"}, {"", "\x1b"},
-                   {"", "1234" + kLeft + kLeft + kBackspace + kHome + "5" + kEnd + "\t6" + kHome + kDelete +
-                            kEnd + kDelete + kRight + filler + kUp + "9" + kDown + kEnd, 250},
-                   {"", "\x1b["}, {"", "C\r", 60},  // a sequence split by a slow link is still one key
-                   {"faktorial:", "x"}});
-  EXPECT_EQ(result.exit_code, 0);
-  EXPECT_NE(result.output.find('\a'), std::string::npos);
-  expect_rows(result, dialogue_rows(" Zorvy Numbers", "134  9  6" + std::string(70, '1') + "2345678",
-                                                 {"1", "5", "23", "719"}, "380", "6"));
-}
-
-// The program's own colour sequences (SGR), in the order it wrote them.
-std::vector<std::string> color_sequences(const std::string& output) {
-  std::vector<std::string> found;
-  for (size_t at = 0; (at = output.find("\x1b[", at)) != std::string::npos; ++at) {
-    const size_t end = output.find_first_not_of("0123456789;", at + 2);
-    if (end != std::string::npos && output[end] == 'm') found.push_back(output.substr(at, end - at + 1));
-  }
-  return found;
-}
-
-TEST(TerminalDialogue, KeepsTheTerminalsOwnColoursAndHonoursTermAndNoColor) {
-  const struct {
-    const char* setting;
-    std::vector<std::string> sequences;  // the colour sequences written
-    bool escapes;                        // any escape sequence at all
-  } kRows[] = {
-      {"NO_COLOR=", {"\x1b[0;34;45m", "\x1b[0m"}, true},  // cleared in the terminal's colours
-      {"NO_COLOR=1", {}, true},
-      {"TERM=dumb", {}, false},
-  };
-  for (const auto& row : kRows) {
-    const ProcessResult result = run_on_terminal(PLEMO_PATH, {{"? ", "3\r"}, {"faktorial:", " "}}, 24, 80, {row.setting});
-    EXPECT_EQ(result.exit_code, 0) << row.setting;
-    std::vector<std::string> sequences = color_sequences(result.output);
-    sequences.erase(std::unique(sequences.begin(), sequences.end()), sequences.end());
-    EXPECT_EQ(sequences, row.sequences) << row.setting;
-    if (!sequences.empty()) {  // and reset last
-      EXPECT_EQ(result.output.substr(result.output.rfind("\x1b[")), "\x1b[0m");
-    }
-    EXPECT_EQ(result.output.find('\x1b') != std::string::npos, row.escapes) << row.setting;
-    EXPECT_NE(result.output.find(" Nejvyssi faktorial:"), std::string::npos) << row.setting;
-  }
-}
-
-// The terminal resized while a line is typed, as terminals that do not re-wrap old rows do it:
-// shrunk below the cursor's row, the cursor stays on the last row; narrowed under a line, the
-// line is laid out again in the new width. The typed value and the picture stay right.
-TEST(TerminalDialogue, ResizedWhileTypingKeepsTheLineAndTheReport) {
+  const std::string ones(70, '1');
   const std::vector<std::string> kAllZorvy = {"1", "5", "23", "719", "5039", "479001599", "87178291199"};
-  const std::string ones(60, '1');
+  const std::vector<TerminalStep> kPlemo = {{"? ", "3\r"}, {"faktorial:", " "}};
   const struct {
-    const char* name;
-    std::string before, after;  // typed before and after the resize
-    int rows, columns;          // the new size
-    std::vector<std::string> shown;  // the rows shown at the end, from the top
-  } kRows[] = {
-      // Ended by Ctrl+C, so that the line stays in sight.
-      {"shrunk below the cursor", "1", "0", 4, 40, {"", " Zadej do jakeho cisla pocitat", "", "? 10"}},
-      {"narrowed under the line", ones, "\x1b[Dx\r", 24, 40,
-       dialogue_rows(" Zorvy Numbers", ones.substr(1) + "x1", kAllZorvy, "43828654280", "65", 40)},
-  };
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.name);
-    const bool report = row.after.ends_with('\r');
-    const ProcessResult result = run_on_terminal(
-        ZORVY_PATH, {{"? ", row.before}, {"", row.after, 100, false, 0, row.rows, row.columns},
-                     {report ? "faktorial:" : "", report ? "y" : "\x03", report ? 0 : 200}});
-    ASSERT_EQ(result.exit_code, report ? 0 : 128 + SIGINT);
-    expect_rows(result, row.shown, 0, row.rows, row.columns);
-  }
-}
-
-// Stopped by Ctrl+Z, the terminal gets its keypad back in normal mode; continued, the program
-// draws the screen again at once, before any key, and takes the keypad again.
-TEST(TerminalDialogue, ContinuedAfterAStopDrawsTheScreenAgain) {
-  const ProcessResult result = run_on_terminal(
-      ZORVY_PATH, {{"? ", "4"}, {"", "", 50, false, SIGTSTP}, {"", "", 50, false, SIGCONT},
-                   {" Zorvy Numbers", "2\r"}, {"faktorial:", "x"}});
-  ASSERT_EQ(result.exit_code, 0);  // the steps went on only once the title was drawn again
-  EXPECT_EQ(keypad_switches(result.output), "+-+-");
-  expect_rows(result, {"? 42"}, 5);
-}
-
-// Every way the program can end leaves the terminal in the modes it started in, the keypad's
-// included, unless the terminal itself went away; a closed terminal is a hang-up, which ends
-// the program with 0 whatever it was doing, and nothing reaches standard error.
-TEST(TerminalFaults, EveryEndingEndsTheProgramAndRestoresTheTerminalsModes) {
-  struct Ending {
     const char* name;
     std::vector<TerminalStep> steps;
-    int exit_code;
-  };
-  const Ending endings[] = {
-      {"a key typed with Enter ends the final wait", {{"? ", "7\rx"}}, 0},
+    int exit_code = 0;
+    std::vector<std::string> shown = {};  // the rows shown at the end from the first checked
+    int first = 0, rows = 24, columns = 80;  // the terminal's size at the end
+    const char* switches = "+-";             // the keypad's switches
+    bool bell = false;
+    const char* program = ZORVY_PATH;
+    const char* setting = "LC_ALL=C.UTF-8";  // added to the environment
+    std::vector<std::string> colours = {"\x1b[0;34;45m", "\x1b[0m"};  // the colour sequences, sorted
+  } kSessions[] = {
+      {"every editing key",
+       {{"? ", "999"}, {"", "\x1b"},
+        {"", "1234" + kLeft + kLeft + kBackspace + kHome + "5" + kEnd + "\t6" + kHome + kDelete + kEnd + kDelete +
+                 kRight + ones + "2345678" + kUp + "9" + kDown + kEnd, 250},
+        {"", "\x1b["}, {"", "C\r", 60},  // a sequence split by a slow link is still one key
+        {"faktorial:", "x"}},
+       0, dialogue_rows(" Zorvy Numbers", "134  9  6" + ones + "2345678", {"1", "5", "23", "719"}, "380", "6"),
+       0, 24, 80, "+-", true},
+      {"shrunk below the cursor, ended by Ctrl+C so that the line stays in sight",
+       {{"? ", "1"}, {"", "0", 100, false, 0, 4, 40}, {"", "\x03", 200}},
+       128 + SIGINT, {"", " Zadej do jakeho cisla pocitat", "", "? 10"}, 0, 4, 40},
+      {"narrowed under the line",
+       {{"? ", ones.substr(10)}, {"", "\x1b[Dx\r", 100, false, 0, 24, 40}, {"faktorial:", "y"}},
+       0, dialogue_rows(" Zorvy Numbers", ones.substr(11) + "x1", kAllZorvy, "43828654280", "65", 40), 0, 24, 40},
+      {"stopped and continued",  // the steps go on only once the title is drawn again
+       {{"? ", "4"}, {"", "", 50, false, SIGTSTP}, {"", "", 50, false, SIGCONT}, {" Zorvy Numbers", "2\r"},
+        {"faktorial:", "x"}},
+       0, {"? 42"}, 5, 24, 80, "+-+-"},
+      {"a key typed with Enter ends the final wait", {{"? ", "7\rx"}}},
       {"Ctrl+C while typing", {{"? ", "12"}, {"", "\x03", 50}}, 128 + SIGINT},
-      {"SIGTERM while typing", {{"? ", "12"}, {"", "", 50, false, SIGTERM}}, 0},
-      {"SIGTERM in the final wait", {{"? ", "7\r"}, {"faktorial:", "", 0, false, SIGTERM}}, 0},
-      {"hang-up signal while typing", {{"? ", "12"}, {"", "", 50, false, SIGHUP}}, 0},
+      {"SIGTERM while typing", {{"? ", "12"}, {"", "", 50, false, SIGTERM}}},
+      {"SIGTERM in the final wait", {{"? ", "7\r"}, {"faktorial:", "", 0, false, SIGTERM}}},
+      {"hang-up signal while typing", {{"? ", "12"}, {"", "", 50, false, SIGHUP}}},
       {"an abort", {{"? ", "", 100, false, SIGABRT}}, 128 + SIGABRT},
-      {"the terminal closed in the final wait", {{"? ", "5\r"}, {"faktorial:", "", 50, true}}, 0},
-      {"the terminal closed while typing", {{"? ", "12"}, {"", "", 100, true}}, 0},
-      {"the terminal closed as the report is written", {{"? ", "7\r", 100}, {"", "", 0, true}}, 0},
+      {"the terminal closed in the final wait", {{"? ", "5\r"}, {"faktorial:", "", 50, true}}},
+      {"the terminal closed while typing", {{"? ", "12"}, {"", "", 100, true}}},
+      {"the terminal closed as the report is written", {{"? ", "7\r", 100}, {"", "", 0, true}}},
+      // The terminal's own colours kept; TERM and NO_COLOR honoured.
+      {.name = "NO_COLOR empty", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR="},
+      {.name = "NO_COLOR set", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR=1", .colours = {}},
+      {.name = "TERM=dumb: no escape sequence at all", .steps = kPlemo, .switches = "", .program = PLEMO_PATH,
+       .setting = "TERM=dumb", .colours = {}},
   };
-  for (const Ending& ending : endings) {
-    const ProcessResult result = run_on_terminal(ZORVY_PATH, ending.steps, 24, 80, {}, 5000);
-    EXPECT_EQ(result.exit_code, ending.exit_code) << ending.name;
-    EXPECT_EQ(result.errors, "") << ending.name;
-    if (ending.steps.back().hang_up) continue;
-    EXPECT_TRUE(result.terminal_restored) << ending.name;
-    const std::string switches = keypad_switches(result.output);
-    EXPECT_TRUE(switches.starts_with('+') && switches.ends_with('-')) << ending.name << ": " << switches;
+  for (const auto& session : kSessions) {
+    SCOPED_TRACE(session.name);
+    const ProcessResult result = run_on_terminal(session.program, session.steps, session.setting);
+    EXPECT_EQ(result.exit_code, session.exit_code);
+    EXPECT_EQ(result.errors, "");
+    if (session.steps.back().hang_up) continue;
+    EXPECT_TRUE(result.terminal_restored);
+    EXPECT_EQ(keypad_switches(result.output), session.switches);
+    EXPECT_EQ(result.output.find('\a') != std::string::npos, session.bell);
+    const std::vector<std::string> colours = color_sequences(result.output);
+    EXPECT_EQ(colours, session.colours);
+    const size_t last = result.output.rfind('\x1b');  // the colours reset last; no escape without either
+    const std::string last_escape = last == std::string::npos ? "" : result.output.substr(last);
+    EXPECT_TRUE(colours.empty() || last_escape == "\x1b[0m") << testing::PrintToString(last_escape);
+    EXPECT_EQ(last_escape.empty(), *session.switches == '\0' && colours.empty());
+    if (session.shown.empty()) continue;
+    const std::vector<std::string> rows = terminal_rows(result.output, session.columns, session.rows, result.earlier);
+    ASSERT_EQ(rows.size(), static_cast<size_t>(session.rows));
+    for (size_t r = 0; r < session.shown.size(); ++r) {  // but for trailing blanks
+      const std::string& row = session.shown[r];
+      EXPECT_EQ(rows[session.first + r], row.substr(0, row.find_last_not_of(' ') + 1)) << "row " << session.first + r + 1;
+    }
   }
 }
 

@@ -22,7 +22,7 @@ std::string report(const std::vector<std::string>& listed, const std::string& tr
          "\r\n\r\n Nejvyssi faktorial:  " + n + "\r\n";
 }
 
-TEST_F(Search, ListsTheCandidatesAndReportsWithEitherTest) {
+TEST_F(Search, ListsTheCandidatesAndReportsWithEitherTestAndEndsAfterPass66) {
   const struct {
     int64_t offset;
     uint64_t limit;
@@ -44,9 +44,7 @@ TEST_F(Search, ListsTheCandidatesAndReportsWithEitherTest) {
       EXPECT_EQ(bytes(), report(c.listed, c.trials, c.n)) << c.offset << " " << c.limit;
     }
   }
-}
-
-TEST_F(Search, EndsAfterTheLastPassWhoseFactorialIsNotZero) {
+  // The search ends after the last pass whose factorial is not zero.
   // Every pass counts one trial: the count starts at 1, so it reads as the highest n.
   const CandidateTest one_trial = [](uint64_t) { return TrialOutcome{1, false}; };
   // 40! - 1 and 40! + 1 (modulo 2^64) are the largest candidates before pass 66.
@@ -92,7 +90,7 @@ uint64_t random_prime(std::mt19937_64& random, uint64_t low, uint64_t high) {
 
 ::testing::AssertionResult agrees_with_loop(uint64_t c) { return gives(c, trial_division(c)); }
 
-TEST(CountedTrials, MatchesThePlainLoopWhereverItIsQuick) {
+TEST(CountedTrials, MatchesThePlainLoopWhereverItIsQuickAndKnownFiguresElsewhere) {
   constexpr uint64_t kTwoTo53 = uint64_t{1} << 53;
   // The candidates up to 11! (12! - 1, a prime, would take the loop a second; the piped runs
   // check the total of its trials).
@@ -119,13 +117,10 @@ TEST(CountedTrials, MatchesThePlainLoopWhereverItIsQuick) {
       EXPECT_TRUE(agrees_with_loop(c));
     }
   }
-}
-
-// Where the loop would take hours: known figures, and products of primes known by construction.
-TEST(CountedTrials, GivesKnownFiguresWhereTheLoopIsSlow) {
+  // Where the loop would take hours: known figures, and products of primes known by construction.
   EXPECT_TRUE(gives(87178291199, {43589145599, true}));            // 14! - 1
   EXPECT_TRUE(gives(9007199254740881, {4503599627370440, true}));  // the last prime below 2^53
-  std::mt19937_64 random(26);
+  random.seed(26);
   for (int i = 0; i < 50; ++i) {
     const uint64_t p = random_prime(random, 1 << 20, 94906265);  // p * q stays below 2^53
     const uint64_t q = random_prime(random, 1 << 20, 94906265);

@@ -20,7 +20,8 @@ namespace {
 
 using PrintStatements = CapturedOutput;
 
-TEST_F(PrintStatements, FormatNumbersAsTheMaskSays) {
+// Numbers formatted as the mask says, strings, zones and the channel's column, and failures.
+TEST_F(PrintStatements, FormatNumbersStringsAndZonesAndReportFailures) {
   const struct { bool is_signed; int64_t value; int32_t mask; const char* text; } kCases[] = {
       {true, 42, 0, " 42"},       {true, -42, 0, "-42"},    {true, 42, 1, " 42\r\n"},
       {true, -42, 4, "-42\r\n"},  {true, 42, 16, " 42 "},   {true, -42, 17, "-42 \r\n"},
@@ -35,14 +36,6 @@ TEST_F(PrintStatements, FormatNumbersAsTheMaskSays) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(bytes(), c.text) << c.value << " mask " << c.mask;
   }
-}
-
-TEST_F(PrintStatements, StringsZonesAndTheChannelColumn) {
-  EXPECT_EQ(print_literal("", PRINT_NEWLINE), 0);
-  print_literal("", 0);
-  print_literal(" Nejvyssi faktorial: ", 0);
-  print_int64(0, 4, PRINT_NEWLINE);
-  EXPECT_EQ(bytes(), "\r\n Nejvyssi faktorial:  4\r\n");
   // The next zone from a column of a line so wide; a zone past the width ends the line.
   const struct { int32_t column; uint32_t width; std::string written; } kZones[] = {
       {0, 40, std::string(14, ' ')}, {13, 40, " "}, {14, 40, std::string(14, ' ')},
@@ -64,12 +57,11 @@ TEST_F(PrintStatements, StringsZonesAndTheChannelColumn) {
   EXPECT_EQ(screen_channel().column, 2);
   print_literal("0123456789012345678901234567890123456789ab", 0);
   EXPECT_EQ(screen_channel().column, (2 + 42) % 40);
-}
-
-TEST_F(PrintStatements, FailuresAreReported) {
+  // Failures are reported.
   const uint8_t byte = 'x';
   EXPECT_EQ(channel_write(channel_for(7), &byte, 1), 1);
   EXPECT_EQ(last_error_number(), 1);
+  bytes().clear();
   EXPECT_EQ(print_int64(3, 1, 0), 1);
   EXPECT_EQ(bytes(), "");
   // An exhausted string pool: an empty string, and only the line end printed.
@@ -118,7 +110,7 @@ void write(TextView& view, const std::string& text) {
   text_view_write(view, reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
-TEST(TextView, InterpretsControlsWrapsAndScrolls) {
+TEST(TextView, InterpretsControlsWrapsAndScrollsAndStopsOnAFailedDraw) {
   const std::string dots(10, '.');
   const struct {
     const char* name;
@@ -157,13 +149,11 @@ TEST(TextView, InterpretsControlsWrapsAndScrolls) {
     EXPECT_EQ(grid.scrolls, c.scrolls) << c.name;
     EXPECT_EQ(grid.tones, static_cast<int>(std::count(c.text.begin(), c.text.end(), '\x07'))) << c.name;
   }
-}
-
-TEST(TextView, FailedDrawsAndViewsWithoutABottom) {
+  // A failed draw stops the write; a view without a bottom never scrolls.
   Grid grid{std::vector<std::string>(300, std::string(10, '.')), {}, 0, 1};
   TextView view{&grid, grid_scroll, grid_draw, nullptr, 0, 0, 9, 299, 0, 0};
   write(view, "0123456789abc\r\nzz");
-  EXPECT_EQ(grid.rows[0] + grid.rows[1], "0123456789..........");  // the failed draw stopped the write
+  EXPECT_EQ(grid.rows[0] + grid.rows[1], "0123456789..........");
   grid.draws_allowed = 100000;
   grid.rows.assign(8, std::string(10, '.'));
   view = {&grid, grid_scroll, grid_draw, nullptr, 0, 0, 9, -1, 0, 0};
@@ -177,7 +167,7 @@ void set_line(const std::string& line) {
   input_context().read_position = 0;
 }
 
-TEST(InputItem, ConvertsTheFirstItemOfALine) {
+TEST(InputItem, ConvertsTheFirstItemOfALineAndScanStopsAtSeparators) {
   const struct { std::string line; uint64_t value; } kCases[] = {
       {"", 0}, {"     ", 0}, {"abc", 0}, {"   42   ", 42}, {"42abc", 42}, {"+7", 7}, {"-5", 18446744073709551611u},
       {",5", 0}, {"1,000", 1}, {"\"1 000\"", 1}, {"\t9", 9}, {"10\r\n", 10}, {std::string(70, '9'), UINT64_MAX},
@@ -195,15 +185,13 @@ TEST(InputItem, ConvertsTheFirstItemOfALine) {
     input_item_u64(&value);
     EXPECT_EQ(value, c.value) << c.line;
   }
-}
-
-TEST(InputItem, ScanStopsAtSeparatorsAndLeavesTheRest) {
+  // The scan stops at separators and leaves the rest.
   const struct {
     std::string line;
     std::string item;
     bool float_mark;
     int32_t next_position;  // where the next item starts
-  } kCases[] = {
+  } kScans[] = {
       {"12,34", "12", false, 3},      {"12 34", "12", false, 3},     {"12   ,34", "12", false, 6},
       {"12\r\n34", "12", false, 4},   {"12\r34", "12", false, 3},    {"12\n34", "12", false, 3},
       {"\"a,b c\" d", "a,b c", false, 8}, {"a\"b", "a\"b", false, 3}, {"1.5e3", "1.5e3", true, 5},
@@ -211,7 +199,7 @@ TEST(InputItem, ScanStopsAtSeparatorsAndLeavesTheRest) {
       {std::string(67, '1') + "234", std::string(67, '1'), false, 67},
       {std::string(67, '1') + " 9", std::string(67, '1'), false, 68},
   };
-  for (const auto& c : kCases) {
+  for (const auto& c : kScans) {
     set_line(c.line);
     char item[kItemLimit + 1];
     bool float_mark = !c.float_mark;
@@ -243,7 +231,7 @@ class LineEditor : public testing::Test {
 
 std::string at(int column, const std::string& text) { return std::string(static_cast<size_t>(column - 1), ' ') + text; }
 
-TEST_F(LineEditor, ActsOnEveryKeyOfItsTable) {
+TEST_F(LineEditor, ActsOnEveryKeyOfItsTableAndServesTheInputStatement) {
   const std::string ruler = "0123456789012345678901234567890123456789";  // one row
   const struct {
     const char* name;
@@ -299,9 +287,8 @@ TEST_F(LineEditor, ActsOnEveryKeyOfItsTable) {
     EXPECT_EQ(cursor_cell(), std::make_pair(c.end_column, c.end_row)) << c.name;
     EXPECT_EQ(beeps, c.beeps) << c.name;
   }
-}
-
-TEST_F(LineEditor, InputStatementStoresTheLineAndEndOfInputEndsIt) {
+  // The input statement stores the line; the end of input ends a line.
+  clear_screen_statement(0xFFFF0000u);
   type_keys({'4', '2', ',', '9', kEnter, '1', '2'});
   input_line_statement(temp_string_from_literal("N", 1), -1, -1);
   EXPECT_EQ(screen_row(1), "N? 42,9");

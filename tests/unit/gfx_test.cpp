@@ -27,7 +27,9 @@ namespace {
 
 uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; }
 
-TEST(ScreenMode, SetsModeOneAndRefusesModesThatDoNotExist) {
+// Mode 1 and its palettes, chosen by the colour statement, which marks every line; the modes
+// that do not exist are refused.
+TEST(ScreenMode, SetsModeOneWithItsPalettesAndRefusesModesThatDoNotExist) {
   for (int i = 0; i < 20; ++i) {  // opened and closed again and again: nothing left behind
     ASSERT_EQ(screen_statement(1, 8, 0, GFX_NO_WINDOW, 0), 0);
     close_screen();
@@ -39,7 +41,7 @@ TEST(ScreenMode, SetsModeOneAndRefusesModesThatDoNotExist) {
     EXPECT_EQ(current_screen(), nullptr);
   }
   ASSERT_EQ(screen_statement(1, 8, 0, GFX_NO_WINDOW, 0), 0);
-  const GfxScreen& s = *current_screen();
+  GfxScreen& s = *current_screen();
   EXPECT_EQ(screen_statement(5, 8, 0, GFX_NO_WINDOW, 0), 1);
   EXPECT_EQ(current_screen(), &s);
   const std::vector<int> shape{s.width, s.height, s.text_columns, s.text_rows, s.cursor_column, s.cursor_row};
@@ -47,13 +49,7 @@ TEST(ScreenMode, SetsModeOneAndRefusesModesThatDoNotExist) {
   EXPECT_EQ(std::make_pair(context_get().fg_color, context_get().bg_color), std::make_pair(3u, 0u));
   for (const PageMemory& page : s.pages) EXPECT_EQ(std::count(page.get(), page.get() + 320 * 200, 0), 320 * 200);
   EXPECT_NE(device_hooks().text_output, nullptr);
-  close_screen();
   EXPECT_EQ(std::string(window_title()), "unit_tests");
-}
-
-TEST(Palette, ColourStatementChoosesTheModeOnePaletteAndMarksEveryLine) {
-  ASSERT_EQ(screen_statement(1, 8, 0, GFX_NO_WINDOW, 0), 0);
-  GfxScreen& s = *current_screen();
   const uint32_t* p = s.device_palette;
   // The colour statement's arguments, and the four entries afterwards.
   const struct { int32_t background, palette, flags; uint32_t entries[4]; } kRows[] = {
@@ -109,7 +105,9 @@ class GfxText : public testing::Test {
   }
 };
 
-TEST_F(GfxText, GlyphsAreDrawnOpaqueAndMarkTheirLines) {
+// Glyphs drawn opaque, marking their lines, and the cursor mark; wrapping, the owed newline,
+// locate, clear and scrolls, each marking the lines it changed.
+TEST_F(GfxText, DrawsWrapsLocatesClearsAndScrolls) {
   clear_dirty();
   print("A\x01");
   expect_pixels_match_cells();
@@ -118,9 +116,16 @@ TEST_F(GfxText, GlyphsAreDrawnOpaqueAndMarkTheirLines) {
             std::vector<uint8_t>({0x0C, 0x1E, 0x33, 0x33, 0x3F, 0x33, 0x33, 0x00}));
   EXPECT_EQ(std::vector<uint8_t>(screen().dirty.begin(), screen().dirty.begin() + 9),
             std::vector<uint8_t>({1, 1, 1, 1, 1, 1, 1, 1, 0}));
-}
-
-TEST_F(GfxText, WrapsAndOwesTheNewlineAfterTheLastCell) {
+  gfx_locate(1, 1);
+  print("\xff");  // alone, 255 is the cursor mark: one line across the bottom of the cell
+  EXPECT_EQ(cursor_cell(), std::make_pair(2, 1));
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(screen().pages[0][7 * 320 + x], 3);
+  EXPECT_EQ(screen().pages[0][4 * 320 + 0], 3);  // the glyph's own pixels stay
+  EXPECT_EQ(screen().text_cells[0][0].code, 255);
+  gfx_locate(1, 1);
+  print("\xff\xff");  // inside a longer write 255 is its (blank) glyph
+  for (int x = 0; x < 16; ++x) EXPECT_EQ(screen().pages[0][7 * 320 + x], 0);
+  // Text wraps and owes the newline after the last cell.
   gfx_locate(3, 1);
   print(std::string(41, 'x'));
   EXPECT_EQ(screen_row(3), std::string(40, 'x'));
@@ -145,9 +150,20 @@ TEST_F(GfxText, WrapsAndOwesTheNewlineAfterTheLastCell) {
   EXPECT_EQ(screen_row(24), std::string(40, 'z'));
   EXPECT_EQ(screen_row(2), std::string(40, 'x'));
   expect_pixels_match_cells();
-}
-
-TEST_F(GfxText, LineEndsAtTheBottomScrollAndMarkEveryLineOfTheView) {
+  print(std::string(40, 'w'));
+  locate(26, 1);  // outside the view: nothing moves, but the owed newline is cancelled
+  EXPECT_FALSE(pending());
+  EXPECT_EQ(cursor_cell(), std::make_pair(40, 25));
+  locate(3, 41);
+  EXPECT_EQ(cursor_cell(), std::make_pair(40, 25));
+  locate(0, 5);
+  EXPECT_EQ(cursor_cell(), std::make_pair(5, 25));
+  EXPECT_EQ(screen_channel().column, 4);
+  clear_screen_statement(0xFFFF0000u);
+  EXPECT_EQ(screen_row(25), "");
+  EXPECT_EQ(cursor_cell(), std::make_pair(1, 1));
+  expect_pixels_match_cells();
+  // Line ends at the bottom scroll and mark every line of the view.
   for (int r = 1; r <= 25; ++r) {
     gfx_locate(r, 1);
     print(std::to_string(r));
@@ -163,37 +179,6 @@ TEST_F(GfxText, LineEndsAtTheBottomScrollAndMarkEveryLineOfTheView) {
   EXPECT_EQ(screen_row(1), "5");
   EXPECT_EQ(screen_row(21), "25");
   for (int r = 22; r <= 25; ++r) EXPECT_EQ(screen_row(r), "");
-  expect_pixels_match_cells();
-}
-
-TEST_F(GfxText, CursorMarkIsOneLineAcrossTheBottomOfTheCell) {
-  print("A");
-  gfx_locate(1, 1);
-  print("\xff");
-  EXPECT_EQ(cursor_cell(), std::make_pair(2, 1));
-  for (int x = 0; x < 8; ++x) EXPECT_EQ(screen().pages[0][7 * 320 + x], 3);
-  EXPECT_EQ(screen().pages[0][4 * 320 + 0], 3);  // the glyph's own pixels stay
-  EXPECT_EQ(screen().text_cells[0][0].code, 255);
-  gfx_locate(1, 1);
-  print("\xff\xff");  // inside a longer write 255 is its (blank) glyph
-  for (int x = 0; x < 16; ++x) EXPECT_EQ(screen().pages[0][7 * 320 + x], 0);
-}
-
-TEST_F(GfxText, LocateAndClear) {
-  gfx_locate(25, 1);
-  print(std::string(40, 'w'));
-  ASSERT_TRUE(pending());
-  locate(26, 1);  // outside the view: nothing moves, but the owed newline is cancelled
-  EXPECT_FALSE(pending());
-  EXPECT_EQ(cursor_cell(), std::make_pair(40, 25));
-  locate(3, 41);
-  EXPECT_EQ(cursor_cell(), std::make_pair(40, 25));
-  locate(0, 5);
-  EXPECT_EQ(cursor_cell(), std::make_pair(5, 25));
-  EXPECT_EQ(screen_channel().column, 4);
-  clear_screen_statement(0xFFFF0000u);
-  EXPECT_EQ(screen_row(25), "");
-  EXPECT_EQ(cursor_cell(), std::make_pair(1, 1));
   expect_pixels_match_cells();
 }
 

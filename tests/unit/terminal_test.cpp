@@ -15,22 +15,23 @@
 
 namespace {
 
-void append(std::vector<int32_t>& codes, const TerminalKeys& keys) {
-  for (int i = 0; i < keys.count; ++i) codes.push_back(terminal_key_code(keys.events[i]));
-}
-
-// Feeds the bytes one call per byte, then lets input go quiet.
-std::vector<int32_t> decode(const std::string& bytes, bool utf8 = true) {
+// Feeds the bytes one call per byte, then lets input go quiet. at gets the index of the byte
+// each key came with (the bytes' size: with the quiet).
+std::vector<int32_t> decode(const std::string& bytes, bool utf8 = true, std::vector<size_t>* at = nullptr) {
   TerminalKeyDecoder decoder{.utf8 = utf8};
   std::vector<int32_t> codes;
-  for (const char c : bytes) append(codes, terminal_keys_feed(decoder, static_cast<uint8_t>(c)));
-  append(codes, terminal_keys_expire(decoder));
+  for (size_t i = 0; i <= bytes.size(); ++i) {
+    const TerminalKeys keys = i < bytes.size() ? terminal_keys_feed(decoder, static_cast<uint8_t>(bytes[i]))
+                                               : terminal_keys_expire(decoder);
+    for (int k = 0; k < keys.count; ++k) codes.push_back(terminal_key_code(keys.events[k]));
+    if (at != nullptr) at->insert(at->end(), static_cast<size_t>(keys.count), i);
+  }
   EXPECT_FALSE(terminal_keys_pending(decoder));
   return codes;
 }
 
 struct Case {
-  const char* bytes;
+  std::string bytes;
   std::vector<int32_t> codes;
 };
 
@@ -60,65 +61,38 @@ const Case kKeys[] = {
     {"\x1b[1\xc3\xa9", {130}},
     // Begun sequences that input going quiet drops.
     {"\x1b[", {}}, {"\x1b[1;5", {}}, {"\x1bO", {}}, {"\x1b[[", {}}, {"\x1b[M", {}},
+    // A control byte breaks a sequence off and counts as itself; ESC starts the next sequence.
+    {"\x1b[1;\r", {13}}, {"\x1b[1\x1b[B", {20735}}, {"\x1bO\x7f", {8}},
+    // Sequences that are no key vanish whole; the x after each shows the decoder is at rest.
+    {"\x1b[200~x", {120}}, {"\x1b[201~x", {120}}, {"\x1b[Ix", {120}}, {"\x1b[Ox", {120}},
+    {"\x1b[M #$x", {120}}, {"\x1b[M\x1b\xff\x01x", {120}}, {"\x1b[<0;10;20Mx", {120}},
+    {"\x1b[<0;10;20mx", {120}}, {"\x1b[32;10;20Mx", {120}}, {"\x1b[12;40Rx", {120}}, {"\x1b[1;40Rx", {120}},
+    {"\x1b[?1;2cx", {120}}, {"\x1b[>0;276;0cx", {120}}, {"\x1b[?2026;2$yx", {120}}, {"\x1b[99~x", {120}},
+    {"\x1b[1;2;3Ax", {120}}, {"\x1b[5Ax", {120}}, {"\x1b[1;17Ax", {120}}, {"\x1b[1!Ax", {120}},
+    {"\x1b[!1Ax", {120}}, {"\x1b[1?Ax", {120}}, {"\x1bO!x", {120}}, {"\x1bOzx", {120}}, {"\x1b[[Zx", {120}},
+    {"\x1b[;5~x", {120}}, {"\x1b[1;5;1;1;1~x", {120}}, {"\x1b[" + std::string(100, '1') + "~x", {120}},
 };
 
-TEST(TerminalKeys, DecodesKeysToTheirCodes) {
-  for (const Case& c : kKeys)
-    EXPECT_EQ(decode(c.bytes), c.codes) << testing::PrintToString(c.bytes);
-}
-
-TEST(TerminalKeys, ReadsHighBytesAsCodePage437WhenInputIsNotUtf8) {
-  EXPECT_EQ(decode("\x82\xe9", false), (std::vector<int32_t>{130, 233}));
-  EXPECT_EQ(decode("\x1b\x82", false), (std::vector<int32_t>{130}));
-}
-
-// Sequences that are no key vanish whole; the x after each shows the decoder is at rest.
-TEST(TerminalKeys, DropsSequencesThatAreNoKey) {
-  const std::string overlong = "\x1b[" + std::string(100, '1') + "~";
-  const char* dropped[] = {
-      "\x1b[200~",          "\x1b[201~",      "\x1b[I",         "\x1b[O",         "\x1b[M #$",
-      "\x1b[M\x1b\xff\x01", "\x1b[<0;10;20M", "\x1b[<0;10;20m", "\x1b[32;10;20M", "\x1b[12;40R",
-      "\x1b[1;40R",         "\x1b[?1;2c",     "\x1b[>0;276;0c", "\x1b[?2026;2$y", "\x1b[99~",
-      "\x1b[1;2;3A",        "\x1b[5A",        "\x1b[1;17A",     "\x1b[1!A",       "\x1b[!1A",
-      "\x1b[1?A",           "\x1bO!",         "\x1bOz",         "\x1b[[Z",        "\x1b[;5~",
-      "\x1b[1;5;1;1;1~",    overlong.c_str(),
-  };
-  for (const char* bytes : dropped)
-    EXPECT_EQ(decode(std::string(bytes) + "x"), std::vector<int32_t>{120})
-        << testing::PrintToString(bytes);
-}
-
-// A control byte breaks a sequence off and counts as itself; ESC starts the next sequence.
-TEST(TerminalKeys, ControlByteBreaksASequenceOff) {
-  EXPECT_EQ(decode("\x1b[1;\r"), std::vector<int32_t>{13});
-  EXPECT_EQ(decode("\x1b[1\x1b[B"), std::vector<int32_t>{20735});
-  EXPECT_EQ(decode("\x1bO\x7f"), std::vector<int32_t>{8});
-}
-
-// A sequence cut anywhere gives nothing before its last byte and then its key; so does a run
-// of keys sent back to back without a pause.
-TEST(TerminalKeys, SplitSequencesGiveTheSameKeys) {
+// Each key comes whole with the last byte of its sequence, a sequence cut anywhere giving
+// nothing before; so do the keys of a run sent back to back without a pause.
+TEST(TerminalKeys, DecodesKeysToTheirCodesAtTheLastByte) {
   std::string run;
   std::vector<int32_t> run_codes;
   for (const Case& c : kKeys) {
-    const std::string bytes = c.bytes;
-    const bool ends_on_expiry = bytes.back() == '\x1b' || bytes == "\xe2\x82" || c.codes.empty();
-    if (ends_on_expiry || bytes == "\x1b\x1b\x1b" || bytes == "\x1b\x1bx") continue;
+    std::vector<size_t> at;
+    EXPECT_EQ(decode(c.bytes, true, &at), c.codes) << testing::PrintToString(c.bytes);
+    const bool ends_on_expiry = c.bytes.back() == '\x1b' || c.bytes == "\xe2\x82" || c.codes.empty();
+    if (ends_on_expiry || c.bytes == "\x1b\x1b\x1b" || c.bytes == "\x1b\x1bx") continue;
     if (c.codes.size() == 1) {
-      TerminalKeyDecoder decoder;
-      for (size_t i = 0; i + 1 < bytes.size(); ++i) {
-        EXPECT_EQ(terminal_keys_feed(decoder, static_cast<uint8_t>(bytes[i])).count, 0)
-            << testing::PrintToString(bytes) << " cut after " << i + 1;
-      }
-      std::vector<int32_t> last;
-      append(last, terminal_keys_feed(decoder, static_cast<uint8_t>(bytes.back())));
-      EXPECT_EQ(last, c.codes)
-          << testing::PrintToString(bytes);
+      EXPECT_EQ(at, std::vector<size_t>{c.bytes.size() - 1}) << testing::PrintToString(c.bytes);
     }
-    run += bytes;
+    run += c.bytes;
     run_codes.insert(run_codes.end(), c.codes.begin(), c.codes.end());
   }
   EXPECT_EQ(decode(run), run_codes);
+  // Without UTF-8 the high bytes are code page 437's.
+  EXPECT_EQ(decode("\x82\xe9", false), (std::vector<int32_t>{130, 233}));
+  EXPECT_EQ(decode("\x1b\x82", false), (std::vector<int32_t>{130}));
 }
 
 // A terminal description's key strings (capabilities named k...), as infocmp prints them,
@@ -133,15 +107,10 @@ std::map<std::string, std::string> key_strings(const std::string& terminal) {
     if (start == std::string::npos || text[start] != 'k' || equals == std::string::npos) continue;
     std::string bytes;
     for (size_t i = equals + 1; i < text.size() && text[i] != ','; ++i) {  // \E, \x for x, ^x
-      if (text[i] == '^') {
-        ++i;
-        bytes += text[i] == '?' ? '\x7f' : static_cast<char>(text[i] & 31);
-      } else if (text[i] == '\\') {
-        ++i;
-        bytes += text[i] == 'E' ? '\x1b' : text[i];
-      } else {
-        bytes += text[i];
-      }
+      const char escape = text[i] == '^' || text[i] == '\\' ? text[i++] : 0, c = text[i];
+      if (escape == '^') bytes += c == '?' ? '\x7f' : static_cast<char>(c & 31);
+      if (escape == '\\') bytes += c == 'E' ? '\x1b' : c;
+      if (escape == 0) bytes += c;
     }
     keys[text.substr(start, equals - start)] = bytes;
   }

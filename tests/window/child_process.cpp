@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <utility>
 
 namespace {
@@ -32,12 +33,12 @@ namespace {
   _exit(127);
 }
 
+}  // namespace
+
 int milliseconds_until(std::chrono::steady_clock::time_point deadline) {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
   return std::max(0, static_cast<int>(left.count()));
 }
-
-}  // namespace
 
 ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& arguments,
                            const std::string& display, TerminalSize terminal) {
@@ -138,13 +139,9 @@ std::string ChildProcess::errors() {
 }
 
 long peak_memory_kib(pid_t pid) {
-  FILE* status = std::fopen(("/proc/" + std::to_string(pid) + "/status").c_str(), "r");
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   long kib = 0;
-  char line[256];
-  while (status != nullptr && std::fgets(line, sizeof line, status) != nullptr) {
-    std::sscanf(line, "VmHWM: %ld", &kib);
-  }
-  if (status != nullptr) std::fclose(status);
+  for (std::string line; std::getline(status, line);) std::sscanf(line.c_str(), "VmHWM: %ld", &kib);
   return kib;
 }
 

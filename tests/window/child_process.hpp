@@ -2,6 +2,7 @@
 // A program started by a test, whose output is read while it runs.
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,9 @@ class ChildProcess {
 
 // The most memory the process has held so far, in KiB.
 long peak_memory_kib(pid_t pid);
+
+// The milliseconds left until the deadline, 0 once it passed.
+int milliseconds_until(std::chrono::steady_clock::time_point deadline);
 
 // What a shell command writes to standard output; the test fails when it fails.
 std::string command_output(const std::string& command);

@@ -19,7 +19,7 @@ Display* test_display() {
 namespace {
 
 // Without an X server the run stops before any test starts, failing with one clear message.
-class XServerNeeded : public testing::Environment {
+struct XServerNeeded : testing::Environment {
   void SetUp() override {
     if (test_display() != nullptr) return;
     std::fprintf(stderr, "no X display (DISPLAY=%s): the window tests need an X server, which make test starts\n",
@@ -27,12 +27,17 @@ class XServerNeeded : public testing::Environment {
     std::exit(1);
   }
 };
-
 testing::Environment* const x_server_needed = testing::AddGlobalTestEnvironment(new XServerNeeded);
 
-}  // namespace
-
-namespace {
+// Runs the calls with X errors ignored: windows may go while they are looked at (a window
+// manager's own, for one), and a window being resized or moved gives no picture.
+template <typename Calls>
+void ignoring_x_errors(Display* d, Calls calls) {
+  int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  calls();
+  XSync(d, False);
+  XSetErrorHandler(previous);
+}
 
 // The viewable window named title at or below window: a window manager's frames hold the
 // programs' windows.
@@ -42,34 +47,14 @@ Window find_below(Display* d, Window window, const std::string& title) {
   if (name != nullptr) XFree(name);
   XWindowAttributes attributes;
   if (named && XGetWindowAttributes(d, window, &attributes) && attributes.map_state == IsViewable) return window;
-  Window root = 0, parent = 0, *children = nullptr;
+  Window root = 0, parent = 0, *children = nullptr, found = 0;
   unsigned count = 0;
-  Window found = 0;
   if (XQueryTree(d, window, &root, &parent, &children, &count)) {
     for (unsigned i = 0; i < count && found == 0; ++i) found = find_below(d, children[i], title);
     if (children != nullptr) XFree(children);
   }
   return found;
 }
-
-}  // namespace
-
-Window find_window(const std::string& title, int timeout_ms, Display* display) {
-  Display* d = display != nullptr ? display : test_display();
-  if (d == nullptr) return 0;
-  // Windows may go while the tree is walked (a window manager's own, for one).
-  int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-  Window found = 0;
-  for (int waited = 0; waited <= timeout_ms && found == 0; waited += 20) {
-    found = find_below(d, DefaultRootWindow(d), title);
-    if (found == 0) usleep(20000);
-  }
-  XSync(d, False);
-  XSetErrorHandler(previous);
-  return found;
-}
-
-namespace {
 
 // A colour as the test's server shows it: at 16 bits, 5, 6 and 5 bits of red, green and blue.
 uint32_t as_shown(uint32_t rgb) {
@@ -82,6 +67,16 @@ uint32_t as_shown(uint32_t rgb) {
 }
 
 }  // namespace
+
+Window find_window(const std::string& title, int timeout_ms, Display* display) {
+  Display* d = display != nullptr ? display : test_display();
+  Window found = 0;
+  for (int waited = 0; d != nullptr && waited <= timeout_ms && found == 0; waited += 20) {
+    ignoring_x_errors(d, [&] { found = find_below(d, DefaultRootWindow(d), title); });
+    if (found == 0) usleep(20000);
+  }
+  return found;
+}
 
 Grab expected_picture(const std::vector<std::string>& rows, Cell cursor) {
   const uint32_t blue = as_shown(0x0000AA), light_grey = as_shown(0xAAAAAA);
@@ -108,15 +103,15 @@ bool window_exists(Window window) { return !grab_window(window).pixels.empty(); 
 
 Grab grab_window(Window window, Display* display) {
   Display* d = display != nullptr ? display : test_display();
-  // A window gone, or being resized or moved by a window manager, gives no picture.
-  XSync(d, False);
-  int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   XWindowAttributes attributes{};
-  XImage* image = XGetWindowAttributes(d, window, &attributes) == 0 ? nullptr
-      : XGetImage(d, window, 0, 0, static_cast<unsigned>(attributes.width),
-                  static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  XImage* image = nullptr;
   XSync(d, False);
-  XSetErrorHandler(previous);
+  ignoring_x_errors(d, [&] {
+    if (XGetWindowAttributes(d, window, &attributes) != 0) {
+      image = XGetImage(d, window, 0, 0, static_cast<unsigned>(attributes.width),
+                        static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    }
+  });
   if (image == nullptr) return Grab{};
   Grab grab{attributes.width, attributes.height, {}};
   // A colour map's pixels name its cells: their colours are read from the map.

@@ -76,7 +76,7 @@ class PrivateXServer {
   // Xvfb takes the options besides its own, a screen of its default size for one.
   explicit PrivateXServer(std::vector<std::string> options = {});
   const std::string& display() const { return display_; }
-  void stop() { server_.stop(); }
+  pid_t pid() const { return server_.pid(); }  // for signals: to stop it, or to take it away
 
  private:
   ChildProcess server_;
