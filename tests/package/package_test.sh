@@ -7,40 +7,28 @@
 #                                                 (tests/wine/with-prefix.sh); README.txt in CR LF
 set -u
 generator=$1 cpack=$2 config=$3 native=$4
-here=$(cd "$(dirname "$0")" && pwd)
+wine_run="$(cd "$(dirname "$0")" && pwd)/../wine/wine-run.sh"
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 fail() { echo "package test: $*" >&2; exit 1; }
-"$cpack" -G "$generator" --config "$config" -B "$dir/out" > "$dir/cpack.log" 2>&1 ||
-  { cat "$dir/cpack.log" >&2; fail "cpack failed"; }
-mkdir "$dir/root"
-
+"$cpack" -G "$generator" --config "$config" -B "$dir/out" > "$dir/log" 2>&1 || { cat "$dir/log" >&2; fail "cpack failed"; }
+mkdir "$dir/root" && cd "$dir/root" || exit 1
 # same_bytes NAME COMMAND...: the command's bytes against those of the native program NAME.
 same_bytes() {
-  name=$1
-  shift
-  printf '10\n' | env -u DISPLAY "$native/$name" > "$dir/expected" 2>&1
+  printf '10\n' | env -u DISPLAY "$native/$1" > "$dir/expected" 2>&1; shift
   printf '10\n' | env -u DISPLAY "$@" > "$dir/actual" 2>&1 || fail "$* exited with $?"
-  cmp "$dir/expected" "$dir/actual" || fail "$* wrote other bytes than $native/$name"
+  cmp "$dir/expected" "$dir/actual" || fail "$* wrote other bytes than the native program"
 }
-
-case $generator in
-  DEB)
-    lintian --fail-on error,warning "$dir"/out/*.deb > "$dir/lintian.log" 2>&1 ||
-      { cat "$dir/lintian.log" >&2; fail "lintian finds faults in the package"; }
-    dpkg-deb -x "$dir"/out/*.deb "$dir/root" || fail "dpkg-deb cannot unpack the package"
-    for name in zorvy plemo; do
-      same_bytes $name "$dir/root/usr/games/$name"
-      page="$dir/root/usr/share/man/man6/$name.6.gz"
-      MANPAGER=cat man -l "$page" > "$dir/page" 2>&1 || fail "man -l $page failed"
-      grep -qw $name "$dir/page" || fail "the manual page does not name $name"
-    done ;;
-  ZIP)
-    (cd "$dir/root" && cmake -E tar xf "$dir"/out/*.zip) || fail "the zip cannot be unpacked"
-    cd "$dir"/root/*/ || fail "the zip has no folder"
-    same_bytes zorvy "$here/../wine/wine-run.sh" zorvy.exe
-    [ -f plemo.exe ] || fail "the zip has no plemo.exe"
-    cr=$(printf '\r')
-    [ -s README.txt ] && ! grep -qv "$cr\$" README.txt || fail "README.txt lacks CR LF line ends"
-    ;;
-esac
+if [ "$generator" = DEB ]; then
+  lintian --fail-on error,warning "$dir"/out/*.deb > "$dir/log" 2>&1 || { cat "$dir/log" >&2; fail "lintian failed"; }
+  dpkg-deb -x "$dir"/out/*.deb . && cd usr || fail "dpkg-deb cannot unpack the package"
+  for name in zorvy plemo; do
+    same_bytes $name games/$name
+    MANPAGER=cat man -l share/man/man6/$name.6.gz | grep -qw $name || fail "the manual page of $name does not open"
+  done
+else
+  cmake -E tar xf "$dir"/out/*.zip && cd ./*/ || fail "the zip cannot be unpacked into a folder"
+  [ -f plemo.exe ] || fail "the zip has no plemo.exe"
+  [ -s README.txt ] && ! grep -qv "$(printf '\r')\$" README.txt || fail "README.txt lacks CR LF line ends"
+  same_bytes zorvy "$wine_run" zorvy.exe
+fi

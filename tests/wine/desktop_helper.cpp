@@ -4,7 +4,6 @@
 
 int main(int argc, char** argv) {
   const HDESK desktop = argc == 3 ? OpenDesktopA(argv[1], 0, FALSE, GENERIC_ALL) : nullptr;
-  if (desktop == nullptr || !SetThreadDesktop(desktop)) return 2;
-  const HWND window = FindWindowA(nullptr, argv[2]);
+  const HWND window = desktop != nullptr && SetThreadDesktop(desktop) ? FindWindowA(nullptr, argv[2]) : nullptr;
   return window != nullptr && PostMessageA(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0) ? 0 : 1;
 }

@@ -13,33 +13,28 @@
 #include <string>
 #include <vector>
 
-#include "dialogue.hpp"
-#include "tmux_terminal.hpp"
-#include "x_session.hpp"
+#include "../window/dialogue.hpp"
+#include "../window/tmux_terminal.hpp"
+#include "../window/x_session.hpp"
 
 namespace {
 
-// A Windows program started under Wine.
-std::vector<std::string> windows_program(const char* variable) {
+// The Windows program that the variable names; a path that names the unset variable otherwise.
+std::string exe(const char* variable) {
   const char* path = std::getenv(variable);
-  if (path == nullptr) ADD_FAILURE() << variable << " names no Windows program";
-  return {path != nullptr ? path : "/nonexistent"};
+  return path != nullptr ? path : "/" + std::string(variable) + "-names-no-program";
 }
 
-// Whether the window shows the picture somewhere, or its width becomes width (when not 0),
-// waiting up to timeout_ms.
-bool shows_picture(Window window, const Grab& picture, int width = 0, int timeout_ms = 10000) {
-  for (int waited = 0; waited <= timeout_ms; waited += 100, usleep(100000)) {
-    const Grab shown = grab_window(window);
-    if (width != 0 && shown.width != width) continue;
-    for (int y = 0; y + picture.height <= shown.height; ++y) {
+// Whether the desktop, 1024 pixels wide, shows the picture somewhere within 10 s.
+bool shows_picture(Window desktop, const Grab& picture) {
+  for (int waited = 0; waited <= 10000; waited += 100, usleep(100000)) {
+    const Grab shown = grab_window(desktop);
+    for (int y = 0; shown.width == 1024 && y + picture.height <= shown.height; ++y) {
       for (int x = 0; x + picture.width <= shown.width; ++x) {
+        const auto line = [&](int r) { return picture.pixels.begin() + r * picture.width; };
+        const auto at = shown.pixels.begin() + y * shown.width + x;
         int row = 0;
-        while (row < picture.height &&
-               std::equal(picture.pixels.begin() + row * picture.width, picture.pixels.begin() + (row + 1) * picture.width,
-                          shown.pixels.begin() + (y + row) * shown.width + x)) {
-          ++row;
-        }
+        while (row < picture.height && std::equal(line(row), line(row + 1), at + row * shown.width)) ++row;
         if (row == picture.height) return true;
       }
     }
@@ -59,7 +54,7 @@ TEST(WineWindow, EachDriverShowsTheDialogueSwitchesToFullScreenAndBack) {
   for (const std::string driver : {"directx", "gdi"}) {
     const std::string name = "qz" + driver;
     const TmuxTerminal terminal("QZGFX=" + std::string(driver == "gdi" ? "gdi " : " ") + run + "explorer /desktop=" +
-                                name + ",1024x768 " + windows_program("ZORVY_EXE")[0], 80, 25);
+                                name + ",1024x768 " + exe("ZORVY_EXE"), 80, 25);
     const Window desktop = find_window(name + " - Wine desktop", 30000);
     ASSERT_NE(desktop, 0u) << driver;
     ASSERT_NE(find_window("zorvy", 30000), 0u) << driver;
@@ -73,19 +68,15 @@ TEST(WineWindow, EachDriverShowsTheDialogueSwitchesToFullScreenAndBack) {
     // The libraries that "DirectX" loads, mapped by a process that names the program.
     const std::string maps = command_output(
         "for f in /proc/[0-9]*/cmdline; do ! grep -qa 'zorvy[.]exe' $f || cat ${f%cmdline}maps; done 2>/dev/null; true");
-    EXPECT_EQ(maps.find("/ddraw.dll\n") != std::string::npos, driver == "directx") << driver;
-    EXPECT_EQ(maps.find("/dinput.dll\n") != std::string::npos, driver == "directx") << driver;
+    for (const char* dll : {"/ddraw.dll\n", "/dinput.dll\n"}) EXPECT_EQ(maps.find(dll) < maps.size(), driver == "directx") << dll;
+    const std::string maximise = run + exe("HELPER_EXE") + " " + name + " zorvy";
     for (const char* to_full_screen : {"Alt+Enter", "the maximise box"}) {
-      EXPECT_TRUE(shows_picture(desktop, dialogue, 1024)) << driver << ", before " << to_full_screen;
-      if (to_full_screen[0] == 'A') {
-        xdotool("key alt+Return");
-      } else {
-        command_output(run + windows_program("HELPER_EXE")[0] + " " + name + " zorvy");
-      }
+      EXPECT_TRUE(shows_picture(desktop, dialogue)) << driver << ", before " << to_full_screen;
+      command_output(to_full_screen[0] == 'A' ? "xdotool key alt+Return" : maximise);
       EXPECT_EQ(differing_pixels(desktop, dialogue, 10000), 0) << driver << ", " << to_full_screen;
       xdotool("key alt+Return");
     }
-    EXPECT_TRUE(shows_picture(desktop, dialogue, 1024)) << driver << ", back";
+    EXPECT_TRUE(shows_picture(desktop, dialogue)) << driver << ", back";
     send_close_request(find_window("zorvy"));
     for (int waited = 0; waited < 10000 && find_window("zorvy", 0) != 0; waited += 100) usleep(100000);
     EXPECT_EQ(find_window("zorvy", 0), 0u) << driver << ": the close button did not end the final wait";
@@ -93,63 +84,47 @@ TEST(WineWindow, EachDriverShowsTheDialogueSwitchesToFullScreenAndBack) {
 }
 
 TEST(WineKeys, GiveTheNativeCodes) {
-  ChildProcess probe(WINE_RUN_PATH, windows_program("PROBE_EXE"));
+  ChildProcess probe(WINE_RUN_PATH, {exe("PROBE_EXE")});
   const Window window = probe_window(probe, 30000);
   ASSERT_NE(window, 0u);
-  expect_key_codes(probe, window, {
-      {"F1", {"15359"}},        {"Up", {"18687"}},     {"shift+F1", {"21759"}},
-      {"ctrl+Left", {"29695"}}, {"Delete", {"21503"}}, {"KP_Home", {"18431"}},
-      {"shift+Tab", {"4095", "9"}}, {"Tab", {"9"}},  {"eacute", {"130"}},
-      {"A", {"65"}},            {"", {"27647"}},       {"q", {"113"}},
-  });
+  expect_key_codes(probe, window, {{"F1", {"15359"}}, {"Up", {"18687"}}, {"shift+F1", {"21759"}},
+      {"ctrl+Left", {"29695"}}, {"Delete", {"21503"}}, {"KP_Home", {"18431"}}, {"shift+Tab", {"4095", "9"}},
+      {"Tab", {"9"}}, {"eacute", {"130"}}, {"A", {"65"}}, {"", {"27647"}}, {"q", {"113"}}});
   EXPECT_EQ(probe.wait_exit(10000), 0);
 }
 
 TEST(WinePipe, TheBytesEqualTheNativeProgramsBytes) {
-  const std::string windows = WINE_RUN_PATH + (" " + windows_program("ZORVY_EXE")[0]);
   for (const char* input : {"10\\n", "1000000\\r\\n", "", "  3, 99 junk\\nkey"}) {
     const std::string feed = std::string("printf '") + input + "' | env -u DISPLAY ";
-    const std::string native = command_output(feed + ZORVY_PATH);
-    EXPECT_NE(native, "");
-    EXPECT_EQ(command_output(feed + windows), native) << input;
+    EXPECT_EQ(command_output(feed + WINE_RUN_PATH + " " + exe("ZORVY_EXE")), command_output(feed + ZORVY_PATH)) << input;
   }
 }
 
 // Input that never ends, or is always ready, and output that cannot be written, as natively.
 TEST(WineStreams, EndlessInputAndFailedOutputEndCleanly) {
-  char endless[] = "/tmp/zorvy-endless-XXXXXX";  // "7" and a line end, then a terabyte of zeros
-  const int fd = mkstemp(endless);
-  ASSERT_TRUE(fd >= 0 && write(fd, "7\n", 2) == 2 && ftruncate(fd, 1LL << 40) == 0);
-  close(fd);
-  const std::string run = "env -u DISPLAY " + std::string(WINE_RUN_PATH) + " " + windows_program("ZORVY_EXE")[0];
-  const struct {
-    std::string command;
-    int exit_code;  // -1: still running after 6 s, and stopped
-    const char* says;
-  } kCases[] = {
-      {"exec " + run + " < /dev/zero > /dev/null", -1, ""},
-      {"yes 7 | " + run + " > /dev/null", 0, ""},
-      {"exec " + run + " < " + endless + " > /dev/full", 1, "zorvy: cannot write the output: "},
-      // A reader that went away before the first write: a quiet end with a code other than 0.
-      {"{ " + run + " < " + endless + "; echo \"exit $?\" >&2; } | true; exit 7", 7, "exit 1\n"},
-  };
-  for (const auto& c : kCases) {
-    ChildProcess zorvy("sh", {"-c", c.command});
-    int exit_code = zorvy.wait_exit(6000);
-    if (exit_code == -1) {
-      EXPECT_LT(peak_memory_kib(zorvy.pid()), 128 << 10) << c.command;
-      zorvy.stop();
-    }
-    EXPECT_EQ(exit_code, c.exit_code) << c.command;
+  const std::string endless = "/tmp/zorvy-endless-" + std::to_string(getpid());  // "7", then 1 TiB of zeros
+  command_output("printf '7\\n' > " + endless + " && truncate -s 1T " + endless);
+  const std::string run = "env -u DISPLAY " + std::string(WINE_RUN_PATH) + " " + exe("ZORVY_EXE");
+  // The command; its exit code, -1 for still running after 6 s (then stopped); what it says first.
+  for (const auto& [command, code, says] : {std::tuple<std::string, int, std::string>{
+           "exec " + run + " < /dev/zero > /dev/null", -1, ""}, {"yes 7 | " + run + " > /dev/null", 0, ""},
+           {"exec " + run + " < " + endless + " > /dev/full", 1, "zorvy: cannot write the output: "},
+           // A reader that went away before the first write: a quiet end with a code other than 0.
+           {"{ " + run + " < " + endless + "; echo \"exit $?\" >&2; } | true; exit 7", 7, "exit 1\n"}}) {
+    ChildProcess zorvy("sh", {"-c", command});
+    const int exit_code = zorvy.wait_exit(6000);
+    EXPECT_LT(exit_code == -1 ? peak_memory_kib(zorvy.pid()) : 0, 128 << 10) << command;  // while running
+    zorvy.stop();
+    EXPECT_EQ(exit_code, code) << command;
     const std::string said = zorvy.errors();
-    EXPECT_EQ(*c.says == '\0' ? said : said.substr(0, std::strlen(c.says)), c.says) << c.command;
+    EXPECT_EQ(says.empty() ? said : said.substr(0, says.size()), says) << command;
   }
-  unlink(endless);
+  unlink(endless.c_str());
 }
 
 TEST(WineConsole, TheDialogueRunsOnTheConsoleWithTheLineEditor) {
   const TmuxTerminal terminal("printf \"left over\\n\"; env -u DISPLAY " + std::string(WINE_RUN_PATH) + " " +
-                              windows_program("ZORVY_EXE")[0] + "; echo exit=$?; sleep 60", 60, 12);
+                              exe("ZORVY_EXE") + "; echo exit=$?; sleep 60", 60, 12);
   ASSERT_TRUE(terminal.shows("cisla pocitat")) << "no dialogue on the console";
   EXPECT_FALSE(terminal.shows("left over", 0)) << "the console was not cleared";
   // The dialogue in the colours of the colour statement: blue on magenta.

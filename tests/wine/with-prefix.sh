@@ -1,11 +1,9 @@
 #!/bin/sh
 # Runs a command with WINEPREFIX set to a new Wine prefix of its own, made once for the whole
 # run (its start-up takes seconds) and removed afterwards with its Wine server. Fails loudly
-# when Wine cannot start.
+# when Wine is missing or cannot start.
 set -u
-command -v wine >/dev/null || { echo "with-prefix: wine is not installed" >&2; exit 1; }
-WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/qz-wine.XXXXXX")
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/qz-wine.XXXXXX")" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"' EXIT INT TERM
 # wineboot complains about the 32-bit half a 64-bit-only Wine lacks; what counts is the
 # registry the server writes when it ends.
