@@ -152,9 +152,6 @@ int entry_count(const char* folder) {
   return static_cast<int>(std::distance(std::filesystem::directory_iterator(folder), {}));
 }
 
-// The X server or the window going away, or an ending signal, while typing or in the final
-// wait: the program ends, its window with it. Each on an X server of its own.
-
 // Screens of 16 and 32 bits show their colours; windows coming and going leave no thread or
 // open file behind (exact counts show a leak at once, so a few dozen windows do).
 TEST(Window, DeeperScreensShowTheirColoursAndWindowsComeAndGoWithoutLeaking) {
@@ -220,7 +217,8 @@ TEST(Window, KeysReachTheKeyBufferAsTheirCodes) {
   map_key(kSpareKey, nullptr);
 }
 
-
+// The X server or the window going away, or an ending signal, while typing or in the final
+// wait: the program ends, its window with it. Each on an X server of its own.
 TEST(WindowFaults, LosingTheServerOrTheWindowOrASignalEndsTheProgram) {
   const std::string destroyed = "zorvy: the window was destroyed by another program\n";
   const struct { int signal_number; bool final_wait; int exit_code; std::string says; } kRows[] = {
