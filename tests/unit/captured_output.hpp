@@ -9,10 +9,7 @@
 
 class CapturedOutput : public testing::Test {
  protected:
-  static std::string& bytes() {
-    static std::string captured;
-    return captured;
-  }
+  static std::string& bytes() { return captured_; }
 
   void SetUp() override {
     saved_ = device_hooks();
@@ -26,5 +23,6 @@ class CapturedOutput : public testing::Test {
   void TearDown() override { device_hooks() = saved_; }
 
  private:
+  static inline std::string captured_;
   DeviceHooks saved_{};
 };

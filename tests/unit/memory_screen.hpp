@@ -17,22 +17,21 @@ inline std::vector<int32_t> typed_keys;
 inline size_t next_typed_key = 0;
 inline int beeps = 0;
 
+inline void type_keys(std::vector<int32_t> keys) {
+  typed_keys = std::move(keys);
+  next_typed_key = 0;
+}
+
 // Opens the screen; false when it does not open.
 inline bool open_memory_screen() {
   if (screen_statement(1, 8, 0, GFX_NO_WINDOW, 0) != 0) return false;
-  typed_keys.clear();
-  beeps = 0;
+  type_keys({});
   DeviceHooks& hooks = device_hooks();
   hooks.key_hit = [] { return next_typed_key < typed_keys.size() ? 1 : 0; };
   hooks.inkey_code = [] { return next_typed_key < typed_keys.size() ? typed_keys[next_typed_key++] : -1; };
   hooks.input_ended = [] { return next_typed_key < typed_keys.size() ? 0 : 1; };
   hooks.tone = [] { ++beeps; };
   return true;
-}
-
-inline void type_keys(std::vector<int32_t> keys) {
-  typed_keys = std::move(keys);
-  next_typed_key = 0;
 }
 
 // The cursor cell, from 1: column and row.
