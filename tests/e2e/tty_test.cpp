@@ -7,10 +7,10 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "child_process.hpp"
 #include "dialogue.hpp"
@@ -41,14 +41,12 @@ std::string keypad_switches(const std::string& output) {
 
 // The program's own colour sequences (SGR), sorted, each once.
 std::vector<std::string> color_sequences(const std::string& output) {
-  std::vector<std::string> found;
+  std::set<std::string> found;
   for (size_t at = 0; (at = output.find("\x1b[", at)) != std::string::npos; ++at) {
     const size_t end = output.find_first_not_of("0123456789;", at + 2);
-    if (end != std::string::npos && output[end] == 'm') found.push_back(output.substr(at, end - at + 1));
+    if (end != std::string::npos && output[end] == 'm') found.insert(output.substr(at, end - at + 1));
   }
-  std::sort(found.begin(), found.end());
-  found.erase(std::unique(found.begin(), found.end()), found.end());
-  return found;
+  return {found.begin(), found.end()};
 }
 
 // A step of a terminal session: wait for text to appear in the output (empty: none), pause,
