@@ -25,15 +25,7 @@ constexpr int kNoByteYet = -1;
 // long enough for a sequence split by a slow link (ssh), short enough for Esc to feel prompt.
 constexpr auto kSequenceQuiet = std::chrono::milliseconds(100);
 
-// Standard input, read in blocks; the line reader and the key poll share what is left over.
-struct InputBytes {
-  uint8_t block[4096];
-  ssize_t start = 0;
-  ssize_t end = 0;
-  bool ended = false;
-};
-
-InputBytes input;
+StreamBlock input;
 
 // Set by the signal handler, turned into a close request by the next poll.
 volatile sig_atomic_t close_signalled = 0;
@@ -45,16 +37,16 @@ int next_input_byte(int timeout_ms) {
     struct pollfd ready {STDIN_FILENO, POLLIN, 0};
     const int polled = poll(&ready, 1, timeout_ms);
     if (polled == 0 || (polled < 0 && errno == EINTR)) return kNoByteYet;
-    const ssize_t count = polled < 0 ? -1 : read(STDIN_FILENO, input.block, sizeof input.block);
+    const ssize_t count = polled < 0 ? -1 : read(STDIN_FILENO, input.bytes, sizeof input.bytes);
     if (count < 0 && (errno == EINTR || errno == EAGAIN)) return kNoByteYet;
     if (count <= 0) {
       input.ended = true;  // end of the stream, or a terminal that went away (EIO)
       return kEndOfInput;
     }
     input.start = 0;
-    input.end = count;
+    input.end = static_cast<size_t>(count);
   }
-  return input.block[input.start++];
+  return input.bytes[input.start++];
 }
 
 KeyRing<512> keys;

@@ -19,16 +19,7 @@ constexpr DWORD kCtrlShiftBits = RIGHT_CTRL_PRESSED | LEFT_CTRL_PRESSED | SHIFT_
 ConsoleHandles handles;
 bool handles_fetched = false;
 
-// Standard input when it is a stream, read in blocks; the line reader and the key poll share
-// what is left over.
-struct StreamInput {
-  uint8_t block[4096];
-  DWORD start = 0;
-  DWORD end = 0;
-  bool ended = false;
-};
-
-StreamInput stream;
+StreamBlock stream;
 
 struct ConsoleKeys {
   KeyRing<512> ring;
@@ -74,7 +65,7 @@ int next_stream_byte(bool wait) {
   if (stream.start == stream.end) {
     if (stream.ended || (!wait && !stream_ready())) return -1;
     DWORD count = 0;
-    if (!ReadFile(console_handles().input, stream.block, sizeof stream.block, &count, nullptr) ||
+    if (!ReadFile(console_handles().input, stream.bytes, sizeof stream.bytes, &count, nullptr) ||
         count == 0) {
       stream.ended = true;
       return -1;
@@ -82,7 +73,7 @@ int next_stream_byte(bool wait) {
     stream.start = 0;
     stream.end = count;
   }
-  return stream.block[stream.start++];
+  return stream.bytes[stream.start++];
 }
 
 void report_end_of_input() {
