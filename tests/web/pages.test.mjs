@@ -1,7 +1,6 @@
-// The web pages in Debian's Chromium, headless, driven by Playwright. The pages are served from
-// disk through the browser's own routing: http://localhost/site/ is the built site (WEB_SITE),
-// http://localhost/probe/ the key probe's page (WEB_PROBE). NATIVE_PICTURE gives the picture
-// the native screen shows after the same keys.
+// The web pages in Debian's Chromium, headless, driven by Playwright, from a plain static file
+// server (WEB_URL): /site/ is the built site, /probe/ the key probe's page. NATIVE_PICTURE gives
+// the picture the native screen shows after the same keys.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { after, before, test } from 'node:test';
@@ -10,8 +9,6 @@ import { chromium, devices } from 'playwright-core';
 
 const kWidth = 320;
 const kHeight = 200;
-const kFolders = { site: process.env.WEB_SITE, probe: process.env.WEB_PROBE };
-const kQuestion = 'Zadej do jakeho cisla pocitat';
 
 let browser;
 before(async () => {
@@ -24,10 +21,6 @@ after(() => browser?.close());
 // plays recorded: frequency and milliseconds.
 async function openPage(path, device = {}) {
   const context = await browser.newContext({ hasTouch: true, ...device });
-  await context.route('http://localhost/**', (route) => {
-    const [, folder, ...file] = new URL(route.request().url()).pathname.split('/');
-    return route.fulfill({ path: `${kFolders[folder]}/${file.join('/')}` });
-  });
   const page = await context.newPage();
   await page.addInitScript(() => {
     window.tones = [];
@@ -39,7 +32,7 @@ async function openPage(path, device = {}) {
       return tone;
     };
   });
-  await page.goto(`http://localhost/${path}`);
+  await page.goto(`${process.env.WEB_URL}/${path}`);
   return page;
 }
 
@@ -79,7 +72,7 @@ const kSessions = [
 for (const session of kSessions) {
   test(`${session.program}: a typed session shows the native picture, ends and runs again`, async () => {
     const page = await openPage(`site/${session.program}.html`, session.device);
-    await showsText(page, kQuestion);
+    await showsText(page, 'Zadej do jakeho cisla pocitat');
     for (const [width, height, scale] of session.sizes) {
       await page.setViewportSize({ width, height });
       await page.waitForFunction((w) => document.getElementById('qzcanvas').getBoundingClientRect().width === w,
