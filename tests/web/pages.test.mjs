@@ -18,7 +18,8 @@ before(async () => {
 after(() => browser?.close());
 
 // A page in a context of its own (a touch screen, or the device given), with every tone it
-// plays recorded: frequency and milliseconds.
+// plays recorded: frequency and milliseconds, to the nearest ten, as the audio clock may move on
+// by a few milliseconds between the page's reading of it and the recorder's.
 async function openPage(path, device = {}) {
   const context = await browser.newContext({ hasTouch: true, ...device });
   const page = await context.newPage();
@@ -28,7 +29,7 @@ async function openPage(path, device = {}) {
     AudioContext.prototype.createOscillator = function () {
       const tone = create.call(this);
       const stop = tone.stop.bind(tone);
-      tone.stop = (when) => { window.tones.push([tone.frequency.value, Math.round((when - this.currentTime) * 1000)]); stop(when); };
+      tone.stop = (when) => { window.tones.push([tone.frequency.value, Math.round((when - this.currentTime) * 100) * 10]); stop(when); };
       return tone;
     };
   });
