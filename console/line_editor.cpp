@@ -179,7 +179,7 @@ bool act(LineEditor& e, int32_t key) {
 int32_t wait_for_key() {
   while (!key_hit_statement()) {
     if (input_ended_statement()) return -1;
-    sleep_milliseconds(kKeyPollMs);
+    pause_for_keys(kKeyPollMs);
   }
   StringDescriptor* key = inkey_statement();
   const int32_t value = string_length(*key) == 0 ? -2 : key_string_value(*key);

@@ -50,7 +50,7 @@ int32_t gfx_getkey() {
   while (current_screen() != nullptr) {
     const int32_t code = key_read();
     if (code != 0) return code;
-    sleep_milliseconds(kGetkeyPollMs);
+    pause_for_keys(kGetkeyPollMs);
   }
   return 0;
 }

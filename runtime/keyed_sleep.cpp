@@ -8,7 +8,7 @@ constexpr int32_t kKeyPollMs = 50;
 
 void keyed_sleep(int32_t ms, int32_t (*take_key_arrived)(), bool zero_sleeps) {
   if (ms == -1) {
-    while (take_key_arrived() != 1) sleep_milliseconds(kKeyPollMs);
+    while (take_key_arrived() != 1) pause_for_keys(kKeyPollMs);
   } else if (ms >= 100) {
     do {
       if (take_key_arrived() == 1) return;

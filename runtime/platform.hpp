@@ -7,6 +7,11 @@
 // Suspends the calling thread for the milliseconds given (0 gives up the rest of its turn).
 void sleep_milliseconds(int32_t milliseconds);
 
+// The pause of a loop that polls for keys. Where other threads fill the key buffers, it sleeps
+// the poll's interval given; where keys come only between the program's waits (a page), it
+// lasts until a key may have arrived, or a second at the most, so that a waiting page is idle.
+void pause_for_keys(int32_t poll_milliseconds);
+
 // The full path of the running program's executable; empty when it cannot be found.
 std::string executable_path();
 

@@ -12,6 +12,7 @@
 #include "gfx/web/web_canvas.hpp"
 #include "gfx/window.hpp"
 #include "runtime/cp437.hpp"
+#include "runtime/web/web_platform.hpp"
 
 namespace {
 
@@ -85,6 +86,7 @@ bool pastes(const EmscriptenKeyboardEvent& e, int pk) {
 // while Alt and Command combinations stay the browser's.
 EM_BOOL key_event(int type, const EmscriptenKeyboardEvent* event, void*) {
   const EmscriptenKeyboardEvent& e = *event;
+  web_key_arrived();
   const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
   const int pk = static_cast<int>(emscripten_compute_dom_pk_code(e.code));
   if (pk == DOM_PK_CONTROL_RIGHT) right_held.ctrl = down;
@@ -126,6 +128,7 @@ EM_BOOL key_event(int type, const EmscriptenKeyboardEvent* event, void*) {
 // a deletion before the cursor as Backspace.
 void text_character(int character) {
   const auto c = static_cast<char32_t>(character);
+  web_key_arrived();
   handle_char_message(c < 128 ? character : unicode_to_cp437(c), 1);
 }
 

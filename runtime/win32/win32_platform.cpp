@@ -6,6 +6,8 @@
 
 void sleep_milliseconds(int32_t milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
 
+void pause_for_keys(int32_t poll_milliseconds) { sleep_milliseconds(poll_milliseconds); }
+
 const char kPathSeparators[] = "\\/";
 
 std::string executable_path() {

@@ -126,7 +126,7 @@ test('keys reach the program with the native key codes, and the browser keeps no
   for (const [key, ...codes] of kKeys) {
     const seen = lines.length;
     await typeKeys(page, [key]);
-    for (let waited = 0; lines.length < seen + codes.length && waited < 100; ++waited) await page.waitForTimeout(20);
+    for (let waited = 0; lines.length < seen + codes.length && waited < 25; ++waited) await page.waitForTimeout(20);
     assert.deepEqual(lines.slice(seen), codes.map(String), key);
   }
   await page.waitForSelector('#qzend', { state: 'visible' });
