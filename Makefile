@@ -21,7 +21,7 @@ define quiet_build
 	@echo "built $(1)"
 endef
 
-.PHONY: all run test bench deps run-deps web-deps clean fuzz fuzz-build fuzz-regression windows \
+.PHONY: all run test bench deps run-deps web-deps windows-deps test-fresh clean fuzz fuzz-build fuzz-regression windows \
   windows-test web web-test
 
 # The two programs only; a folder configured with the tests keeps them.
@@ -39,14 +39,17 @@ WIN_CROSS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DGFX_DATA_GEN=$(abspath $(BUILD))/gfx_data_gen -DLINUX_BUILD_DIR=$(abspath $(BUILD))
 WIN_OPTIONS := $(WIN_CROSS) -DBUILD_TESTS=ON
 
-windows: deps
-	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON,gfx_data_gen)
-	$(call quiet_build,$(WIN_BUILD),$(WIN_OPTIONS),zorvy plemo)
+windows: windows-deps
+	$(call quiet_build,$(BUILD),,gfx_data_gen)
+	$(call quiet_build,$(WIN_BUILD),$(WIN_CROSS),zorvy plemo)
+
+windows-deps:
+	@tools/install-deps.sh windows
 
 # The Windows tests under Wine: the unit tests, and the programs' window, console and pipe
 # sessions against the native programs; one X server and one Wine prefix for the whole run,
 # one test at a time (Wine drops keys while another Wine program keeps its server busy).
-windows-test: windows
+windows-test: deps windows
 	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON,wine_session_tests)
 	$(call quiet_build,$(WIN_BUILD),$(WIN_OPTIONS))
 	@JOBS=1 tests/run-ctest.sh $(WIN_BUILD) tests/wine/with-prefix.sh
@@ -101,6 +104,11 @@ test: deps
 	@$(MAKE) --no-print-directory fuzz-regression
 	@$(MAKE) --no-print-directory windows-test
 	@$(MAKE) --no-print-directory web-test
+
+# make test on a freshly installed Debian 12 root with a clean clone of HEAD, as CI runs it (as
+# root; about 10 minutes, most of them installing packages).
+test-fresh:
+	@tools/fresh-debian.sh 'make test'
 
 bench: deps
 	$(call quiet_build,$(BENCH_BUILD),-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCH=ON)

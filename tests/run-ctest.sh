@@ -2,7 +2,10 @@
 # Runs one build's tests on an X server of their own, through any further wrapper command
 # given after the build folder, and stays quiet while they pass: only the summary is printed,
 # or every failing test's output when one fails.
+# The tests run from a caller whose terminal takes no escape sequences and who wants no colour,
+# unlike what they mean: a test that took the caller's environment fails on every machine.
 set -u
+export TERM=dumb NO_COLOR=1
 build=$1
 shift
 log="$build/ctest.log"

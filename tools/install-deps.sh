@@ -1,21 +1,25 @@
 #!/bin/sh
 # Installs the Debian packages that are missing: "run" takes what building and running the
-# programs need, "web" also what building the web pages needs, "package" also what making the
-# Debian package and the Windows zip needs, "test" (the default) everything for the tests,
-# fuzzing and benchmarks too (Node.js with npm among them: a Node.js that comes with its own
-# npm counts). As root it installs them with apt-get; otherwise it names them and stops.
+# programs need, "web" also what building the web pages needs, "windows" also the mingw-w64
+# compiler of the Windows programs, "package" also what making the Debian package and the
+# Windows zip needs, "test" (the default) everything for the tests, fuzzing and benchmarks too
+# (Node.js with npm among them: a Node.js that comes with its own npm counts). As root it
+# installs them with apt-get, saying what and how long it took and showing apt's own output only
+# when it fails; otherwise it names them with the commands that install them and stops.
 set -e
 run_packages="cmake ninja-build g++ console-data libx11-dev libxext-dev libxss-dev"
 web_packages="emscripten node-acorn"
-package_packages="dpkg-dev g++-mingw-w64-x86-64-posix"
-test_packages="man-db lintian libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox tmux ncurses-term clang libclang-rt-14-dev
-  googletest wine wine64 chromium nodejs"
+windows_packages="g++-mingw-w64-x86-64-posix"
+package_packages="dpkg-dev file $windows_packages"
+test_packages="man-db lintian libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox tmux ncurses-term clang
+  libclang-rt-14-dev googletest wine wine64 chromium nodejs"
 case "${1:-test}" in
   run) packages=$run_packages ;;
   web) packages="$run_packages $web_packages" ;;
+  windows) packages="$run_packages $windows_packages" ;;
   package) packages="$run_packages $package_packages" ;;
   test) packages="$run_packages $web_packages $package_packages $test_packages" ;;
-  *) echo "usage: $0 [run|web|package|test]" >&2; exit 2 ;;
+  *) echo "usage: $0 [run|web|windows|package|test]" >&2; exit 2 ;;
 esac
 missing=""
 for p in $packages; do
@@ -25,9 +29,17 @@ if [ "${1:-test}" = test ] && ! command -v npm > /dev/null; then missing="$missi
 [ -z "$missing" ] && exit 0
 if [ "$(id -u)" -ne 0 ]; then
   echo "Missing Debian packages:$missing" >&2
-  echo "Install them with: sudo apt-get install$missing" >&2
+  echo "Install them with:" >&2
+  echo "  sudo apt-get update" >&2
+  echo "  sudo DEBIAN_FRONTEND=noninteractive apt-get install -y$missing" >&2
   exit 1
 fi
-echo "Installing:$missing"
-apt-get update -qq
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing > /dev/null
+count=$(echo $missing | wc -w)
+echo "Installing $count Debian packages, which takes a few minutes:$missing"
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+start=$(date +%s)
+{ apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing; } > "$log" 2>&1 ||
+  { cat "$log" >&2; echo "install-deps: apt-get failed" >&2; exit 1; }
+took=$(($(date +%s) - start))
+echo "Installed them in $((took / 60)) min $((took % 60)) s"

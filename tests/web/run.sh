@@ -12,7 +12,7 @@ ln -s "$(realpath "$1")" "$root/site" && ln -s "$(realpath "$2")" "$root/probe"
 python3 -u -m http.server --bind 127.0.0.1 --directory "$root" 0 > "$root.log" 2>&1 &
 server=$!
 trap 'kill $server; rm -rf "$log" "$root" "$root.log"' EXIT
-(cd "$here" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --silent) > "$log" 2>&1 \
+(cd "$here" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error) > "$log" 2>&1 \
   || { cat "$log"; exit 1; }
 for _ in $(seq 50); do
   port=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$root.log") && [ -n "$port" ] && break || sleep 0.1

@@ -19,6 +19,18 @@
 
 namespace {
 
+// The programs the tests start get the environment the tests mean, whatever the caller's: a
+// terminal that takes escape sequences, colours allowed, the default presentation driver.
+// A session that means otherwise says so in its own command.
+struct SessionEnvironment : testing::Environment {
+  void SetUp() override {
+    setenv("TERM", "xterm-256color", 1);
+    unsetenv("NO_COLOR");
+    unsetenv("QZGFX");
+  }
+};
+testing::Environment* const session_environment = testing::AddGlobalTestEnvironment(new SessionEnvironment);
+
 // In the child: it leads a process group of its own, which the test ends as a whole (a shell's
 // pipeline included), and it is killed should the test process die first.
 [[noreturn]] void exec_program(const char* program, const std::vector<std::string>& arguments,

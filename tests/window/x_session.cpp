@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 #include "gfx/gfx_data.hpp"
 
@@ -214,14 +215,26 @@ PrivateXServer::PrivateXServer(std::vector<std::string> options)
     : server_("Xvfb", [&options] {
         options.insert(options.begin(), {"-displayfd", "1", "-nolisten", "tcp", "-noreset"});
         return options;
-      }()) {
-  const std::string number = server_.read_line();
-  for (int waited = 0; !number.empty() && waited < 5000; waited += 20) {
-    if (Display* d = XOpenDisplay((":" + number).c_str())) {
+      }()),
+      number_(server_.read_line()) {
+  for (int waited = 0; !number_.empty() && waited < 5000; waited += 20) {
+    if (Display* d = XOpenDisplay((":" + number_).c_str())) {
       XCloseDisplay(d);
-      display_ = ":" + number;
+      display_ = ":" + number_;
       return;
     }
     usleep(20000);
+  }
+}
+
+PrivateXServer::~PrivateXServer() {
+  const pid_t pid = server_.pid();
+  server_.stop();
+  // The lock names the server's process: once it has gone, another server may take the number.
+  const std::string lock = "/tmp/.X" + number_ + "-lock";
+  pid_t locked = 0;
+  if (std::ifstream(lock) >> locked && locked == pid) {
+    unlink(("/tmp/.X11-unix/X" + number_).c_str());
+    unlink(lock.c_str());
   }
 }

@@ -75,10 +75,12 @@ class PrivateXServer {
  public:
   // Xvfb takes the options besides its own, a screen of its default size for one.
   explicit PrivateXServer(std::vector<std::string> options = {});
+  ~PrivateXServer();  // stops the server and removes its socket and lock, which a kill leaves
   const std::string& display() const { return display_; }
   pid_t pid() const { return server_.pid(); }  // for signals: to stop it, or to take it away
 
  private:
   ChildProcess server_;
+  std::string number_;  // the display's number, as the server said it
   std::string display_;
 };

@@ -19,7 +19,7 @@
 
 namespace {
 
-// The Windows program that the variable names; a path that names the unset variable otherwise.
+// The path that the variable names; a path that names the unset variable otherwise.
 std::string exe(const char* variable) {
   const char* path = std::getenv(variable);
   return path != nullptr ? path : "/" + std::string(variable) + "-names-no-program";
@@ -51,6 +51,11 @@ bool shows_picture(Window desktop, const Grab& picture) {
 TEST(WineWindow, EachDriverShowsTheDialogueSwitchesToFullScreenAndBack) {
   const Grab dialogue = expected_picture(dialogue_rows(" Zorvy Numbers", "10", {"1", "5", "23"}, "15", "4", 40));
   const std::string run = std::string(WINE_RUN_PATH) + " ";
+  // Another zorvy.exe, of another Wine prefix, that maps a library named as DirectDraw's.
+  const std::string other = exe("WINEPREFIX") + "/other";
+  command_output("mkdir -p " + other + " && cp /bin/sleep " + other + "/ddraw.dll");
+  ChildProcess other_zorvy("env", {"WINEPREFIX=" + other, "bash", "-c", "exec -a zorvy.exe \"$0\" 600",
+                                   other + "/ddraw.dll"});
   for (const std::string driver : {"directx", "gdi"}) {
     const std::string name = "qz" + driver;
     const TmuxTerminal terminal("QZGFX=" + std::string(driver == "gdi" ? "gdi " : " ") + run + "explorer /desktop=" +
@@ -65,9 +70,11 @@ TEST(WineWindow, EachDriverShowsTheDialogueSwitchesToFullScreenAndBack) {
     for (int waited = 0; waited < 3000 && !terminal.rang(); waited += 100) usleep(100000);
     EXPECT_TRUE(terminal.rang()) << driver << ": no beep";
     xdotool("key --delay 8 0 Return");
-    // The libraries that "DirectX" loads, mapped by a process that names the program.
+    // The libraries that "DirectX" loads, mapped by a process of the run's Wine prefix that names
+    // the program: another zorvy.exe on the machine is not the test's.
     const std::string maps = command_output(
-        "for f in /proc/[0-9]*/cmdline; do ! grep -qa 'zorvy[.]exe' $f || cat ${f%cmdline}maps; done 2>/dev/null; true");
+        "for p in /proc/[0-9]*; do grep -qa 'zorvy[.]exe' $p/cmdline && grep -qxzF \"WINEPREFIX=$WINEPREFIX\" "
+        "$p/environ && cat $p/maps; done 2>/dev/null; true");
     for (const char* dll : {"/ddraw.dll\n", "/dinput.dll\n"}) EXPECT_EQ(maps.find(dll) < maps.size(), driver == "directx") << dll;
     const std::string maximise = run + exe("HELPER_EXE") + " " + name + " zorvy";
     for (const char* to_full_screen : {"Alt+Enter", "the maximise box"}) {

@@ -4,7 +4,9 @@
 # when Wine is missing or cannot start.
 set -u
 export WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/qz-wine.XXXXXX")" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap 'wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"' EXIT INT TERM
+# The server's socket folder, which Wine names by the prefix's device and inode, goes too.
+server_dir=$(stat -c '%d %i' "$WINEPREFIX" | { read -r dev inode; printf '/tmp/.wine-%s/server-%x-%x' "$(id -u)" "$dev" "$inode"; })
+trap 'wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; rm -rf "$WINEPREFIX" "$server_dir"; rmdir "${server_dir%/*}" 2>/dev/null' EXIT INT TERM
 # wineboot complains about the 32-bit half a 64-bit-only Wine lacks; what counts is the
 # registry the server writes when it ends.
 env -u DISPLAY wine wineboot -i > "$WINEPREFIX/wineboot.log" 2>&1
