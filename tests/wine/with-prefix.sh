@@ -4,9 +4,20 @@
 # when Wine is missing or cannot start.
 set -u
 export WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/qz-wine.XXXXXX")" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# The server's socket folder, which Wine names by the prefix's device and inode, goes too.
-server_dir=$(stat -c '%d %i' "$WINEPREFIX" | { read -r dev inode; printf '/tmp/.wine-%s/server-%x-%x' "$(id -u)" "$dev" "$inode"; })
-trap 'wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; rm -rf "$WINEPREFIX" "$server_dir"; rmdir "${server_dir%/*}" 2>/dev/null' EXIT INT TERM
+# The server's socket folder goes too: Wine names it by the prefix's device and inode, in a
+# folder of /tmp of its own (.wine-UID, or wine-XXXXXX made anew).
+server=$(stat -c '%d %i' "$WINEPREFIX" | { read -r dev inode; printf 'server-%x-%x' "$dev" "$inode"; })
+leave() {
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  rm -rf "$WINEPREFIX"
+  for dir in /tmp/.wine-"$(id -u)"/"$server" /tmp/wine-*/"$server"; do
+    [ -d "$dir" ] && rm -rf "$dir" && rmdir "${dir%/*}" 2>/dev/null
+  done
+}
+trap leave EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 # wineboot complains about the 32-bit half a 64-bit-only Wine lacks; what counts is the
 # registry the server writes when it ends.
 env -u DISPLAY wine wineboot -i > "$WINEPREFIX/wineboot.log" 2>&1
