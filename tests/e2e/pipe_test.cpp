@@ -53,17 +53,18 @@ TEST(StreamFaults, EndlessInputAndFullOutputEndCleanly) {
   ASSERT_TRUE(fd >= 0 && write(fd, "7\n", 2) == 2 && ftruncate(fd, 1LL << 40) == 0);
   close(fd);
   const struct {
+    const char* program;
     const char* input;
     const char* output;
     int exit_code;  // 128 + SIGTERM: still running after 0.3 s, and stopped
     const char* says;
   } kCases[] = {
-      {"/dev/zero", "/dev/null", 128 + SIGTERM, ""},
-      {endless, "/dev/null", 0, ""},
-      {endless, "/dev/full", 1, "zorvy: cannot write the output: No space left on device\n"},
+      {ZORVY_PATH, "/dev/zero", "/dev/null", 128 + SIGTERM, ""},
+      {ZORVY_PATH, endless, "/dev/null", 0, ""},
+      {PLEMO_PATH, endless, "/dev/full", 1, "plemo: cannot write the output: No space left on device\n"},
   };
   for (const auto& c : kCases) {
-    ChildProcess zorvy("sh", {"-c", "exec env -u DISPLAY \"$0\" < \"$1\" > \"$2\"", ZORVY_PATH, c.input, c.output});
+    ChildProcess zorvy("sh", {"-c", "exec env -u DISPLAY \"$0\" < \"$1\" > \"$2\"", c.program, c.input, c.output});
     int exit_code = zorvy.wait_exit(300);
     if (exit_code == -1) {
       EXPECT_LT(peak_memory_kib(zorvy.pid()), 64 << 10) << c.input;

@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -57,7 +58,7 @@ struct TerminalStep {
   int pause_ms = 0;
   bool hang_up = false;
   int signal = 0;                      // sent to the program instead of typing
-  int resize_rows = 0, resize_columns = 0;  // the terminal's new size, before typing
+  int resize_rows = 0, resize_columns = 0;  // the terminal's new size, before the signal
 };
 
 // The terminal's modes are those every new pseudo-terminal starts with.
@@ -76,7 +77,6 @@ bool restored(int terminal) {
 bool play(const TerminalStep& s, ChildProcess& child, ProcessResult& result) {
   if (s.pause_ms > 0) usleep(static_cast<useconds_t>(s.pause_ms) * 1000);
   if (s.hang_up) return false;
-  if (s.signal != 0) kill(child.pid(), s.signal);
   if (s.resize_rows > 0) {
     struct winsize resized {};
     ioctl(child.terminal(), TIOCGWINSZ, &resized);
@@ -87,6 +87,7 @@ bool play(const TerminalStep& s, ChildProcess& child, ProcessResult& result) {
     resized.ws_col = static_cast<unsigned short>(s.resize_columns);
     ioctl(child.terminal(), TIOCSWINSZ, &resized);  // the terminal tells the program with SIGWINCH
   }
+  if (s.signal != 0) kill(child.pid(), s.signal);
   [[maybe_unused]] ssize_t written = write(child.terminal(), s.keys.data(), s.keys.size());
   return true;
 }
@@ -128,16 +129,17 @@ ProcessResult run_on_terminal(const char* program, const std::vector<TerminalSte
 // Sessions of every kind, each read back through the terminal's screen where rows are given.
 // One line typed with the keys as an xterm sends them: a lone Esc after a pause clears it, Left
 // and DEL (Backspace) close a gap, Home inserts at the start, Tab counts its stops from the
-// line's start, Delete takes the character under the cursor and beeps at the end, the line
+// line's start, Delete takes the character under the cursor and beeps once at the end, the line
 // wraps at the terminal's last column, and Up and Down move by a row; the whole dialogue is
-// shown and a key ends it. The terminal resized while a line is typed, as terminals that do not
-// re-wrap old rows do it: shrunk below the cursor's row, the cursor stays on the last row;
-// narrowed under a line, the line is laid out again in the new width. Stopped by Ctrl+Z, the
-// terminal gets its keypad back in normal mode; continued, the program draws the screen again
-// at once, before any key, and takes the keypad again. Every way the program can end leaves the
-// terminal in the modes it started in, the keypad's included, unless the terminal itself went
-// away; a closed terminal is a hang-up, which ends the program with 0 whatever it was doing, and
-// nothing reaches standard error.
+// shown and a lone Esc, with no byte after it, ends it. The terminal resized while a line is
+// typed, as terminals that do not re-wrap old rows do it: shrunk below the cursor's row, the
+// cursor stays on the last row; narrowed or widened under a line, the line is laid out again in
+// the new width, the rows it left blank. Stopped by Ctrl+Z, the terminal gets its keypad back in
+// normal mode; continued, the program draws the screen again at once, at the size the terminal
+// has then (a resize alone waits for a key), and takes the keypad again. Every way the program
+// can end leaves the terminal in the modes it started in, the keypad's included, unless the
+// terminal itself went away; a closed terminal is a hang-up, which ends the program with 0
+// whatever it was doing, and nothing reaches standard error.
 TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
   const std::string kLeft = "\x1b[D", kRight = "\x1b[C", kUp = "\x1b[A", kDown = "\x1b[B";
   const std::string kHome = "\x1b[H", kEnd = "\x1b[F", kDelete = "\x1b[3~", kBackspace = "\x7f";
@@ -151,7 +153,7 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
     std::vector<std::string> shown = {};  // the rows shown at the end from the first checked
     int first = 0, rows = 24, columns = 80;  // the terminal's size at the end
     const char* switches = "+-";             // the keypad's switches
-    bool bell = false;
+    int bells = 0;
     const char* program = ZORVY_PATH;
     const char* setting = "LC_ALL=C.UTF-8";  // added to the environment
     std::vector<std::string> colours = {"\x1b[0;34;45m", "\x1b[0m"};  // the colour sequences, sorted
@@ -161,19 +163,23 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
         {"", "1234" + kLeft + kLeft + kBackspace + kHome + "5" + kEnd + "\t6" + kHome + kDelete + kEnd + kDelete +
                  kRight + ones + "2345678" + kUp + "9" + kDown + kEnd, 250},
         {"", "\x1b["}, {"", "C\r", 60},  // a sequence split by a slow link is still one key
-        {"faktorial:", "x"}},
+        {"faktorial:", "\x1b"}},
        0, dialogue_rows(" Zorvy Numbers", "134  9  6" + ones + "2345678", {"1", "5", "23", "719"}, "380", "6"),
-       0, 24, 80, "+-", true},
+       0, 24, 80, "+-", 1},
       {"shrunk below the cursor, ended by Ctrl+C so that the line stays in sight",
        {{"? ", "1"}, {"", "0", 100, false, 0, 4, 40}, {"", "\x03", 200}},
        128 + SIGINT, {"", " Zadej do jakeho cisla pocitat", "", "? 10"}, 0, 4, 40},
       {"narrowed under the line",
        {{"? ", ones.substr(10)}, {"", "\x1b[Dx\r", 100, false, 0, 24, 40}, {"faktorial:", "y"}},
        0, dialogue_rows(" Zorvy Numbers", ones.substr(11) + "x1", kAllZorvy, "43828654280", "65", 40), 0, 24, 40},
-      {"stopped and continued",  // the steps go on only once the title is drawn again
-       {{"? ", "4"}, {"", "", 50, false, SIGTSTP}, {"", "", 50, false, SIGCONT}, {" Zorvy Numbers", "2\r"},
-        {"faktorial:", "x"}},
-       0, {"? 42"}, 5, 24, 80, "+-+-"},
+      {"widened under the line",
+       {{"? ", ones + ones}, {"", "\x1b[Dx\r", 100, false, 0, 24, 160}, {"faktorial:", "y"}},
+       0, dialogue_rows(" Zorvy Numbers", ones + ones.substr(1) + "x1", kAllZorvy, "43828654280", "65", 160),
+       0, 24, 160},
+      {"resized, stopped and continued, ended by Ctrl+C so that the screen drawn again stays in sight",
+       {{"? ", "4"}, {"", "", 50, false, SIGTSTP, 12, 40}, {"", "", 50, false, SIGCONT}, {" Zorvy Numbers", "\x03", 100}},
+       128 + SIGINT, {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? 4", "", "", "", "", "", ""},
+       0, 12, 40, "+-+-"},
       {"a key typed with Enter ends the final wait", {{"? ", "7\rx"}}},
       {"Ctrl+C while typing", {{"? ", "12"}, {"", "\x03", 50}}, 128 + SIGINT},
       {"SIGTERM while typing", {{"? ", "12"}, {"", "", 50, false, SIGTERM}}},
@@ -197,7 +203,7 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
     if (session.steps.back().hang_up) continue;
     EXPECT_TRUE(result.terminal_restored);
     EXPECT_EQ(keypad_switches(result.output), session.switches);
-    EXPECT_EQ(result.output.find('\a') != std::string::npos, session.bell);
+    EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\a'), session.bells);
     const std::vector<std::string> colours = color_sequences(result.output);
     EXPECT_EQ(colours, session.colours);
     const size_t last = result.output.rfind('\x1b');  // the colours reset last; no escape without either
