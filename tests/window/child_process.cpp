@@ -157,6 +157,16 @@ long peak_memory_kib(pid_t pid) {
   return kib;
 }
 
+long cpu_time_ms(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string field;
+  std::getline(stat, field, ')');  // the process's name may hold blanks
+  for (int i = 3; i < 14; ++i) stat >> field;  // on to utime and stime, fields 14 and 15
+  long user = 0, system = 0;
+  stat >> user >> system;
+  return (user + system) * 1000 / sysconf(_SC_CLK_TCK);
+}
+
 std::string command_output(const std::string& command) {
   std::string output;
   FILE* pipe = popen(command.c_str(), "r");

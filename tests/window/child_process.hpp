@@ -56,6 +56,9 @@ class ChildProcess {
 // The most memory the process has held so far, in KiB.
 long peak_memory_kib(pid_t pid);
 
+// The processor time the process has taken so far, its threads' included, in milliseconds.
+long cpu_time_ms(pid_t pid);
+
 // The milliseconds left until the deadline, 0 once it passed.
 int milliseconds_until(std::chrono::steady_clock::time_point deadline);
 
