@@ -9,8 +9,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "child_process.hpp"
@@ -21,7 +19,7 @@ namespace {
 
 struct ProcessResult {
   std::string output;  // everything the terminal got
-  std::string errors;  // what the program wrote to standard error (kept apart in a file)
+  std::string errors;  // what the program wrote to standard error
   int exit_code;       // 128 + the signal that ended it; -1 when the time ran out
   bool terminal_restored = false;  // the terminal's modes at the end are those it started with
   EarlierSize earlier;             // the size before a resize, and the output it had taken
@@ -97,10 +95,7 @@ bool play(const TerminalStep& s, ChildProcess& child, ProcessResult& result) {
 // the program exits or 20 seconds pass.
 ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps,
                               const char* setting = "LC_ALL=C.UTF-8") {
-  char errors[] = "/tmp/qz-errors.XXXXXX";
-  close(mkstemp(errors));
-  ChildProcess child("env", {"-u", "DISPLAY", "LC_ALL=C.UTF-8", setting, "sh", "-c", "exec \"$0\" 2> \"$1\"",
-                             program, errors}, "", {24, 80});
+  ChildProcess child("env", {"-u", "DISPLAY", "LC_ALL=C.UTF-8", setting, program}, "", {24, 80});
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   const auto left = [&deadline] { return milliseconds_until(deadline); };
   ProcessResult result{};
@@ -120,9 +115,7 @@ ProcessResult run_on_terminal(const char* program, const std::vector<TerminalSte
     child.hang_up();
   }
   result.exit_code = child.wait_exit(left());
-  std::ifstream error_file(errors);
-  result.errors.assign(std::istreambuf_iterator<char>(error_file), {});
-  unlink(errors);
+  result.errors = child.errors();
   return result;
 }
 

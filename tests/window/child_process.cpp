@@ -54,31 +54,29 @@ int milliseconds_until(std::chrono::steady_clock::time_point deadline) {
 
 ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& arguments,
                            const std::string& display, TerminalSize terminal) {
-  if (terminal.rows > 0) {
-    struct winsize size {};
-    size.ws_row = static_cast<unsigned short>(terminal.rows);
-    size.ws_col = static_cast<unsigned short>(terminal.columns);
-    pid_ = forkpty(&out_, nullptr, nullptr, &size);
-    if (pid_ == 0) exec_program(program, arguments, display);
-    group_ = pid_;
-    return;
-  }
-  int out[2], err[2];
-  if (pipe(out) != 0 || pipe(err) != 0) std::abort();
-  pid_ = fork();
+  const bool on_terminal = terminal.rows > 0;
+  int out[2] = {-1, -1}, err[2];
+  if (pipe(err) != 0 || (!on_terminal && pipe(out) != 0)) std::abort();
+  struct winsize size {};
+  size.ws_row = static_cast<unsigned short>(terminal.rows);
+  size.ws_col = static_cast<unsigned short>(terminal.columns);
+  pid_ = on_terminal ? forkpty(&out_, nullptr, nullptr, &size) : fork();
   if (pid_ == 0) {
-    const int null = open("/dev/null", O_RDONLY);
-    dup2(null, 0);
-    dup2(out[1], 1);
+    if (!on_terminal) {
+      const int null = open("/dev/null", O_RDONLY);
+      dup2(null, 0);
+      close(null);
+      dup2(out[1], 1);
+    }
     dup2(err[1], 2);
-    for (int fd : {null, out[0], out[1], err[0], err[1]}) close(fd);
+    for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
     exec_program(program, arguments, display);
   }
-  setpgid(pid_, pid_);  // whichever of the two runs first
+  if (!on_terminal) setpgid(pid_, pid_);  // whichever of the two runs first; the other leads a session
   group_ = pid_;
   close(out[1]);
   close(err[1]);
-  out_ = out[0];
+  if (!on_terminal) out_ = out[0];
   err_ = err[0];
   fcntl(err_, F_SETFL, O_NONBLOCK);
 }

@@ -14,7 +14,8 @@ class ChildProcess {
  public:
   // Starts program (looked up in PATH) with its arguments, the test's environment and standard
   // input closed; display, when given, replaces DISPLAY. Given a terminal size, the program
-  // runs on a pseudo-terminal of that size instead, whose other side is terminal().
+  // runs on a pseudo-terminal of that size instead, whose other side is terminal(); standard
+  // error goes to errors() either way.
   explicit ChildProcess(const char* program, const std::vector<std::string>& arguments = {},
                         const std::string& display = "", TerminalSize terminal = {});
   ChildProcess(const ChildProcess&) = delete;
