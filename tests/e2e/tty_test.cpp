@@ -38,14 +38,14 @@ std::string keypad_switches(const std::string& output) {
   return found;
 }
 
-// The program's own colour sequences (SGR), sorted, each once.
-std::vector<std::string> color_sequences(const std::string& output) {
+// The program's own colour sequences (SGR), each once.
+std::set<std::string> color_sequences(const std::string& output) {
   std::set<std::string> found;
   for (size_t at = 0; (at = output.find("\x1b[", at)) != std::string::npos; ++at) {
     const size_t end = output.find_first_not_of("0123456789;", at + 2);
     if (end != std::string::npos && output[end] == 'm') found.insert(output.substr(at, end - at + 1));
   }
-  return {found.begin(), found.end()};
+  return found;
 }
 
 // A step of a terminal session: wait for text to appear in the output (empty: none), pause,
@@ -54,8 +54,7 @@ struct TerminalStep {
   std::string wait_for;
   std::string keys;
   int pause_ms = 0;
-  bool hang_up = false;
-  int signal = 0;                      // sent to the program instead of typing
+  int signal = 0;  // sent to the program instead of typing; -1: the terminal hung up
   int resize_rows = 0, resize_columns = 0;  // the terminal's new size, before the signal
 };
 
@@ -68,24 +67,23 @@ bool restored(int terminal) {
   close(master);
   close(slave);
   return read && now.c_iflag == fresh.c_iflag && now.c_oflag == fresh.c_oflag && now.c_cflag == fresh.c_cflag &&
-         now.c_lflag == fresh.c_lflag && now.c_cc[VMIN] == fresh.c_cc[VMIN] && now.c_cc[VTIME] == fresh.c_cc[VTIME];
+         now.c_lflag == fresh.c_lflag && std::equal(now.c_cc, now.c_cc + NCCS, fresh.c_cc);
 }
 
 // Plays the step; false when it hung the terminal up.
 bool play(const TerminalStep& s, ChildProcess& child, ProcessResult& result) {
   if (s.pause_ms > 0) usleep(static_cast<useconds_t>(s.pause_ms) * 1000);
-  if (s.hang_up) return false;
+  if (s.signal < 0) return false;
   if (s.resize_rows > 0) {
     struct winsize resized {};
     ioctl(child.terminal(), TIOCGWINSZ, &resized);
-    while (child.read_more(0)) {
-    }
+    while (child.read_more(0)) {}
     result.earlier = {child.output().size(), resized.ws_col, resized.ws_row};
     resized.ws_row = static_cast<unsigned short>(s.resize_rows);
     resized.ws_col = static_cast<unsigned short>(s.resize_columns);
     ioctl(child.terminal(), TIOCSWINSZ, &resized);  // the terminal tells the program with SIGWINCH
   }
-  if (s.signal != 0) kill(child.pid(), s.signal);
+  if (s.signal > 0) kill(child.pid(), s.signal);
   [[maybe_unused]] ssize_t written = write(child.terminal(), s.keys.data(), s.keys.size());
   return true;
 }
@@ -149,7 +147,7 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
     int bells = 0;
     const char* program = ZORVY_PATH;
     const char* setting = "LC_ALL=C.UTF-8";  // added to the environment
-    std::vector<std::string> colours = {"\x1b[0;34;45m", "\x1b[0m"};  // the colour sequences, sorted
+    std::set<std::string> colours = {"\x1b[0;34;45m", "\x1b[0m"};  // the colour sequences
   } kSessions[] = {
       {"every editing key",
        {{"? ", "999"}, {"", "\x1b"},
@@ -160,28 +158,28 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
        0, dialogue_rows(" Zorvy Numbers", "134  9  6" + ones + "2345678", {"1", "5", "23", "719"}, "380", "6"),
        0, 24, 80, "+-", 1},
       {"shrunk below the cursor, ended by Ctrl+C so that the line stays in sight",
-       {{"? ", "1"}, {"", "0", 100, false, 0, 4, 40}, {"", "\x03", 200}},
+       {{"? ", "1"}, {"", "0", 100, 0, 4, 40}, {"", "\x03", 200}},
        128 + SIGINT, {"", " Zadej do jakeho cisla pocitat", "", "? 10"}, 0, 4, 40},
       {"narrowed under the line",
-       {{"? ", ones.substr(10)}, {"", "\x1b[Dx\r", 100, false, 0, 24, 40}, {"faktorial:", "y"}},
+       {{"? ", ones.substr(10)}, {"", "\x1b[Dx\r", 100, 0, 24, 40}, {"faktorial:", "y"}},
        0, dialogue_rows(" Zorvy Numbers", ones.substr(11) + "x1", kAllZorvy, "43828654280", "65", 40), 0, 24, 40},
       {"widened under the line",
-       {{"? ", ones + ones}, {"", "\x1b[Dx\r", 100, false, 0, 24, 160}, {"faktorial:", "y"}},
+       {{"? ", ones + ones}, {"", "\x1b[Dx\r", 100, 0, 24, 160}, {"faktorial:", "y"}},
        0, dialogue_rows(" Zorvy Numbers", ones + ones.substr(1) + "x1", kAllZorvy, "43828654280", "65", 160),
        0, 24, 160},
       {"resized, stopped and continued, ended by Ctrl+C so that the screen drawn again stays in sight",
-       {{"? ", "4"}, {"", "", 50, false, SIGTSTP, 12, 40}, {"", "", 50, false, SIGCONT}, {" Zorvy Numbers", "\x03", 100}},
+       {{"? ", "4"}, {"", "", 50, SIGTSTP, 12, 40}, {"", "", 50, SIGCONT}, {" Zorvy Numbers", "\x03", 100}},
        128 + SIGINT, {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? 4", "", "", "", "", "", ""},
        0, 12, 40, "+-+-"},
       {"a key typed with Enter ends the final wait", {{"? ", "7\rx"}}},
       {"Ctrl+C while typing", {{"? ", "12"}, {"", "\x03", 50}}, 128 + SIGINT},
-      {"SIGTERM while typing", {{"? ", "12"}, {"", "", 50, false, SIGTERM}}},
-      {"SIGTERM in the final wait", {{"? ", "7\r"}, {"faktorial:", "", 0, false, SIGTERM}}},
-      {"hang-up signal while typing", {{"? ", "12"}, {"", "", 50, false, SIGHUP}}},
-      {"an abort", {{"? ", "", 100, false, SIGABRT}}, 128 + SIGABRT},
-      {"the terminal closed in the final wait", {{"? ", "5\r"}, {"faktorial:", "", 50, true}}},
-      {"the terminal closed while typing", {{"? ", "12"}, {"", "", 100, true}}},
-      {"the terminal closed as the report is written", {{"? ", "7\r", 100}, {"", "", 0, true}}},
+      {"SIGTERM while typing", {{"? ", "12"}, {"", "", 50, SIGTERM}}},
+      {"SIGTERM in the final wait", {{"? ", "7\r"}, {"faktorial:", "", 0, SIGTERM}}},
+      {"hang-up signal while typing", {{"? ", "12"}, {"", "", 50, SIGHUP}}},
+      {"an abort", {{"? ", "", 100, SIGABRT}}, 128 + SIGABRT},
+      {"the terminal closed in the final wait", {{"? ", "5\r"}, {"faktorial:", "", 50, -1}}},
+      {"the terminal closed while typing", {{"? ", "12"}, {"", "", 100, -1}}},
+      {"the terminal closed as the report is written", {{"? ", "7\r", 100}, {"", "", 0, -1}}},
       // The terminal's own colours kept; TERM and NO_COLOR honoured.
       {.name = "NO_COLOR empty", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR="},
       {.name = "NO_COLOR set", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR=1", .colours = {}},
@@ -193,11 +191,11 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
     const ProcessResult result = run_on_terminal(session.program, session.steps, session.setting);
     EXPECT_EQ(result.exit_code, session.exit_code);
     EXPECT_EQ(result.errors, "");
-    if (session.steps.back().hang_up) continue;
+    if (session.steps.back().signal < 0) continue;
     EXPECT_TRUE(result.terminal_restored);
     EXPECT_EQ(keypad_switches(result.output), session.switches);
     EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\a'), session.bells);
-    const std::vector<std::string> colours = color_sequences(result.output);
+    const std::set<std::string> colours = color_sequences(result.output);
     EXPECT_EQ(colours, session.colours);
     const size_t last = result.output.rfind('\x1b');  // the colours reset last; no escape without either
     const std::string last_escape = last == std::string::npos ? "" : result.output.substr(last);
