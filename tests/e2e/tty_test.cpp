@@ -17,14 +17,6 @@
 
 namespace {
 
-struct ProcessResult {
-  std::string output;  // everything the terminal got
-  std::string errors;  // what the program wrote to standard error
-  int exit_code;       // 128 + the signal that ended it; -1 when the time ran out
-  bool terminal_restored = false;  // the terminal's modes at the end are those it started with
-  EarlierSize earlier;             // the size before a resize, and the output it had taken
-};
-
 // The keypad and cursor keys' application mode, on and off.
 const std::string kKeypadOn = "\x1b[?1h\x1b=", kKeypadOff = "\x1b[?1l\x1b>";
 
@@ -70,15 +62,16 @@ bool restored(int terminal) {
          now.c_lflag == fresh.c_lflag && std::equal(now.c_cc, now.c_cc + NCCS, fresh.c_cc);
 }
 
-// Plays the step; false when it hung the terminal up.
-bool play(const TerminalStep& s, ChildProcess& child, ProcessResult& result) {
+// Plays the step; false when it hung the terminal up. A resize notes the size before it, and
+// the output the terminal had taken.
+bool play(const TerminalStep& s, ChildProcess& child, EarlierSize& earlier) {
   if (s.pause_ms > 0) usleep(static_cast<useconds_t>(s.pause_ms) * 1000);
   if (s.signal < 0) return false;
   if (s.resize_rows > 0) {
     struct winsize resized {};
     ioctl(child.terminal(), TIOCGWINSZ, &resized);
     while (child.read_more(0)) {}
-    result.earlier = {child.output().size(), resized.ws_col, resized.ws_row};
+    earlier = {child.output().size(), resized.ws_col, resized.ws_row};
     resized.ws_row = static_cast<unsigned short>(s.resize_rows);
     resized.ws_col = static_cast<unsigned short>(s.resize_columns);
     ioctl(child.terminal(), TIOCSWINSZ, &resized);  // the terminal tells the program with SIGWINCH
@@ -86,35 +79,6 @@ bool play(const TerminalStep& s, ChildProcess& child, ProcessResult& result) {
   if (s.signal > 0) kill(child.pid(), s.signal);
   [[maybe_unused]] ssize_t written = write(child.terminal(), s.keys.data(), s.keys.size());
   return true;
-}
-
-// Starts program on a 24 x 80 pseudo-terminal in a UTF-8 locale with the setting added to the
-// environment ("NAME=value"), plays the steps and collects what the terminal received until
-// the program exits or 20 seconds pass.
-ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps,
-                              const char* setting = "LC_ALL=C.UTF-8") {
-  ChildProcess child("env", {"-u", "DISPLAY", "LC_ALL=C.UTF-8", setting, program}, "", {24, 80});
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  const auto left = [&deadline] { return milliseconds_until(deadline); };
-  ProcessResult result{};
-  size_t step = 0, seen = 0;  // seen: output already searched for the awaited text
-  bool open = true;
-  do {
-    for (size_t found; open && step < steps.size() &&
-         (found = child.output().find(steps[step].wait_for, seen)) != std::string::npos; ++step) {
-      seen = found + steps[step].wait_for.size();
-      open = play(steps[step], child, result);
-    }
-  } while (open && child.read_more(left()));
-  result.output = child.output();
-  if (open) {
-    result.terminal_restored = restored(child.terminal());
-  } else {
-    child.hang_up();
-  }
-  result.exit_code = child.wait_exit(left());
-  result.errors = child.errors();
-  return result;
 }
 
 // Sessions of every kind, each read back through the terminal's screen where rows are given.
@@ -186,23 +150,36 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
       {.name = "TERM=dumb: no escape sequence at all", .steps = kPlemo, .switches = "", .program = PLEMO_PATH,
        .setting = "TERM=dumb", .colours = {}},
   };
-  for (const auto& session : kSessions) {
+  for (const auto& session : kSessions) {  // each on a 24 x 80 terminal, for 20 seconds at most
     SCOPED_TRACE(session.name);
-    const ProcessResult result = run_on_terminal(session.program, session.steps, session.setting);
-    EXPECT_EQ(result.exit_code, session.exit_code);
-    EXPECT_EQ(result.errors, "");
-    if (session.steps.back().signal < 0) continue;
-    EXPECT_TRUE(result.terminal_restored);
-    EXPECT_EQ(keypad_switches(result.output), session.switches);
-    EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\a'), session.bells);
-    const std::set<std::string> colours = color_sequences(result.output);
+    ChildProcess child("env", {"-u", "DISPLAY", "LC_ALL=C.UTF-8", session.setting, session.program}, "", {24, 80});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    EarlierSize earlier;
+    size_t step = 0, seen = 0;  // seen: output already searched for the awaited text
+    bool open = true;
+    do {
+      for (size_t found; open && step < session.steps.size() &&
+           (found = child.output().find(session.steps[step].wait_for, seen)) != std::string::npos; ++step) {
+        seen = found + session.steps[step].wait_for.size();
+        open = play(session.steps[step], child, earlier);
+      }
+    } while (open && child.read_more(milliseconds_until(deadline)));
+    const std::string output = child.output();
+    const bool terminal_restored = open && restored(child.terminal());
+    if (!open) child.hang_up();
+    EXPECT_EQ(child.wait_exit(milliseconds_until(deadline)), session.exit_code);
+    EXPECT_EQ(child.errors(), "");
+    if (!open) continue;
+    EXPECT_TRUE(terminal_restored);
+    EXPECT_EQ(keypad_switches(output), session.switches);
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\a'), session.bells);
+    const std::set<std::string> colours = color_sequences(output);
     EXPECT_EQ(colours, session.colours);
-    const size_t last = result.output.rfind('\x1b');  // the colours reset last; no escape without either
-    const std::string last_escape = last == std::string::npos ? "" : result.output.substr(last);
-    EXPECT_TRUE(colours.empty() || last_escape == "\x1b[0m") << testing::PrintToString(last_escape);
-    EXPECT_EQ(last_escape.empty(), *session.switches == '\0' && colours.empty());
+    const size_t last = output.rfind('\x1b');  // the colours reset last, else the keypad, else none
+    EXPECT_EQ(last == std::string::npos ? "" : output.substr(last),
+              !colours.empty() ? "\x1b[0m" : *session.switches != '\0' ? "\x1b>" : "");
     if (session.shown.empty()) continue;
-    const std::vector<std::string> rows = terminal_rows(result.output, session.columns, session.rows, result.earlier);
+    const std::vector<std::string> rows = terminal_rows(output, session.columns, session.rows, earlier);
     ASSERT_EQ(rows.size(), static_cast<size_t>(session.rows));
     for (size_t r = 0; r < session.shown.size(); ++r) {  // but for trailing blanks
       const std::string& row = session.shown[r];
