@@ -41,13 +41,11 @@ std::set<std::string> color_sequences(const std::string& output) {
 }
 
 // A step of a terminal session: wait for text to appear in the output (empty: none), pause,
-// then type keys, or hang the terminal up.
+// resize the terminal (rows 0: not), send the program a signal (0: none; -1: hang the terminal
+// up instead), then type keys.
 struct TerminalStep {
-  std::string wait_for;
-  std::string keys;
-  int pause_ms = 0;
-  int signal = 0;  // sent to the program instead of typing; -1: the terminal hung up
-  int resize_rows = 0, resize_columns = 0;  // the terminal's new size, before the signal
+  std::string wait_for, keys;
+  int pause_ms = 0, signal = 0, resize_rows = 0, resize_columns = 0;
 };
 
 // The terminal's modes are those every new pseudo-terminal starts with.
@@ -109,8 +107,7 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
     int first = 0, rows = 24, columns = 80;  // the terminal's size at the end
     const char* switches = "+-";             // the keypad's switches
     int bells = 0;
-    const char* program = ZORVY_PATH;
-    const char* setting = "LC_ALL=C.UTF-8";  // added to the environment
+    const char *program = ZORVY_PATH, *setting = "LC_ALL=C.UTF-8";  // the setting added to the environment
     std::set<std::string> colours = {"\x1b[0;34;45m", "\x1b[0m"};  // the colour sequences
   } kSessions[] = {
       {"every editing key",

@@ -87,11 +87,6 @@ ChildProcess::~ChildProcess() {
   close(err_);
 }
 
-void ChildProcess::hang_up() {
-  close(out_);
-  out_ = -1;
-}
-
 void ChildProcess::stop() {
   if (group_ > 0) kill(-group_, SIGKILL);  // whatever the program started, still running or not
   if (pid_ <= 0) return;

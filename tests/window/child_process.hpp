@@ -1,14 +1,13 @@
 #pragma once
 // A program started by a test, whose output is read while it runs.
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <string>
 #include <vector>
 
-struct TerminalSize {
-  int rows = 0, columns = 0;  // 0: no terminal
-};
+struct TerminalSize { int rows = 0, columns = 0; };  // 0: no terminal
 
 class ChildProcess {
  public:
@@ -23,7 +22,7 @@ class ChildProcess {
 
   pid_t pid() const { return pid_; }
   int terminal() const { return out_; }
-  void hang_up();  // closes the terminal's other side
+  void hang_up() { close(out_), out_ = -1; }  // closes the terminal's other side
 
   // Adds what the program writes to output(), waiting up to timeout_ms; false at the output's
   // end or the timeout.

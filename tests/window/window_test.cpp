@@ -190,17 +190,14 @@ int entry_count(const char* folder) {
 // Screens of 16 and 32 bits show their colours; windows coming and going leave no thread or
 // open file behind (exact counts show a leak at once, so a few dozen windows do).
 TEST(Window, DeeperScreensShowTheirColoursAndWindowsComeAndGoWithoutLeaking) {
-  ASSERT_NE(test_display(), nullptr);
   ASSERT_EQ(screen_statement(1, 8, 0, 0, 0), 0);  // whatever the first window sets up for good
   close_screen();
   const int files = entry_count("/proc/self/fd"), threads = entry_count("/proc/self/task");
-  struct Row {
-    int32_t depth;
-    uint32_t color;     // as the framebuffer holds it
-    uint32_t expected;  // as the window shows it
-  } rows[] = {{16, 0xF81F, 0xFF00FF}, {16, 0x07E0, 0x00FF00}, {32, 0x00FF8040, 0xFF8040}};
+  // The screen's depth, a colour as its framebuffer holds it, and as the window shows it.
+  const struct { int32_t depth; uint32_t color, expected; } kRows[] = {
+      {16, 0xF81F, 0xFF00FF}, {16, 0x07E0, 0x00FF00}, {32, 0x00FF8040, 0xFF8040}};
   for (int i = 0; i < 30; ++i) {
-    const Row& row = rows[i % 3];
+    const auto& row = kRows[i % 3];
     ASSERT_EQ(screen_statement(14, row.depth, 0, 0, 0), 0) << "window " << i;
     ASSERT_STREQ(current_screen()->driver->name, "X11");
     context_get().fg_color = row.color;
