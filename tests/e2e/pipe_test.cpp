@@ -23,8 +23,8 @@ TEST(PipedDialogue, WritesExactlyTheDialogueAndReport) {
       {ZORVY_PATH, "10\n", {"1", "5", "23"}, "15", "4"},
       {ZORVY_PATH, "1000000\r\n", {"1", "5", "23", "719", "5039"}, "2959", "10"},
       {ZORVY_PATH, "-5\n", kAllZorvy, "43828654281", "66"},  // pass 66's candidate 2^64 - 1 lies above it
-      {ZORVY_PATH, "18446744073709551615\n", kAllZorvy, "43828654280", "65"},  // ends at the last pass
-      {ZORVY_PATH, std::string(1 << 20, '7') + "\n", kAllZorvy, "43828654280", "65"},  // 67 digits saturate
+      // 67 digits saturate: the bound 2^64 - 1 ends the search at the last pass.
+      {ZORVY_PATH, std::string(1 << 20, '7') + "\n", kAllZorvy, "43828654280", "65"},
       {ZORVY_PATH, "", {"1"}, "2", "2"},  // no line: the bound is 0, the end of input ends the final wait
       {PLEMO_PATH, "1000\n", {"3", "7"}, "95", "7"},
       {PLEMO_PATH, "  3, 99 junk\nkey", {"3", "7"}, "5", "3"},  // only the first item; the rest are keys
@@ -53,17 +53,18 @@ TEST(StreamFaults, EndlessInputAndFullOutputEndCleanly) {
   ASSERT_TRUE(fd >= 0 && write(fd, "7\n", 2) == 2 && ftruncate(fd, 1LL << 40) == 0);
   close(fd);
   const struct {
+    const char* program;
     const char* input;
     const char* output;
     int exit_code;  // 128 + SIGTERM: still running after 0.3 s, and stopped
     const char* says;
   } kCases[] = {
-      {"/dev/zero", "/dev/null", 128 + SIGTERM, ""},
-      {endless, "/dev/null", 0, ""},
-      {endless, "/dev/full", 1, "zorvy: cannot write the output: No space left on device\n"},
+      {ZORVY_PATH, "/dev/zero", "/dev/null", 128 + SIGTERM, ""},
+      {ZORVY_PATH, endless, "/dev/null", 0, ""},
+      {PLEMO_PATH, endless, "/dev/full", 1, "plemo: cannot write the output: No space left on device\n"},
   };
   for (const auto& c : kCases) {
-    ChildProcess zorvy("sh", {"-c", "exec env -u DISPLAY \"$0\" < \"$1\" > \"$2\"", ZORVY_PATH, c.input, c.output});
+    ChildProcess zorvy("sh", {"-c", "exec env -u DISPLAY \"$0\" < \"$1\" > \"$2\"", c.program, c.input, c.output});
     int exit_code = zorvy.wait_exit(300);
     if (exit_code == -1) {
       EXPECT_LT(peak_memory_kib(zorvy.pid()), 64 << 10) << c.input;

@@ -7,9 +7,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "child_process.hpp"
@@ -17,14 +16,6 @@
 #include "tmux_terminal.hpp"
 
 namespace {
-
-struct ProcessResult {
-  std::string output;  // everything the terminal got
-  std::string errors;  // what the program wrote to standard error (kept apart in a file)
-  int exit_code;       // 128 + the signal that ended it; -1 when the time ran out
-  bool terminal_restored = false;  // the terminal's modes at the end are those it started with
-  EarlierSize earlier;             // the size before a resize, and the output it had taken
-};
 
 // The keypad and cursor keys' application mode, on and off.
 const std::string kKeypadOn = "\x1b[?1h\x1b=", kKeypadOff = "\x1b[?1l\x1b>";
@@ -39,25 +30,22 @@ std::string keypad_switches(const std::string& output) {
   return found;
 }
 
-// The program's own colour sequences (SGR), sorted, each once.
-std::vector<std::string> color_sequences(const std::string& output) {
+// The program's own colour sequences (SGR), each once.
+std::set<std::string> color_sequences(const std::string& output) {
   std::set<std::string> found;
   for (size_t at = 0; (at = output.find("\x1b[", at)) != std::string::npos; ++at) {
     const size_t end = output.find_first_not_of("0123456789;", at + 2);
     if (end != std::string::npos && output[end] == 'm') found.insert(output.substr(at, end - at + 1));
   }
-  return {found.begin(), found.end()};
+  return found;
 }
 
 // A step of a terminal session: wait for text to appear in the output (empty: none), pause,
-// then type keys, or hang the terminal up.
+// resize the terminal (rows 0: not), send the program a signal (0: none; -1: hang the terminal
+// up instead), then type keys.
 struct TerminalStep {
-  std::string wait_for;
-  std::string keys;
-  int pause_ms = 0;
-  bool hang_up = false;
-  int signal = 0;                      // sent to the program instead of typing
-  int resize_rows = 0, resize_columns = 0;  // the terminal's new size, before typing
+  std::string wait_for, keys;
+  int pause_ms = 0, signal = 0, resize_rows = 0, resize_columns = 0;
 };
 
 // The terminal's modes are those every new pseudo-terminal starts with.
@@ -69,75 +57,42 @@ bool restored(int terminal) {
   close(master);
   close(slave);
   return read && now.c_iflag == fresh.c_iflag && now.c_oflag == fresh.c_oflag && now.c_cflag == fresh.c_cflag &&
-         now.c_lflag == fresh.c_lflag && now.c_cc[VMIN] == fresh.c_cc[VMIN] && now.c_cc[VTIME] == fresh.c_cc[VTIME];
+         now.c_lflag == fresh.c_lflag && std::equal(now.c_cc, now.c_cc + NCCS, fresh.c_cc);
 }
 
-// Plays the step; false when it hung the terminal up.
-bool play(const TerminalStep& s, ChildProcess& child, ProcessResult& result) {
+// Plays the step; false when it hung the terminal up. A resize notes the size before it, and
+// the output the terminal had taken.
+bool play(const TerminalStep& s, ChildProcess& child, EarlierSize& earlier) {
   if (s.pause_ms > 0) usleep(static_cast<useconds_t>(s.pause_ms) * 1000);
-  if (s.hang_up) return false;
-  if (s.signal != 0) kill(child.pid(), s.signal);
+  if (s.signal < 0) return false;
   if (s.resize_rows > 0) {
     struct winsize resized {};
     ioctl(child.terminal(), TIOCGWINSZ, &resized);
-    while (child.read_more(0)) {
-    }
-    result.earlier = {child.output().size(), resized.ws_col, resized.ws_row};
+    while (child.read_more(0)) {}
+    earlier = {child.output().size(), resized.ws_col, resized.ws_row};
     resized.ws_row = static_cast<unsigned short>(s.resize_rows);
     resized.ws_col = static_cast<unsigned short>(s.resize_columns);
     ioctl(child.terminal(), TIOCSWINSZ, &resized);  // the terminal tells the program with SIGWINCH
   }
+  if (s.signal > 0) kill(child.pid(), s.signal);
   [[maybe_unused]] ssize_t written = write(child.terminal(), s.keys.data(), s.keys.size());
   return true;
-}
-
-// Starts program on a 24 x 80 pseudo-terminal in a UTF-8 locale with the setting added to the
-// environment ("NAME=value"), plays the steps and collects what the terminal received until
-// the program exits or 20 seconds pass.
-ProcessResult run_on_terminal(const char* program, const std::vector<TerminalStep>& steps,
-                              const char* setting = "LC_ALL=C.UTF-8") {
-  char errors[] = "/tmp/qz-errors.XXXXXX";
-  close(mkstemp(errors));
-  ChildProcess child("env", {"-u", "DISPLAY", "LC_ALL=C.UTF-8", setting, "sh", "-c", "exec \"$0\" 2> \"$1\"",
-                             program, errors}, "", {24, 80});
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  const auto left = [&deadline] { return milliseconds_until(deadline); };
-  ProcessResult result{};
-  size_t step = 0, seen = 0;  // seen: output already searched for the awaited text
-  bool open = true;
-  do {
-    for (size_t found; open && step < steps.size() &&
-         (found = child.output().find(steps[step].wait_for, seen)) != std::string::npos; ++step) {
-      seen = found + steps[step].wait_for.size();
-      open = play(steps[step], child, result);
-    }
-  } while (open && child.read_more(left()));
-  result.output = child.output();
-  if (open) {
-    result.terminal_restored = restored(child.terminal());
-  } else {
-    child.hang_up();
-  }
-  result.exit_code = child.wait_exit(left());
-  std::ifstream error_file(errors);
-  result.errors.assign(std::istreambuf_iterator<char>(error_file), {});
-  unlink(errors);
-  return result;
 }
 
 // Sessions of every kind, each read back through the terminal's screen where rows are given.
 // One line typed with the keys as an xterm sends them: a lone Esc after a pause clears it, Left
 // and DEL (Backspace) close a gap, Home inserts at the start, Tab counts its stops from the
-// line's start, Delete takes the character under the cursor and beeps at the end, the line
+// line's start, Delete takes the character under the cursor and beeps once at the end, the line
 // wraps at the terminal's last column, and Up and Down move by a row; the whole dialogue is
-// shown and a key ends it. The terminal resized while a line is typed, as terminals that do not
-// re-wrap old rows do it: shrunk below the cursor's row, the cursor stays on the last row;
-// narrowed under a line, the line is laid out again in the new width. Stopped by Ctrl+Z, the
-// terminal gets its keypad back in normal mode; continued, the program draws the screen again
-// at once, before any key, and takes the keypad again. Every way the program can end leaves the
-// terminal in the modes it started in, the keypad's included, unless the terminal itself went
-// away; a closed terminal is a hang-up, which ends the program with 0 whatever it was doing, and
-// nothing reaches standard error.
+// shown and a lone Esc, with no byte after it, ends it. The terminal resized while a line is
+// typed, as terminals that do not re-wrap old rows do it: shrunk below the cursor's row, the
+// cursor stays on the last row; narrowed or widened under a line, the line is laid out again in
+// the new width, the rows it left blank. Stopped by Ctrl+Z, the terminal gets its keypad back in
+// normal mode; continued, the program draws the screen again at once, at the size the terminal
+// has then (a resize alone waits for a key), and takes the keypad again. Every way the program
+// can end leaves the terminal in the modes it started in, the keypad's included, unless the
+// terminal itself went away; a closed terminal is a hang-up, which ends the program with 0
+// whatever it was doing, and nothing reaches standard error.
 TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
   const std::string kLeft = "\x1b[D", kRight = "\x1b[C", kUp = "\x1b[A", kDown = "\x1b[B";
   const std::string kHome = "\x1b[H", kEnd = "\x1b[F", kDelete = "\x1b[3~", kBackspace = "\x7f";
@@ -151,61 +106,77 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
     std::vector<std::string> shown = {};  // the rows shown at the end from the first checked
     int first = 0, rows = 24, columns = 80;  // the terminal's size at the end
     const char* switches = "+-";             // the keypad's switches
-    bool bell = false;
-    const char* program = ZORVY_PATH;
-    const char* setting = "LC_ALL=C.UTF-8";  // added to the environment
-    std::vector<std::string> colours = {"\x1b[0;34;45m", "\x1b[0m"};  // the colour sequences, sorted
+    int bells = 0;
+    const char *program = ZORVY_PATH, *setting = "LC_ALL=C.UTF-8";  // the setting added to the environment
+    std::set<std::string> colours = {"\x1b[0;34;45m", "\x1b[0m"};  // the colour sequences
   } kSessions[] = {
       {"every editing key",
        {{"? ", "999"}, {"", "\x1b"},
         {"", "1234" + kLeft + kLeft + kBackspace + kHome + "5" + kEnd + "\t6" + kHome + kDelete + kEnd + kDelete +
                  kRight + ones + "2345678" + kUp + "9" + kDown + kEnd, 250},
         {"", "\x1b["}, {"", "C\r", 60},  // a sequence split by a slow link is still one key
-        {"faktorial:", "x"}},
+        {"faktorial:", "\x1b"}},
        0, dialogue_rows(" Zorvy Numbers", "134  9  6" + ones + "2345678", {"1", "5", "23", "719"}, "380", "6"),
-       0, 24, 80, "+-", true},
+       0, 24, 80, "+-", 1},
       {"shrunk below the cursor, ended by Ctrl+C so that the line stays in sight",
-       {{"? ", "1"}, {"", "0", 100, false, 0, 4, 40}, {"", "\x03", 200}},
+       {{"? ", "1"}, {"", "0", 100, 0, 4, 40}, {"", "\x03", 200}},
        128 + SIGINT, {"", " Zadej do jakeho cisla pocitat", "", "? 10"}, 0, 4, 40},
       {"narrowed under the line",
-       {{"? ", ones.substr(10)}, {"", "\x1b[Dx\r", 100, false, 0, 24, 40}, {"faktorial:", "y"}},
+       {{"? ", ones.substr(10)}, {"", "\x1b[Dx\r", 100, 0, 24, 40}, {"faktorial:", "y"}},
        0, dialogue_rows(" Zorvy Numbers", ones.substr(11) + "x1", kAllZorvy, "43828654280", "65", 40), 0, 24, 40},
-      {"stopped and continued",  // the steps go on only once the title is drawn again
-       {{"? ", "4"}, {"", "", 50, false, SIGTSTP}, {"", "", 50, false, SIGCONT}, {" Zorvy Numbers", "2\r"},
-        {"faktorial:", "x"}},
-       0, {"? 42"}, 5, 24, 80, "+-+-"},
+      {"widened under the line",
+       {{"? ", ones + ones}, {"", "\x1b[Dx\r", 100, 0, 24, 160}, {"faktorial:", "y"}},
+       0, dialogue_rows(" Zorvy Numbers", ones + ones.substr(1) + "x1", kAllZorvy, "43828654280", "65", 160),
+       0, 24, 160},
+      {"resized, stopped and continued, ended by Ctrl+C so that the screen drawn again stays in sight",
+       {{"? ", "4"}, {"", "", 50, SIGTSTP, 12, 40}, {"", "", 50, SIGCONT}, {" Zorvy Numbers", "\x03", 100}},
+       128 + SIGINT, {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? 4", "", "", "", "", "", ""},
+       0, 12, 40, "+-+-"},
       {"a key typed with Enter ends the final wait", {{"? ", "7\rx"}}},
       {"Ctrl+C while typing", {{"? ", "12"}, {"", "\x03", 50}}, 128 + SIGINT},
-      {"SIGTERM while typing", {{"? ", "12"}, {"", "", 50, false, SIGTERM}}},
-      {"SIGTERM in the final wait", {{"? ", "7\r"}, {"faktorial:", "", 0, false, SIGTERM}}},
-      {"hang-up signal while typing", {{"? ", "12"}, {"", "", 50, false, SIGHUP}}},
-      {"an abort", {{"? ", "", 100, false, SIGABRT}}, 128 + SIGABRT},
-      {"the terminal closed in the final wait", {{"? ", "5\r"}, {"faktorial:", "", 50, true}}},
-      {"the terminal closed while typing", {{"? ", "12"}, {"", "", 100, true}}},
-      {"the terminal closed as the report is written", {{"? ", "7\r", 100}, {"", "", 0, true}}},
+      {"SIGTERM while typing", {{"? ", "12"}, {"", "", 50, SIGTERM}}},
+      {"SIGTERM in the final wait", {{"? ", "7\r"}, {"faktorial:", "", 0, SIGTERM}}},
+      {"hang-up signal while typing", {{"? ", "12"}, {"", "", 50, SIGHUP}}},
+      {"an abort", {{"? ", "", 100, SIGABRT}}, 128 + SIGABRT},
+      {"the terminal closed in the final wait", {{"? ", "5\r"}, {"faktorial:", "", 50, -1}}},
+      {"the terminal closed while typing", {{"? ", "12"}, {"", "", 100, -1}}},
+      {"the terminal closed as the report is written", {{"? ", "7\r", 100}, {"", "", 0, -1}}},
       // The terminal's own colours kept; TERM and NO_COLOR honoured.
       {.name = "NO_COLOR empty", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR="},
       {.name = "NO_COLOR set", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR=1", .colours = {}},
       {.name = "TERM=dumb: no escape sequence at all", .steps = kPlemo, .switches = "", .program = PLEMO_PATH,
        .setting = "TERM=dumb", .colours = {}},
   };
-  for (const auto& session : kSessions) {
+  for (const auto& session : kSessions) {  // each on a 24 x 80 terminal, for 20 seconds at most
     SCOPED_TRACE(session.name);
-    const ProcessResult result = run_on_terminal(session.program, session.steps, session.setting);
-    EXPECT_EQ(result.exit_code, session.exit_code);
-    EXPECT_EQ(result.errors, "");
-    if (session.steps.back().hang_up) continue;
-    EXPECT_TRUE(result.terminal_restored);
-    EXPECT_EQ(keypad_switches(result.output), session.switches);
-    EXPECT_EQ(result.output.find('\a') != std::string::npos, session.bell);
-    const std::vector<std::string> colours = color_sequences(result.output);
+    ChildProcess child("env", {"-u", "DISPLAY", "LC_ALL=C.UTF-8", session.setting, session.program}, "", {24, 80});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    EarlierSize earlier;
+    size_t step = 0, seen = 0;  // seen: output already searched for the awaited text
+    bool open = true;
+    do {
+      for (size_t found; open && step < session.steps.size() &&
+           (found = child.output().find(session.steps[step].wait_for, seen)) != std::string::npos; ++step) {
+        seen = found + session.steps[step].wait_for.size();
+        open = play(session.steps[step], child, earlier);
+      }
+    } while (open && child.read_more(milliseconds_until(deadline)));
+    const std::string output = child.output();
+    const bool terminal_restored = open && restored(child.terminal());
+    if (!open) child.hang_up();
+    EXPECT_EQ(child.wait_exit(milliseconds_until(deadline)), session.exit_code);
+    EXPECT_EQ(child.errors(), "");
+    if (!open) continue;
+    EXPECT_TRUE(terminal_restored);
+    EXPECT_EQ(keypad_switches(output), session.switches);
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\a'), session.bells);
+    const std::set<std::string> colours = color_sequences(output);
     EXPECT_EQ(colours, session.colours);
-    const size_t last = result.output.rfind('\x1b');  // the colours reset last; no escape without either
-    const std::string last_escape = last == std::string::npos ? "" : result.output.substr(last);
-    EXPECT_TRUE(colours.empty() || last_escape == "\x1b[0m") << testing::PrintToString(last_escape);
-    EXPECT_EQ(last_escape.empty(), *session.switches == '\0' && colours.empty());
+    const size_t last = output.rfind('\x1b');  // the colours reset last, else the keypad, else none
+    EXPECT_EQ(last == std::string::npos ? "" : output.substr(last),
+              !colours.empty() ? "\x1b[0m" : *session.switches != '\0' ? "\x1b>" : "");
     if (session.shown.empty()) continue;
-    const std::vector<std::string> rows = terminal_rows(result.output, session.columns, session.rows, result.earlier);
+    const std::vector<std::string> rows = terminal_rows(output, session.columns, session.rows, earlier);
     ASSERT_EQ(rows.size(), static_cast<size_t>(session.rows));
     for (size_t r = 0; r < session.shown.size(); ++r) {  // but for trailing blanks
       const std::string& row = session.shown[r];

@@ -54,31 +54,29 @@ int milliseconds_until(std::chrono::steady_clock::time_point deadline) {
 
 ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& arguments,
                            const std::string& display, TerminalSize terminal) {
-  if (terminal.rows > 0) {
-    struct winsize size {};
-    size.ws_row = static_cast<unsigned short>(terminal.rows);
-    size.ws_col = static_cast<unsigned short>(terminal.columns);
-    pid_ = forkpty(&out_, nullptr, nullptr, &size);
-    if (pid_ == 0) exec_program(program, arguments, display);
-    group_ = pid_;
-    return;
-  }
-  int out[2], err[2];
-  if (pipe(out) != 0 || pipe(err) != 0) std::abort();
-  pid_ = fork();
+  const bool on_terminal = terminal.rows > 0;
+  int out[2] = {-1, -1}, err[2];
+  if (pipe(err) != 0 || (!on_terminal && pipe(out) != 0)) std::abort();
+  struct winsize size {};
+  size.ws_row = static_cast<unsigned short>(terminal.rows);
+  size.ws_col = static_cast<unsigned short>(terminal.columns);
+  pid_ = on_terminal ? forkpty(&out_, nullptr, nullptr, &size) : fork();
   if (pid_ == 0) {
-    const int null = open("/dev/null", O_RDONLY);
-    dup2(null, 0);
-    dup2(out[1], 1);
+    if (!on_terminal) {
+      const int null = open("/dev/null", O_RDONLY);
+      dup2(null, 0);
+      close(null);
+      dup2(out[1], 1);
+    }
     dup2(err[1], 2);
-    for (int fd : {null, out[0], out[1], err[0], err[1]}) close(fd);
+    for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
     exec_program(program, arguments, display);
   }
-  setpgid(pid_, pid_);  // whichever of the two runs first
+  if (!on_terminal) setpgid(pid_, pid_);  // whichever of the two runs first; the other leads a session
   group_ = pid_;
   close(out[1]);
   close(err[1]);
-  out_ = out[0];
+  if (!on_terminal) out_ = out[0];
   err_ = err[0];
   fcntl(err_, F_SETFL, O_NONBLOCK);
 }
@@ -87,11 +85,6 @@ ChildProcess::~ChildProcess() {
   stop();
   close(out_);
   close(err_);
-}
-
-void ChildProcess::hang_up() {
-  close(out_);
-  out_ = -1;
 }
 
 void ChildProcess::stop() {
@@ -155,6 +148,16 @@ long peak_memory_kib(pid_t pid) {
   long kib = 0;
   for (std::string line; std::getline(status, line);) std::sscanf(line.c_str(), "VmHWM: %ld", &kib);
   return kib;
+}
+
+long cpu_time_ms(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string field;
+  std::getline(stat, field, ')');  // the process's name may hold blanks
+  for (int i = 3; i < 14; ++i) stat >> field;  // on to utime and stime, fields 14 and 15
+  long user = 0, system = 0;
+  stat >> user >> system;
+  return (user + system) * 1000 / sysconf(_SC_CLK_TCK);
 }
 
 std::string command_output(const std::string& command) {

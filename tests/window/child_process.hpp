@@ -1,20 +1,20 @@
 #pragma once
 // A program started by a test, whose output is read while it runs.
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <string>
 #include <vector>
 
-struct TerminalSize {
-  int rows = 0, columns = 0;  // 0: no terminal
-};
+struct TerminalSize { int rows = 0, columns = 0; };  // 0: no terminal
 
 class ChildProcess {
  public:
   // Starts program (looked up in PATH) with its arguments, the test's environment and standard
   // input closed; display, when given, replaces DISPLAY. Given a terminal size, the program
-  // runs on a pseudo-terminal of that size instead, whose other side is terminal().
+  // runs on a pseudo-terminal of that size instead, whose other side is terminal(); standard
+  // error goes to errors() either way.
   explicit ChildProcess(const char* program, const std::vector<std::string>& arguments = {},
                         const std::string& display = "", TerminalSize terminal = {});
   ChildProcess(const ChildProcess&) = delete;
@@ -22,7 +22,7 @@ class ChildProcess {
 
   pid_t pid() const { return pid_; }
   int terminal() const { return out_; }
-  void hang_up();  // closes the terminal's other side
+  void hang_up() { close(out_), out_ = -1; }  // closes the terminal's other side
 
   // Adds what the program writes to output(), waiting up to timeout_ms; false at the output's
   // end or the timeout.
@@ -55,6 +55,9 @@ class ChildProcess {
 
 // The most memory the process has held so far, in KiB.
 long peak_memory_kib(pid_t pid);
+
+// The processor time the process has taken so far, its threads' included, in milliseconds.
+long cpu_time_ms(pid_t pid);
 
 // The milliseconds left until the deadline, 0 once it passed.
 int milliseconds_until(std::chrono::steady_clock::time_point deadline);

@@ -9,10 +9,8 @@
 
 #include "child_process.hpp"
 
-struct Grab {
-  int width = 0, height = 0;
-  std::vector<uint32_t> pixels;  // 0xRRGGBB, row after row
-};
+// A picture: its pixels 0xRRGGBB, row after row.
+struct Grab { int width = 0, height = 0; std::vector<uint32_t> pixels; };
 
 // The test's own connection to the server named by DISPLAY; the test fails without one.
 Display* test_display();
@@ -22,9 +20,7 @@ Display* test_display();
 Window find_window(const std::string& title, int timeout_ms = 5000, Display* display = nullptr);
 bool window_exists(Window window);  // and shows a picture
 
-struct Cell {
-  int column, row;  // from 0
-};
+struct Cell { int column, row; };  // from 0
 
 // The 320 x 200 picture of text rows drawn light grey on blue with the 8 x 8 font, with the
 // input cursor's mark (a line across the bottom of the cell) where one is given, in the colours
@@ -55,10 +51,7 @@ void focus_and_type_keys(Window window, const std::string& keys, const std::stri
 Window probe_window(ChildProcess& probe, int timeout_ms = 5000);
 
 // Keys as xdotool names them (empty: the close button) and the codes the probe reports.
-struct KeyCodes {
-  const char* keys;
-  std::vector<std::string> codes;
-};
+struct KeyCodes { const char* keys; std::vector<std::string> codes; };
 void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyCodes>& rows);
 
 // Gives a key code of the test's server the key symbol (none for nullptr) on every level.
