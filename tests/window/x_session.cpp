@@ -4,11 +4,14 @@
 #include "x_session.hpp"
 
 #include <X11/Xutil.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include "gfx/gfx_data.hpp"
 
@@ -228,13 +231,20 @@ PrivateXServer::PrivateXServer(std::vector<std::string> options)
 }
 
 PrivateXServer::~PrivateXServer() {
-  const pid_t pid = server_.pid();
+  kill(server_.pid(), SIGTERM);  // the server then removes its socket itself
+  kill(server_.pid(), SIGCONT);  // also one the test stopped
+  server_.wait_exit(2000);
   server_.stop();
-  // The lock names the server's process: once it has gone, another server may take the number.
-  const std::string lock = "/tmp/.X" + number_ + "-lock";
-  pid_t locked = 0;
-  if (std::ifstream(lock) >> locked && locked == pid) {
-    unlink(("/tmp/.X11-unix/X" + number_).c_str());
-    unlink(lock.c_str());
+  // A server that was killed, or stopped, leaves its socket: removed once nobody listens on it
+  // (another server may have taken the number since).
+  if (number_.empty()) return;
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string path = "/tmp/.X11-unix/X" + number_;
+  path.copy(address.sun_path, sizeof address.sun_path - 1);
+  const int probe = socket(AF_UNIX, SOCK_STREAM, 0);
+  if (connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && errno == ECONNREFUSED) {
+    unlink(path.c_str());
   }
+  close(probe);
 }

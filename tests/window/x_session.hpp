@@ -68,7 +68,7 @@ class PrivateXServer {
  public:
   // Xvfb takes the options besides its own, a screen of its default size for one.
   explicit PrivateXServer(std::vector<std::string> options = {});
-  ~PrivateXServer();  // stops the server and removes its socket and lock, which a kill leaves
+  ~PrivateXServer();  // stops the server, and removes the socket that a killed one leaves
   const std::string& display() const { return display_; }
   pid_t pid() const { return server_.pid(); }  // for signals: to stop it, or to take it away
 
