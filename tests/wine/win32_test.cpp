@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gfx/driver.hpp"
 #include "gfx/key_code.hpp"
 #include "gfx/window.hpp"
 #include "runtime/console_input.hpp"
@@ -26,12 +27,11 @@ const bool test_handler_registered =
 // A console of the test's own: the tests run without one, or with one that they must leave
 // alone.
 HANDLE open_console(const char* name) {
-  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                     OPEN_EXISTING, 0, nullptr);
+  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
 INPUT_RECORD key(bool down, int virtual_key, WORD scan_code, char character, DWORD state, WORD repeat = 1) {
-  const auto code = static_cast<WORD>(virtual_key);
+  const WORD code = static_cast<WORD>(virtual_key);
   return INPUT_RECORD{KEY_EVENT, {KEY_EVENT_RECORD{down, repeat, code, scan_code, {.AsciiChar = character}, state}}};
 }
 
@@ -54,17 +54,18 @@ std::vector<int32_t> keys_read() {
   return codes;
 }
 
+void write_text(const std::string& text) { console_write(reinterpret_cast<const uint8_t*>(text.data()), text.size(), 0); }
+
 // Releases push nothing; Esc counts without its character (as Wine's console gives it). Ctrl+C
-// is left to the system; a close event becomes a close request.
-TEST(Win32Console, KeyRecordsGiveTheNativeCodesAndControlEventsTheirOwn) {
-  const HANDLE input = open_console("CONIN$");
-  ASSERT_NE(input, INVALID_HANDLE_VALUE);
+// is left to the system; a close event becomes a close request. The console's buffer, below.
+TEST(Win32Console, KeyRecordsControlEventsAndATallerBuffer) {
+  const HANDLE input = open_console("CONIN$"), output = open_console("CONOUT$");
+  ASSERT_TRUE(input != INVALID_HANDLE_VALUE && output != INVALID_HANDLE_VALUE);
   console_handles().input = input;
   const std::pair<std::vector<INPUT_RECORD>, std::vector<int32_t>> kCases[] = {
-      {{key(true, VK_ESCAPE, 1, 0, 0), key(false, VK_ESCAPE, 1, 0, 0)}, {27}},
+      {{key(true, VK_ESCAPE, 1, 0, 0), key(false, VK_ESCAPE, 1, 0, 0)}, {27}}, {alt_keypad("130"), {130}},
       {{key(true, VK_SHIFT, 42, 0, SHIFT_PRESSED), key(true, VK_F1, 59, 0, SHIFT_PRESSED)}, {21759}},
       {{key(true, 'A', 30, 'a', 0, 3), key(false, 'A', 30, 'a', 0)}, {97, 97, 97}},
-      {alt_keypad("130"), {130}},
       {alt_keypad("6", {key(true, 'X', 45, 'x', LEFT_ALT_PRESSED)}), {11775}},  // Alt+x drops the 6
   };
   DWORD written = 0;
@@ -73,79 +74,74 @@ TEST(Win32Console, KeyRecordsGiveTheNativeCodesAndControlEventsTheirOwn) {
     ASSERT_TRUE(WriteConsoleInputA(input, records.data(), static_cast<DWORD>(records.size()), &written));
     EXPECT_EQ(keys_read(), codes) << codes.front();
   }
-  ASSERT_TRUE(test_handler_registered);
-  ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
-  for (int i = 0; i < 100 && passed_on == -1; ++i) Sleep(20);
+  ASSERT_TRUE(test_handler_registered && GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+  for (int i = 0; i < 500 && passed_on == -1; ++i) Sleep(20);  // up to 10 s on a loaded machine
   EXPECT_EQ(passed_on, CTRL_C_EVENT);
   console_ctrl_handler(CTRL_CLOSE_EVENT);
   EXPECT_EQ(keys_read(), std::vector<int32_t>{KEY_WINDOW_CLOSE});
-}
 
-std::string row_text(HANDLE output, int row) {
-  std::string text(40, ' ');
-  DWORD read = 0;
-  ReadConsoleOutputCharacterA(output, text.data(), 40, COORD{0, static_cast<SHORT>(row)}, &read);
-  return text.substr(0, text.find_last_not_of(' ') + 1);
-}
-
-CONSOLE_SCREEN_BUFFER_INFO buffer_info(HANDLE output) {
-  CONSOLE_SCREEN_BUFFER_INFO info{};
-  GetConsoleScreenBufferInfo(output, &info);
-  return info;
-}
-
-void write_text(const std::string& text) { console_write(reinterpret_cast<const uint8_t*>(text.data()), text.size(), 0); }
-
-// A buffer 20 rows taller than its window: the window follows the text down the buffer, which
-// loses its top rows only once its last row is reached; a view narrower than the window
-// scrolls only its own rows.
-TEST(Win32ConsoleBuffer, TheWindowFollowsTheTextAndAPartialViewScrollsItsRows) {
-  const HANDLE output = open_console("CONOUT$");
-  ASSERT_NE(output, INVALID_HANDLE_VALUE);
+  // A buffer 20 rows taller than its window: the window follows the text down the buffer, which
+  // loses its top rows only once its last row is reached; a view narrower than the window
+  // scrolls only its own rows.
   console_handles().output = console_handles().pages[0] = output;
-  const CONSOLE_SCREEN_BUFFER_INFO info = buffer_info(output);
+  const auto buffer_info = [&] { CONSOLE_SCREEN_BUFFER_INFO info{}; return GetConsoleScreenBufferInfo(output, &info), info; };
+  const auto row_text = [&](int row) {
+    std::string text(40, ' ');
+    DWORD read = 0;
+    ReadConsoleOutputCharacterA(output, text.data(), 40, COORD{0, static_cast<SHORT>(row)}, &read);
+    return text.substr(0, text.find_last_not_of(' ') + 1);
+  };
+  const CONSOLE_SCREEN_BUFFER_INFO info = buffer_info();
   const int rows = info.srWindow.Bottom - info.srWindow.Top + 1;  // the window's
   ASSERT_TRUE(SetConsoleScreenBufferSize(output, COORD{info.dwSize.X, static_cast<SHORT>(rows + 20)}));
   console_clear(CLEAR_DEFAULT);
   int lines = 0;
   const auto write_lines = [&](int last) { while (lines < last) write_text("line " + std::to_string(++lines) + "\r\n"); };
   write_lines(rows + 4);
-  EXPECT_EQ(buffer_info(output).srWindow.Top, 5);
-  EXPECT_EQ(row_text(output, 0), "line 1");
+  EXPECT_EQ(std::pair(buffer_info().srWindow.Top, row_text(0)), (std::pair<SHORT, std::string>(5, "line 1")));
   write_lines(rows + 24);
-  EXPECT_EQ(buffer_info(output).srWindow.Top, 20);
-  EXPECT_EQ(row_text(output, 0), "line 6");
+  EXPECT_EQ(std::pair(buffer_info().srWindow.Top, row_text(0)), (std::pair<SHORT, std::string>(20, "line 6")));
 
   console_view_range() = ConsoleViewRange{2, 4};  // window rows 2 to 4: buffer rows 22 to 24
   console_locate(3, 1);
   write_text("p\r\nq\r\nr\r\ns");
-  EXPECT_EQ(buffer_info(output).srWindow.Top, 20);
+  EXPECT_EQ(buffer_info().srWindow.Top, 20);
   const std::vector<std::string> expected = {"line 27", "qine 29", "rine 30", "s", "line 31"};
-  for (int row = 21; row <= 25; ++row) EXPECT_EQ(row_text(output, row), expected[row - 21]) << row;
+  for (int row = 21; row <= 25; ++row) EXPECT_EQ(row_text(row), expected[row - 21]) << row;
 }
 
-// Parts of a wheel notch add up; each whole notch counts 1.
-TEST(Win32Window, WheelPartsAddUpToNotches) {
-  window_reset("wheel", 320, 200, 0);
+// A presentation that refuses full screen: it records whether each one asked for was, and
+// counts the cycles once the third was asked for. Another refuses any window.
+std::vector<bool> opened;  // only on the presentation thread
+std::atomic<int> presented_again{0};
+bool open_windowed() { return opened.push_back(gfx_window().flags & GFX_FULLSCREEN), !opened.back(); }
+constexpr Win32Presentation kRefusingFullScreen{open_windowed, [] {}, [](HDC) {}, [] { presented_again += opened.size() == 3; }};
+constexpr Win32Presentation kRefusing{[] { return false; }, [] {}, [](HDC) {}, [] {}};
+
+// Parts of a wheel notch add up; each whole notch counts 1. After a refused switch to full
+// screen the window is made again where it was and presented; when it cannot be made again the
+// program ends with its message rather than go on without a window.
+TEST(Win32Window, WheelNotchesAndRefusedSwitches) {
+  window_reset("zorvy", 320, 200, 0);
   const UINT v = WM_MOUSEWHEEL, h = WM_MOUSEHWHEEL;
   // The message and its turn, then the notches counted so far up and down, and left and right.
   for (const auto& [message, delta, wheel, horizontal] : {std::tuple{v, 60, 0, 0}, {v, 60, 1, 0}, {v, 240, 3, 0},
            {v, -40, 3, 0}, {v, -80, 2, 0}, {h, -120, 2, -1}, {h, 30, 2, -1}, {v, 90, 2, -1}}) {
     window_procedure(nullptr, message, MAKEWPARAM(0, static_cast<WORD>(delta)), 0);
-    const MouseState& mouse = gfx_window().mouse;
-    EXPECT_EQ(std::pair(mouse.wheel, mouse.horizontal_wheel), std::pair(wheel, horizontal)) << delta;
+    EXPECT_EQ(std::pair(gfx_window().mouse.wheel, gfx_window().mouse.horizontal_wheel), std::pair(wheel, horizontal)) << delta;
   }
-}
-
-// A refused switch to full screen whose window cannot be made again ends the program with a
-// message, rather than go on without a window.
-TEST(Win32Window, AWindowLostInASwitchEndsTheProgram) {
-  static constexpr Win32Presentation kRefusing{[] { return false; }, [] {}, [](HDC) {}, [] {}};
-  window_reset("zorvy", 320, 200, 0);
   gfx_window().active = true;
   win32_window().presentation = &kRefusing;  // no window class either: no window can be made
   EXPECT_EXIT(window_procedure(nullptr, WM_SYSKEYDOWN, VK_RETURN, 1 << 29), testing::ExitedWithCode(1),
-              "zorvy: the window could not be made again");
+              "^zorvy: the window could not be made again after a refused switch of the display\n$");
+  ASSERT_EQ(win32_window_init(kRefusingFullScreen, "zorvy", 320, 200, 0, 0, true), 0);
+  const auto place = [] { RECT r{}; GetWindowRect(win32_window().window, &r); return std::tuple(r.left, r.top, r.right, r.bottom); };
+  const auto before = place();
+  PostMessageA(win32_window().window, WM_SYSKEYDOWN, VK_RETURN, 1 << 29);
+  for (int i = 0; i < 500 && presented_again < 2; ++i) Sleep(20);  // up to 10 s on a loaded machine
+  EXPECT_EQ(std::pair(place(), IsWindowVisible(win32_window().window) != 0), std::pair(before, true));
+  win32_window_exit();
+  EXPECT_EQ(opened, (std::vector<bool>{false, true, false}));
 }
 
 }  // namespace
