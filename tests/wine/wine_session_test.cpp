@@ -55,6 +55,9 @@ bool shows_picture(Window desktop, const Grab& picture) {
 TEST(WineWindow, EachDriverShowsTheDialogueSwitchesToFullScreenAndBack) {
   const Grab dialogue = expected_picture(dialogue_rows(" Zorvy Numbers", "10", {"1", "5", "23"}, "15", "4", 40));
   const std::string run = std::string(WINE_RUN_PATH) + " ";
+  // Another prefix's zorvy.exe, with a library named as DirectDraw's: not the test's program.
+  command_output("mkdir -p $WINEPREFIX/other && cp /bin/sleep $WINEPREFIX/other/ddraw.dll");
+  ChildProcess other("sh", {"-c", "cd $WINEPREFIX/other && WINEPREFIX=$PWD exec bash -c 'exec -a zorvy.exe $PWD/ddraw.dll 600'"});
   for (const std::string driver : {"directx", "gdi"}) {
     const std::string name = "qz" + driver;
     const TmuxTerminal terminal("QZGFX=" + std::string(driver == "gdi" ? "gdi " : " ") + run + "explorer /desktop=" +
