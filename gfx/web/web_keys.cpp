@@ -136,19 +136,21 @@ void text_character(int character) {
 EM_JS(void, listen_text, (const char* field_selector, void* send), {
   var field = document.querySelector(UTF8ToString(field_selector));
   var push = wasmTable.get(send);
+  // An LF right after a CR ends no second line, even when it comes in the next event (text
+  // typed one character at a time).
+  var last = 0;
+  function put(code) {
+    if (code !== 10 || last !== 13) push(code === 10 ? 13 : code);
+    last = code;
+  }
   function type(text) {
-    var last = 0;
-    for (var c of text) {
-      var code = c.codePointAt(0);
-      if (code !== 10 || last !== 13) push(code === 10 ? 13 : code);
-      last = code;
-    }
+    for (var c of text) put(c.codePointAt(0));
   }
   var on = {
     beforeinput: function (e) {
       if (e.isComposing || e.inputType === "insertCompositionText") return;
-      if (e.inputType === "deleteContentBackward") push(8);
-      else if (e.inputType === "insertLineBreak" || e.inputType === "insertParagraph") push(13);
+      if (e.inputType === "deleteContentBackward") put(8);
+      else if (e.inputType === "insertLineBreak" || e.inputType === "insertParagraph") put(13);
       else if (e.inputType.startsWith("insert")) {
         type(e.data != null ? e.data : e.dataTransfer ? e.dataTransfer.getData("text/plain") : "");
       }

@@ -2,7 +2,8 @@
 # Makes a build's package with CPack in a folder of its own and unpacks it there: the packed
 # programs, run through a pipe on the bound 10, must write the native programs' bytes.
 #   package_test.sh DEB CPACK CONFIG NATIVE_DIR   the Debian package, which lintian must pass;
-#                                                 its manual pages open
+#                                                 each manual page names its program's form, and
+#                                                 its example shows what the program prints
 #   package_test.sh ZIP CPACK CONFIG NATIVE_DIR   the Windows zip, zorvy.exe run under Wine
 #                                                 (tests/wine/with-prefix.sh); README.txt in CR LF
 set -u
@@ -22,9 +23,14 @@ same_bytes() {
 if [ "$generator" = DEB ]; then
   lintian --fail-on error,warning "$dir"/out/*.deb > "$dir/log" 2>&1 || { cat "$dir/log" >&2; fail "lintian failed"; }
   dpkg-deb -x "$dir"/out/*.deb . && cd usr || fail "dpkg-deb cannot unpack the package"
-  for name in zorvy plemo; do
+  for entry in 'zorvy/n! - 1' 'plemo/n! + 1'; do
+    name=${entry%%/*}
     same_bytes $name games/$name
-    MANPAGER=cat man -l share/man/man6/$name.6.gz | grep -qw $name || fail "the manual page of $name does not open"
+    env -i PATH="$PATH" LC_ALL=C MANWIDTH=80 man -l share/man/man6/$name.6.gz > "$dir/page" 2>&1 || fail "the manual page of $name does not open"
+    grep -qx "       $name - list the primes of the form ${entry#*/}" "$dir/page" || fail "the manual page of $name lacks its form"
+    # The page's example shows what the program prints for the bound 10, blank lines left out.
+    [ "$(sed -n '/^EXAMPLE$/,/^$/{/^[A-Z]*$/d;/^ *[$] /d;s/^       //;s/ *$//;p}' "$dir/page")" = \
+      "$(tr -d '\r' < "$dir/actual" | grep . | sed 's/ *$//')" ] || fail "the example of the manual page of $name is not what it prints"
   done
 else
   cmake -E tar xf "$dir"/out/*.zip && cd ./*/ || fail "the zip cannot be unpacked into a folder"
