@@ -11,6 +11,7 @@ generator=$1 cpack=$2 config=$3 native=$4
 wine_run="$(cd "$(dirname "$0")" && pwd)/../wine/wine-run.sh"
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
+export TMPDIR="$dir"  # what lintian and the tools keep for a while goes with the folder
 fail() { echo "package test: $*" >&2; exit 1; }
 "$cpack" -G "$generator" --config "$config" -B "$dir/out" > "$dir/log" 2>&1 || { cat "$dir/log" >&2; fail "cpack failed"; }
 mkdir "$dir/root" && cd "$dir/root" || exit 1

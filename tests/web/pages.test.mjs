@@ -1,7 +1,7 @@
-// The web pages in Debian's Chromium, headless, driven by Playwright. The browser serves the
-// files of WEB_SITE (the built site) at /site/ and of WEB_PROBE (the key probe's page) at
-// /probe/, from the loopback address, as a plain static file host would. NATIVE_PICTURE gives
-// the picture and the text cells the native screen shows after the same keys.
+// The web pages in Debian's Chromium, headless, driven by Playwright, from a plain static file
+// server (WEB_URL): /site/ is the built site (its folder WEB_SITE), /probe/ the key probe's
+// page. NATIVE_PICTURE gives the picture and the text cells the native screen shows after the
+// same keys.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { readdirSync } from 'node:fs';
@@ -40,11 +40,9 @@ function record() {
 // given), recorded.
 async function openPage(path, device = {}) {
   const context = await browser.newContext({ hasTouch: true, permissions: ['clipboard-read', 'clipboard-write'], ...device });
-  await context.route('http://127.0.0.1:9/**', (route) => route.fulfill({ path: new URL(route.request().url()).pathname
-    .replace(/^\/(site|probe)/, (_, top) => process.env[`WEB_${top.toUpperCase()}`]) }));
   await context.addInitScript(record);
   const page = await context.newPage();
-  return page.goto(`http://127.0.0.1:9/${path}`).then(() => page);
+  return page.goto(`${process.env.WEB_URL}/${path}`).then(() => page);
 }
 
 const showsText = (page, text) => page.waitForFunction((t) => document.getElementById('qztext')?.textContent.includes(t), text);
