@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/program_main.hpp"
 #include "console/channel.hpp"
 #include "console/screen_statements.hpp"
 #include "gfx/driver.hpp"
@@ -170,21 +169,6 @@ TEST_F(GfxText, DrawsWrapsLocatesClearsAndScrolls) {
   }
   EXPECT_EQ(cursor_cell(), std::make_pair(1, 25));
   expect_pixels_match_cells();
-}
-
-TEST_F(GfxText, ZorvyDialogueOnAScreenInMemory) {
-  close_screen();
-  setenv("QZGFX", "null", 1);
-  for (int32_t key : {int32_t{'1'}, int32_t{'0'}, int32_t{13}}) key_push(key);
-  run_dialogue({" Zorvy Numbers", -1});
-  unsetenv("QZGFX");
-  const std::string expected[25] = {
-      "", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? 10", "", " 1", " 5",
-      " 23", "", "", " Celkovy pocet provedenych vypoctu:", "", " 15", "", " Nejvyssi faktorial:  4"};
-  for (int r = 1; r <= 25; ++r) EXPECT_EQ(screen_row(r), expected[r - 1]) << "row " << r;
-  expect_pixels_match_cells();
-  EXPECT_EQ(screen().device_palette[0], rgb(0, 0, 170));
-  EXPECT_EQ(screen().device_palette[3], rgb(170, 170, 170));
 }
 
 // Every display format the window drivers meet, with a colour whose three channels differ, so

@@ -8,8 +8,7 @@
 set -u
 root=$(mktemp -d) && log=$root/log && trap 'kill $server 2> /dev/null; rm -rf "$root"' EXIT
 ln -s "$(realpath "$1")" "$root/site" && ln -s "$(realpath "$2")" "$root/probe"
-python3 -u -m http.server --bind 127.0.0.1 --directory "$root" 0 > "$root/server.log" 2>&1 &
-server=$!
+python3 -u -m http.server --bind 127.0.0.1 --directory "$root" 0 > "$root/server.log" 2>&1 & server=$!
 (cd "$(dirname "$0")" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error) > "$log" 2>&1 \
   || { cat "$log"; exit 1; }
 for _ in $(seq 50); do port=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$root/server.log"); [ -z "$port" ] || break; sleep 0.1; done

@@ -105,6 +105,11 @@ Grab expected_picture(const std::vector<std::string>& rows, Cell cursor) {
 
 bool window_exists(Window window) { return !grab_window(window).pixels.empty(); }
 
+bool window_gone(Window window, Display* d) {
+  for (int waited = 0; waited < 3000 && !grab_window(window, d).pixels.empty(); waited += 20) usleep(20000);
+  return grab_window(window, d).pixels.empty();
+}
+
 Grab grab_window(Window window, Display* display) {
   Display* d = display != nullptr ? display : test_display();
   XWindowAttributes attributes{};
@@ -231,20 +236,16 @@ PrivateXServer::PrivateXServer(std::vector<std::string> options)
 }
 
 PrivateXServer::~PrivateXServer() {
-  kill(server_.pid(), SIGTERM);  // the server then removes its socket itself
-  kill(server_.pid(), SIGCONT);  // also one the test stopped
+  kill(server_.pid(), SIGTERM);  // the server then removes its socket, also one the test stopped
+  kill(server_.pid(), SIGCONT);
   server_.wait_exit(2000);
   server_.stop();
-  // A server that was killed, or stopped, leaves its socket: removed once nobody listens on it
-  // (another server may have taken the number since).
-  if (number_.empty()) return;
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
+  // A killed server leaves its socket: removed unless another server has taken the number since.
+  sockaddr_un address{AF_UNIX, {}};
   const std::string path = "/tmp/.X11-unix/X" + number_;
   path.copy(address.sun_path, sizeof address.sun_path - 1);
   const int probe = socket(AF_UNIX, SOCK_STREAM, 0);
-  if (connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && errno == ECONNREFUSED) {
-    unlink(path.c_str());
-  }
+  const bool stale = connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && errno == ECONNREFUSED;
+  if (!number_.empty() && stale) unlink(path.c_str());
   close(probe);
 }
