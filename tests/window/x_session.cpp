@@ -236,8 +236,8 @@ PrivateXServer::PrivateXServer(std::vector<std::string> options)
 }
 
 PrivateXServer::~PrivateXServer() {
-  kill(server_.pid(), SIGTERM);  // the server then removes its socket, also one the test stopped
-  kill(server_.pid(), SIGCONT);
+  // The server then removes its socket itself, also one that the test stopped.
+  for (const int signal_number : {SIGTERM, SIGCONT}) kill(server_.pid(), signal_number);
   server_.wait_exit(2000);
   server_.stop();
   // A killed server leaves its socket: removed unless another server has taken the number since.

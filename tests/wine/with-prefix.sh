@@ -5,14 +5,17 @@
 set -u
 export WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/qz-wine.XXXXXX")" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The server's socket folder goes too: Wine names it by the prefix's device and inode, in a
-# folder of /tmp of its own (.wine-UID, or wine-XXXXXX made anew).
-server=$(stat -c '%d %i' "$WINEPREFIX" | { read -r dev inode; printf 'server-%x-%x' "$dev" "$inode"; })
+# folder of /tmp of its own (.wine-UID, or wine-XXXXXX made anew). A server still saving the
+# registry, or a Wine program still starting, can write into the prefix after it was removed:
+# then it is removed again.
 leave() {
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
-  rm -rf "$WINEPREFIX"
-  for dir in /tmp/.wine-"$(id -u)"/"$server" /tmp/wine-*/"$server"; do
-    [ -d "$dir" ] && rm -rf "$dir" && rmdir "${dir%/*}" 2>/dev/null
+  tries=0
+  while [ -d "$WINEPREFIX" ] && [ $((tries += 1)) -le 5 ]; do
+    server=$(stat -c '%d %i' "$WINEPREFIX" | { read -r dev inode; printf 'server-%x-%x' "$dev" "$inode"; })
+    wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+    rm -rf "$WINEPREFIX"
+    for dir in /tmp/.wine-"$(id -u)"/"$server" /tmp/wine-*/"$server"; do [ -d "$dir" ] && rm -rf "$dir" && rmdir "${dir%/*}"; done 2>/dev/null
+    sleep 1
   done
 }
 trap leave EXIT
