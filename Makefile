@@ -106,7 +106,7 @@ test: deps
 	@$(MAKE) --no-print-directory web-test
 
 # make test on a freshly installed Debian 12 root with a clean clone of HEAD, as CI runs it (as
-# root; about 10 minutes, most of them installing packages).
+# root; about 20 minutes, a third of them installing packages).
 test-fresh:
 	@tools/fresh-debian.sh 'make test'
 
