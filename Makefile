@@ -21,8 +21,8 @@ define quiet_build
 	@echo "built $(1)"
 endef
 
-.PHONY: all run test bench deps run-deps web-deps windows-deps test-fresh clean fuzz fuzz-build fuzz-regression windows \
-  windows-test web web-test
+.PHONY: all run test test-fresh bench deps run-deps web-deps windows-deps clean fuzz fuzz-build \
+  fuzz-regression windows windows-test web web-test
 
 # The two programs only; a folder configured with the tests keeps them.
 all:
