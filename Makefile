@@ -91,10 +91,11 @@ package:
 	  sed -n 's/^CPack: - package: \(.*\) generated[.]$$/made \1/p' $$b/cpack.log; \
 	done
 
-# Every test runs in the plain build, under AddressSanitizer with UndefinedBehaviorSanitizer,
-# and under ThreadSanitizer, each on an X server of its own; then the fuzz targets replay their
-# corpora. Quiet while everything passes.
+# First the includes are checked against the layers. Every test runs in the plain build, under
+# AddressSanitizer with UndefinedBehaviorSanitizer, and under ThreadSanitizer, each on an X
+# server of its own; then the fuzz targets replay their corpora. Quiet while everything passes.
 test: deps
+	@tools/check-layers.sh
 	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON)
 	@tests/run-ctest.sh $(BUILD)
 	$(call quiet_build,$(ASAN_BUILD),-DBUILD_TESTS=ON -DSANITIZE=address)

@@ -10,9 +10,9 @@
 
 #include "console/line_editor.hpp"
 #include "gfx/driver.hpp"
-#include "gfx/key_code.hpp"
 #include "gfx/screen_mode.hpp"
 #include "runtime/device_hooks.hpp"
+#include "runtime/key_code.hpp"
 
 namespace {
 

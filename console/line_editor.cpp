@@ -6,7 +6,7 @@
 #include "console/channel.hpp"
 #include "console/key_statements.hpp"
 #include "console/screen_statements.hpp"
-#include "gfx/key_code.hpp"
+#include "runtime/key_code.hpp"
 #include "runtime/keyed_sleep.hpp"
 
 namespace {

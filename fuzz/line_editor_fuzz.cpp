@@ -11,8 +11,8 @@
 
 #include "console/line_editor.hpp"
 #include "console/screen_statements.hpp"
-#include "gfx/key_code.hpp"
 #include "memory_screen.hpp"
+#include "runtime/key_code.hpp"
 
 namespace {
 

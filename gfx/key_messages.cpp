@@ -2,7 +2,7 @@
 
 #include "gfx/event_queue.hpp"
 #include "gfx/key_buffer.hpp"
-#include "gfx/key_code.hpp"
+#include "runtime/key_code.hpp"
 
 bool handle_key_message(const KeyMessageData& key, OwnCharacterLookup own_character) {
   const int32_t code =

@@ -3,7 +3,7 @@
 // Runs on the presentation thread, which holds the driver lock.
 #include <cstdint>
 
-#include "gfx/key_translate.hpp"
+#include "runtime/key_translate.hpp"
 
 enum class KeyMessage { DOWN, UP, SYSTEM_DOWN };
 

@@ -15,6 +15,7 @@
 #include "gfx/window.hpp"
 #include "runtime/device_hooks.hpp"
 #include "runtime/platform.hpp"
+#include "runtime/program_name.hpp"
 #include "runtime/runtime_state.hpp"
 #include "runtime/text_console.hpp"
 
@@ -148,16 +149,6 @@ void clear_pages(GfxScreen& screen, const GfxContext& context) {
 
 }  // namespace
 
-const char* window_title() {
-  static std::string title;
-  if (!title.empty()) return title.c_str();
-  const std::string path = executable_path();
-  title = path.substr(path.find_last_of(kPathSeparators) + 1);
-  const size_t dot = title.rfind('.');
-  if (dot != std::string::npos) title.resize(dot);
-  return title.c_str();
-}
-
 int32_t screen_statement(int32_t mode, int32_t depth, int32_t page_count, int32_t flags,
                          int32_t refresh_rate) {
   int32_t result = 1;
@@ -206,7 +197,7 @@ int32_t set_mode(int32_t mode, int32_t width, int32_t height, int32_t depth,
     close_screen();
     return 1;
   }
-  screen->driver = select_driver(window_title(), width, height * scanline_multiplier, depth,
+  screen->driver = select_driver(program_name(), width, height * scanline_multiplier, depth,
                                  refresh_rate, flags);
   if (screen->driver == nullptr) {
     close_screen();

@@ -18,6 +18,3 @@ int32_t set_mode(int32_t mode, int32_t width, int32_t height, int32_t depth,
 
 // Closes an open screen without touching the text console; nothing when none is open.
 void close_screen();
-
-// The window title: the running program's file name without its extension.
-const char* window_title();

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "console/screen_statements.hpp"
-#include "console/text_view.hpp"
 #include "gfx/screen.hpp"
 #include "runtime/text_console.hpp"
+#include "runtime/text_view.hpp"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "gfx/event_queue.hpp"
 #include "gfx/key_buffer.hpp"
-#include "gfx/key_code.hpp"
 #include "gfx/screen.hpp"
+#include "runtime/key_code.hpp"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The key statements of the text console, on whatever input the platform's console offers.
-#include "gfx/key_code.hpp"
 #include "runtime/console_input.hpp"
+#include "runtime/key_code.hpp"
 #include "runtime/keyed_sleep.hpp"
 
 int32_t console_key_hit() { return console_key_read(1, 0) != -1 ? 1 : 0; }

@@ -22,3 +22,8 @@ extern const char kPathSeparators[];
 // free_aligned; null when there is none.
 void* allocate_aligned(size_t alignment, size_t size);
 void free_aligned(void* memory);
+
+// Ends the program at once when it cannot go on: the terminal as it was found (where the
+// program changed it), message on standard error, exit code 1. Safe on any thread and, where
+// the platform has them, in a signal handler.
+[[noreturn]] void fatal_exit(const char* message);

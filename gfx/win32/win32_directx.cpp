@@ -1,9 +1,9 @@
 #include "gfx/driver.hpp"
 #include "gfx/pixel_convert.hpp"
-#include "gfx/win32/win32_driver.hpp"
 #include "gfx/screen.hpp"
-#include "gfx/window.hpp"
+#include "gfx/win32/win32_driver.hpp"
 #include "gfx/win32/win32_window.hpp"
+#include "gfx/window.hpp"
 
 #define DIRECTINPUT_VERSION 0x0700
 #include <ddraw.h>

@@ -1,6 +1,6 @@
 #include "gfx/driver_opengl.hpp"
-#include "gfx/win32/win32_driver.hpp"
 #include "gfx/platform_drivers.hpp"
+#include "gfx/win32/win32_driver.hpp"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "gfx/driver.hpp"
-#include "gfx/win32/win32_driver.hpp"
 #include "gfx/screen.hpp"
-#include "gfx/window.hpp"
+#include "gfx/win32/win32_driver.hpp"
 #include "gfx/win32/win32_window.hpp"
+#include "gfx/window.hpp"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "gfx/key_messages.hpp"
-#include "runtime/win32/win32_keyboard.hpp"
 #include "gfx/win32/win32_window.hpp"
+#include "runtime/win32/win32_keyboard.hpp"
 
 #include <new>
 

@@ -1,8 +1,8 @@
 #include "gfx/driver.hpp"
 #include "gfx/screen.hpp"
-#include "gfx/window.hpp"
 #include "gfx/win32/win32_window.hpp"
-#include "runtime/win32/win32_fail.hpp"
+#include "gfx/window.hpp"
+#include "runtime/platform.hpp"
 
 #include <windowsx.h>
 
@@ -157,7 +157,7 @@ void toggle_fullscreen() {
       w32.presentation->close();
       win32_close_window();
       restore_screen_saver();
-      win32_fail(w.title + ": the window could not be made again after a refused switch of the display\n");
+      fatal_exit((w.title + ": the window could not be made again after a refused switch of the display\n").c_str());
     }
   }
   if (GfxScreen* screen = current_screen()) {

@@ -24,7 +24,7 @@
 #include "gfx/window.hpp"
 #include "gfx/x11/x11_window.hpp"
 #include "runtime/keyed_sleep.hpp"
-#include "runtime/posix/terminal.hpp"
+#include "runtime/platform.hpp"
 
 namespace {
 
@@ -55,7 +55,7 @@ char window_lost_message[256];
 
 // The connection to the X server broke: nothing can be shown or typed any more, so the
 // program ends at once, saying why.
-int connection_lost(Display*) { terminal_fail(connection_lost_message); }
+int connection_lost(Display*) { fatal_exit(connection_lost_message); }
 
 // A request on the window failed: another client destroyed it.
 int request_failed(Display*, XErrorEvent*) { x11_window_lost(); }
@@ -333,7 +333,7 @@ void request_wm_state(const X11Window& window, bool add, Atom first, Atom second
 
 }  // namespace
 
-void x11_window_lost() { terminal_fail(window_lost_message); }
+void x11_window_lost() { fatal_exit(window_lost_message); }
 
 void x11_toggle_fullscreen(X11Window& window) {
   GfxWindow& w = gfx_window();

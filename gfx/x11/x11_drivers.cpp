@@ -1,6 +1,6 @@
 #include "gfx/driver_opengl.hpp"
-#include "gfx/x11/x11_driver.hpp"
 #include "gfx/platform_drivers.hpp"
+#include "gfx/x11/x11_driver.hpp"
 
 namespace {
 

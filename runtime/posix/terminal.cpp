@@ -1,6 +1,7 @@
 #include "runtime/posix/terminal.hpp"
 
 #include "runtime/console_stream.hpp"
+#include "runtime/platform.hpp"
 
 #include <langinfo.h>
 #include <poll.h>
@@ -56,7 +57,7 @@ void terminal_restore() {
   }
 }
 
-void terminal_fail(const char* message) {
+void fatal_exit(const char* message) {
   terminal_restore();
   [[maybe_unused]] ssize_t written = write(STDERR_FILENO, message, std::strlen(message));
   _exit(1);
@@ -81,7 +82,7 @@ void output_failed(int error) {
     terminal_restore();
     _exit(0);
   }
-  terminal_fail(output_failure_message(program_invocation_short_name, std::strerror(error)).c_str());
+  fatal_exit(output_failure_message(program_invocation_short_name, std::strerror(error)).c_str());
 }
 
 void leave_on_signal(int signal_number) {

@@ -39,10 +39,6 @@ bool terminal_take_resumed();
 // for a program that must end at once, without its exit-time actions.
 void terminal_restore();
 
-// Ends the program at once with exit code 1 after restoring the terminal and writing message,
-// one line, to standard error. Safe on any thread and in a signal handler.
-[[noreturn]] void terminal_fail(const char* message);
-
 // After the program was stopped (Ctrl+Z) and continued, the terminal's text console draws the
 // screen again as it last drew it; nothing otherwise.
 void console_redraw_after_stop();

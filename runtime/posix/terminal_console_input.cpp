@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "gfx/key_code.hpp"
 #include "runtime/console_stream.hpp"
+#include "runtime/key_code.hpp"
 #include "runtime/key_ring.hpp"
 #include "runtime/posix/terminal.hpp"
 #include "runtime/posix/terminal_keys.hpp"

@@ -5,8 +5,8 @@
 #include <initializer_list>
 #include <span>
 
-#include "gfx/key_translate.hpp"
 #include "runtime/cp437.hpp"
+#include "runtime/key_translate.hpp"
 #include "runtime/virtual_key.hpp"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "console/text_view.hpp"
 #include "runtime/cp437.hpp"
 #include "runtime/posix/terminal.hpp"
+#include "runtime/text_view.hpp"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // A page has no standard input: the text console's input has ended before it begins. A line
 // reads as empty, and the end counts as one close request, as at the end of a pipe.
-#include "gfx/key_code.hpp"
 #include "runtime/console_input.hpp"
+#include "runtime/key_code.hpp"
 #include "runtime/key_ring.hpp"
 
 namespace {

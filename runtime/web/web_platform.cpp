@@ -2,6 +2,7 @@
 
 #include <emscripten.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "runtime/runtime_state.hpp"
@@ -39,3 +40,8 @@ std::string executable_path() {
 void* allocate_aligned(size_t alignment, size_t size) { return std::aligned_alloc(alignment, size); }
 
 void free_aligned(void* memory) { std::free(memory); }
+
+void fatal_exit(const char* message) {
+  std::fputs(message, stderr);
+  std::_Exit(1);
+}

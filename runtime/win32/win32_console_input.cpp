@@ -1,8 +1,8 @@
-#include "gfx/key_code.hpp"
-#include "gfx/key_translate.hpp"
 #include "runtime/console_input.hpp"
 #include "runtime/console_stream.hpp"
+#include "runtime/key_code.hpp"
 #include "runtime/key_ring.hpp"
+#include "runtime/key_translate.hpp"
 #include "runtime/win32/win32_console.hpp"
 #include "runtime/win32/win32_keyboard.hpp"
 

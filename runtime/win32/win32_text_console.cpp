@@ -1,9 +1,10 @@
-#include "console/text_view.hpp"
-#include "gfx/screen_mode.hpp"
 #include "runtime/console_stream.hpp"
+#include "runtime/platform.hpp"
+#include "runtime/program_name.hpp"
 #include "runtime/text_console.hpp"
+#include "runtime/text_view.hpp"
 #include "runtime/win32/win32_console.hpp"
-#include "runtime/win32/win32_fail.hpp"
+#include "runtime/win32/win32_error_text.hpp"
 
 #include <cstdlib>
 #include <vector>
@@ -147,7 +148,7 @@ void console_bell(TextView&) { Beep(1000, 250); }
   if (error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA || error == ERROR_PIPE_NOT_CONNECTED) {
     std::_Exit(1);
   }
-  win32_fail(output_failure_message(window_title(), win32_error_text(error)));
+  fatal_exit(output_failure_message(program_name(), win32_error_text(error)).c_str());
 }
 
 // Passes the bytes to standard output unchanged, as often as it takes.

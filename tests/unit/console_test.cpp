@@ -11,10 +11,10 @@
 #include "console/line_editor.hpp"
 #include "console/print.hpp"
 #include "console/screen_statements.hpp"
-#include "console/text_view.hpp"
 #include "memory_screen.hpp"
-#include "gfx/key_code.hpp"
+#include "runtime/key_code.hpp"
 #include "runtime/runtime_state.hpp"
+#include "runtime/text_view.hpp"
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include "console/screen_statements.hpp"
 #include "gfx/driver.hpp"
 #include "gfx/key_buffer.hpp"
-#include "gfx/key_translate.hpp"
 #include "gfx/palette.hpp"
 #include "gfx/pixel_convert.hpp"
 #include "gfx/screen.hpp"
@@ -19,6 +18,8 @@
 #include "gfx/text_draw.hpp"
 #include "memory_screen.hpp"
 #include "runtime/device_hooks.hpp"
+#include "runtime/key_translate.hpp"
+#include "runtime/program_name.hpp"
 #include "runtime/virtual_key.hpp"
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ TEST(ScreenMode, SetsModeOneWithItsPalettesAndRefusesModesThatDoNotExist) {
   EXPECT_EQ(std::make_pair(context_get().fg_color, context_get().bg_color), std::make_pair(3u, 0u));
   for (const PageMemory& page : s.pages) EXPECT_EQ(std::count(page.get(), page.get() + 320 * 200, 0), 320 * 200);
   EXPECT_NE(device_hooks().text_output, nullptr);
-  EXPECT_EQ(std::string(window_title()), "unit_tests");
+  EXPECT_EQ(std::string(program_name()), "unit_tests");
   const uint32_t* const p = s.device_palette;
   // The colour statement's arguments, and the four entries afterwards.
   const struct { int32_t background, palette, flags; uint32_t entries[4]; } kRows[] = {

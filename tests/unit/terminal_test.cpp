@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "gfx/key_code.hpp"
+#include "runtime/key_code.hpp"
 
 #include "runtime/console_input.hpp"
 #include "runtime/posix/terminal_keys.hpp"

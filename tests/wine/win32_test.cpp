@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "gfx/driver.hpp"
-#include "gfx/key_code.hpp"
 #include "gfx/window.hpp"
 #include "runtime/console_input.hpp"
+#include "runtime/key_code.hpp"
 #include "runtime/text_console.hpp"
 // The system's headers last: they define some of the shared code's names as macros.
 #include "gfx/win32/win32_window.hpp"

@@ -1,9 +1,9 @@
-#include "gfx/key_translate.hpp"
+#include "runtime/key_translate.hpp"
 
 #include <array>
 #include <cstddef>
 
-#include "gfx/key_code.hpp"
+#include "runtime/key_code.hpp"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "console/text_view.hpp"
+#include "runtime/text_view.hpp"
 
 #include <algorithm>
 

@@ -1,15 +1,6 @@
-#include "runtime/win32/win32_fail.hpp"
+#include "runtime/win32/win32_error_text.hpp"
 
 #include <windows.h>
-
-#include <cstdlib>
-
-void win32_fail(const std::string& message) {
-  DWORD written = 0;
-  WriteFile(GetStdHandle(STD_ERROR_HANDLE), message.data(), static_cast<DWORD>(message.size()), &written,
-            nullptr);
-  std::_Exit(1);
-}
 
 std::string win32_error_text(unsigned long error) {
   char text[256] = "";
