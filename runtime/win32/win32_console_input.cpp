@@ -11,10 +11,10 @@
 
 namespace {
 
-constexpr DWORD kStateBits = RIGHT_ALT_PRESSED | LEFT_ALT_PRESSED | RIGHT_CTRL_PRESSED |
-                             LEFT_CTRL_PRESSED | SHIFT_PRESSED | ENHANCED_KEY;
-constexpr DWORD kAltBits = RIGHT_ALT_PRESSED | LEFT_ALT_PRESSED;
-constexpr DWORD kCtrlShiftBits = RIGHT_CTRL_PRESSED | LEFT_CTRL_PRESSED | SHIFT_PRESSED;
+constexpr DWORD kStateBits = key_state::RIGHT_ALT | key_state::LEFT_ALT | key_state::RIGHT_CTRL |
+                             key_state::LEFT_CTRL | key_state::SHIFT | key_state::ENHANCED;
+constexpr DWORD kAltBits = key_state::RIGHT_ALT | key_state::LEFT_ALT;
+constexpr DWORD kCtrlShiftBits = key_state::RIGHT_CTRL | key_state::LEFT_CTRL | key_state::SHIFT;
 
 ConsoleHandles handles;
 bool handles_fetched = false;
