@@ -128,7 +128,7 @@ void mark_dirty(GfxScreen& screen, const GfxContext& context, int32_t first, int
 
 void gfx_print(const uint8_t* bytes, uint64_t length, int32_t flags) {
   GfxScreen* screen = current_screen();
-  if (screen == nullptr || (length == 0 && !(flags & GFX_PRINT_FORCE))) return;
+  if (screen == nullptr || (length == 0 && !(flags & TEXT_OUTPUT_FORCE))) return;
   DrawTarget target{*screen, context_get()};
   screen_lock();
   const ConsoleViewRange rows = view_rows(*screen);

@@ -134,9 +134,9 @@ TEST_F(GfxText, DrawsWrapsLocatesClearsAndScrolls) {
   }
   gfx_print(nullptr, 0, 0);
   EXPECT_TRUE(pending());
-  gfx_print(nullptr, 0, GFX_PRINT_FORCE);  // carries out only the owed newline
+  gfx_print(nullptr, 0, TEXT_OUTPUT_FORCE);  // carries out only the owed newline
   EXPECT_FALSE(pending());
-  gfx_print(nullptr, 0, GFX_PRINT_FORCE);  // nothing owed: nothing moves
+  gfx_print(nullptr, 0, TEXT_OUTPUT_FORCE);  // nothing owed: nothing moves
   EXPECT_EQ(cursor_cell(), std::make_pair(1, 25));
   const std::vector<std::string> scrolled{std::string(40, 'x'), "x", std::string(40, 'y'), ""};
   EXPECT_EQ(std::vector<std::string>({screen_row(2), screen_row(3), screen_row(4), screen_row(5)}), scrolled);
