@@ -170,7 +170,7 @@ int32_t set_mode(int32_t mode, int32_t width, int32_t height, int32_t depth,
                  int32_t scanline_multiplier, int32_t page_count, int32_t refresh_rate,
                  int32_t palette, int32_t font, int32_t flags, float aspect,
                  int32_t text_columns, int32_t text_rows) {
-  if (flags >= 0 && (flags & 0x10)) flags |= 0x1C;
+  if (flags >= 0 && (flags & GFX_SHAPED)) flags |= GFX_SHAPED | GFX_NO_SWITCHING | GFX_NO_FRAME;
   release_screen();
   if (mode == 0 || width == 0) {
     device_hooks() = DeviceHooks{};
