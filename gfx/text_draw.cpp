@@ -141,7 +141,7 @@ void gfx_print(const uint8_t* bytes, uint64_t length, int32_t flags) {
   if (view.column >= 0) screen->cursor_column = view.column;
   if (view.row >= 0) screen->cursor_row = view.row;
   mark_dirty(*screen, target.context, target.touched_first, target.touched_end);
-  screen_unlock(1, 0);
+  screen_unlock_unmarked();
 }
 
 void gfx_locate(int32_t row, int32_t column) {
@@ -193,7 +193,7 @@ void gfx_cls(uint32_t mode) {
                          target.context.bg_color);
   }
   mark_dirty(*screen, target.context, first_line, end_line);
-  screen_unlock(1, 0);
+  screen_unlock_unmarked();
 }
 
 void reset_text_view() {
