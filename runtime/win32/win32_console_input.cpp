@@ -1,5 +1,6 @@
 #include "runtime/console_input.hpp"
 #include "runtime/console_stream.hpp"
+#include "runtime/exit_actions.hpp"
 #include "runtime/key_code.hpp"
 #include "runtime/key_ring.hpp"
 #include "runtime/key_translate.hpp"
@@ -7,7 +8,6 @@
 #include "runtime/win32/win32_keyboard.hpp"
 
 #include <atomic>
-#include <cstdlib>
 
 namespace {
 
@@ -48,7 +48,7 @@ void install_ctrl_handler() {
   if (installed) return;
   installed = true;
   SetConsoleCtrlHandler(control_routine, TRUE);
-  std::atexit(remove_control_routine);
+  at_program_exit(ExitStage::CONSOLE_HANDLERS, remove_control_routine);
 }
 
 // Bytes waiting in a pipe; a file or a character device always has its next read ready.
