@@ -48,22 +48,22 @@ ExitAction take_next_action() {
   return action;
 }
 
+}  // namespace
+
 // Runs each action without the lock, so that an action may register another.
-void run_exit_actions() {
+void runtime_shutdown() {
   while (ExitAction action = take_next_action()) action();
 }
-
-}  // namespace
 
 void at_program_exit(ExitStage stage, ExitAction action) {
   acquire();
   const bool room = entry_count < kCapacity;
   if (room) entries[entry_count++] = {stage, action};
   release();
-  // The runner goes to std::atexit again with every action: its first run, the one of the
-  // latest action, empties the registry before the destructor of any static object that an
+  // runtime_shutdown goes to std::atexit again with every action: its first run, the one of
+  // the latest action, empties the registry before the destructor of any static object that an
   // action registered so far may use; the runs after it find the registry empty.
-  if (!room || std::atexit(run_exit_actions) != 0) {
+  if (!room || std::atexit(runtime_shutdown) != 0) {
     fatal_exit((std::string(program_name()) + ": too many exit-time actions\n").c_str());
   }
 }

@@ -16,3 +16,7 @@ using ExitAction = void (*)();
 // Registers an action, run once at exit. Safe on any thread, also during static initialisation
 // and while the actions run; more actions than the registry holds end the program.
 void at_program_exit(ExitStage stage, ExitAction action);
+
+// Runs and removes every registered action, in the order above: what the C library's exit runs
+// (at_program_exit hands it over). Writes nothing itself.
+void runtime_shutdown();
