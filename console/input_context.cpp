@@ -1,6 +1,6 @@
 #include "console/input_context.hpp"
 
-#include "runtime/runtime_state.hpp"
+#include "runtime/exit_actions.hpp"
 
 namespace {
 
@@ -16,7 +16,7 @@ void release_input_context() {
 InputContext& input_context() {
   if (context == nullptr) {
     context = new InputContext{};
-    on_runtime_shutdown(release_input_context);
+    at_program_exit(ExitStage::RELEASES, release_input_context);
   }
   return *context;
 }

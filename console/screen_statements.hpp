@@ -3,6 +3,8 @@
 // open (through the device hooks), the text console's otherwise.
 #include <cstdint>
 
+#include "runtime/device_hooks.hpp"
+
 // Clears the text view (mode 0xFFFF0000), the whole screen, or nothing (mode 1); the screen
 // channel's column becomes 0.
 void clear_screen_statement(uint32_t mode);
@@ -10,10 +12,8 @@ void clear_screen_statement(uint32_t mode);
 // The colour statement: flag bit 1 keeps the foreground, bit 2 the background.
 uint32_t color_statement(int32_t foreground, int32_t background, int32_t flags);
 
-// Text output flag: run even for no bytes, carrying out an owed newline only.
-inline constexpr int32_t TEXT_OUTPUT_FORCE = 8;
-
-// Text output at the screen's cursor, with the control characters interpreted.
+// Text output at the screen's cursor, with the control characters interpreted; flags
+// TEXT_OUTPUT_FORCE or 0.
 void screen_text_output(const uint8_t* bytes, uint64_t length, int32_t flags);
 
 // Places the cursor at (row, column), 1-based; 0 keeps that coordinate. A row outside the text

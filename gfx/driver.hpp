@@ -14,9 +14,14 @@ struct GfxDriver {
   void (*set_palette)(int32_t index, int32_t red, int32_t green, int32_t blue);
 };
 
-// Window flags of the mode set.
+// Window flags of the mode set, kept in GfxWindow::flags.
 inline constexpr int32_t GFX_FULLSCREEN = 0x01;
 inline constexpr int32_t GFX_OPENGL = 0x02;
+inline constexpr int32_t GFX_NO_SWITCHING = 0x04;     // no full-screen switch, no maximise box
+inline constexpr int32_t GFX_NO_FRAME = 0x08;         // a bare pop-up window
+inline constexpr int32_t GFX_SHAPED = 0x10;           // implies GFX_NO_SWITCHING and GFX_NO_FRAME
+inline constexpr int32_t GFX_TOPMOST = 0x20;          // always on top
+inline constexpr int32_t GFX_RAISED_PRIORITY = 0x80;  // the presentation's, while active
 inline constexpr int32_t GFX_NO_WINDOW = -1;  // the screen lives in memory only
 
 // The driver that opened for a new screen, or null when none did. flags -1, or the

@@ -22,21 +22,21 @@ int32_t key_read() {
     key_buffer.drop_oldest();
   }
   key_buffer.settle_key_arrived();
-  screen_unlock(1, 0);
+  screen_unlock_unmarked();
   return code;
 }
 
 int32_t take_key_arrived() {
   screen_lock();
   const int32_t arrived = key_buffer.take_key_arrived();
-  screen_unlock(1, 0);
+  screen_unlock_unmarked();
   return arrived;
 }
 
 int32_t gfx_key_hit() {
   screen_lock();
   const int32_t hit = key_buffer.empty() ? 0 : 1;
-  screen_unlock(1, 0);
+  screen_unlock_unmarked();
   return hit;
 }
 

@@ -11,7 +11,7 @@ enum class KeyMessage { DOWN, UP, SYSTEM_DOWN };
 struct KeyMessageData {
   KeyMessage message;
   int scan_code;       // PC set-1 scan code
-  uint32_t state;      // key state mask, ENHANCED_KEY included
+  uint32_t state;      // key state mask, key_state::ENHANCED included
   int virtual_key;     // the window system's key number, as own_character reads it
   int character;       // the character the key gives now (one byte), 0 for none
   int repeat_count;

@@ -100,3 +100,5 @@ GfxContext& context_get();
 // bottom line) dirty when the work page is the one shown. Nothing happens without a screen.
 void screen_lock();
 void screen_unlock(int32_t first_line, int32_t last_line);
+// The unlock that marks no line: the statement changed no pixel, or marked what it drew itself.
+void screen_unlock_unmarked();

@@ -1,6 +1,5 @@
 #include "gfx/screen_mode.hpp"
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -14,6 +13,7 @@
 #include "gfx/text_draw.hpp"
 #include "gfx/window.hpp"
 #include "runtime/device_hooks.hpp"
+#include "runtime/exit_actions.hpp"
 #include "runtime/platform.hpp"
 #include "runtime/program_name.hpp"
 #include "runtime/runtime_state.hpp"
@@ -170,7 +170,7 @@ int32_t set_mode(int32_t mode, int32_t width, int32_t height, int32_t depth,
                  int32_t scanline_multiplier, int32_t page_count, int32_t refresh_rate,
                  int32_t palette, int32_t font, int32_t flags, float aspect,
                  int32_t text_columns, int32_t text_rows) {
-  if (flags >= 0 && (flags & 0x10)) flags |= 0x1C;
+  if (flags >= 0 && (flags & GFX_SHAPED)) flags |= GFX_SHAPED | GFX_NO_SWITCHING | GFX_NO_FRAME;
   release_screen();
   if (mode == 0 || width == 0) {
     device_hooks() = DeviceHooks{};
@@ -211,7 +211,7 @@ int32_t set_mode(int32_t mode, int32_t width, int32_t height, int32_t depth,
   screen_unlock(0, -1);
   if (!end_hook_set) {
     set_end_hook([](int32_t) { close_screen(); });
-    std::atexit(close_screen);  // also for a program that returns without the end statement
+    at_program_exit(ExitStage::SCREEN, close_screen);  // also for a return without the end statement
     end_hook_set = true;
   }
   if (flags != kQuietClose) {

@@ -56,3 +56,5 @@ void screen_unlock(int32_t first_line, int32_t last_line) {
     screen->driver->unlock();
   }
 }
+
+void screen_unlock_unmarked() { screen_unlock(1, 0); }

@@ -128,7 +128,7 @@ void mark_dirty(GfxScreen& screen, const GfxContext& context, int32_t first, int
 
 void gfx_print(const uint8_t* bytes, uint64_t length, int32_t flags) {
   GfxScreen* screen = current_screen();
-  if (screen == nullptr || (length == 0 && !(flags & GFX_PRINT_FORCE))) return;
+  if (screen == nullptr || (length == 0 && !(flags & TEXT_OUTPUT_FORCE))) return;
   DrawTarget target{*screen, context_get()};
   screen_lock();
   const ConsoleViewRange rows = view_rows(*screen);
@@ -141,7 +141,7 @@ void gfx_print(const uint8_t* bytes, uint64_t length, int32_t flags) {
   if (view.column >= 0) screen->cursor_column = view.column;
   if (view.row >= 0) screen->cursor_row = view.row;
   mark_dirty(*screen, target.context, target.touched_first, target.touched_end);
-  screen_unlock(1, 0);
+  screen_unlock_unmarked();
 }
 
 void gfx_locate(int32_t row, int32_t column) {
@@ -193,7 +193,7 @@ void gfx_cls(uint32_t mode) {
                          target.context.bg_color);
   }
   mark_dirty(*screen, target.context, first_line, end_line);
-  screen_unlock(1, 0);
+  screen_unlock_unmarked();
 }
 
 void reset_text_view() {

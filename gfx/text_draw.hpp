@@ -3,11 +3,10 @@
 // scroll, the owed newline and the text cells, and the cursor statements.
 #include <cstdint>
 
-// Flag: run even for no bytes, carrying out an owed newline only.
-inline constexpr int32_t GFX_PRINT_FORCE = 8;
+#include "runtime/device_hooks.hpp"
 
 // Prints at the cursor in the context's colours; a single byte 255 draws the cursor mark, a
-// line across the bottom pixel row of the cell.
+// line across the bottom pixel row of the cell. flags: TEXT_OUTPUT_FORCE or 0.
 void gfx_print(const uint8_t* bytes, uint64_t length, int32_t flags);
 
 // Places the cursor (1-based; smaller values keep a coordinate) and cancels an owed newline.

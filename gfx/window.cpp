@@ -47,7 +47,7 @@ void window_set_palette(int32_t index, int32_t red, int32_t green, int32_t blue)
 void gfx_tone() {
   screen_lock();
   window.bell_requested = true;
-  screen_unlock(1, 0);
+  screen_unlock_unmarked();
 }
 
 void window_close_requested() {

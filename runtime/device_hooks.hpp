@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <string>
 
+// Text output flag, of the hook and of both devices' text output: run even for no bytes,
+// carrying out an owed newline only.
+inline constexpr int32_t TEXT_OUTPUT_FORCE = 8;
+
 struct DeviceHooks {
   void (*clear)(uint32_t mode);
   uint32_t (*color)(int32_t foreground, int32_t background, int32_t flags);

@@ -17,9 +17,9 @@ using KeyRow = std::array<uint16_t, 4>;  // indexed by Column
 
 // Column picked by the modifiers: Alt before Ctrl before Shift.
 Column modifier_column(uint32_t state) {
-  if (state & (RIGHT_ALT_PRESSED | LEFT_ALT_PRESSED)) return ALT;
-  if (state & (RIGHT_CTRL_PRESSED | LEFT_CTRL_PRESSED)) return CTRL;
-  if (state & SHIFT_PRESSED) return SHIFT;
+  if (state & (key_state::RIGHT_ALT | key_state::LEFT_ALT)) return ALT;
+  if (state & (key_state::RIGHT_CTRL | key_state::LEFT_CTRL)) return CTRL;
+  if (state & key_state::SHIFT) return SHIFT;
   return NORMAL;
 }
 
@@ -177,7 +177,7 @@ int32_t translate_enhanced_key(int scan_code, uint32_t state) {
 int32_t translate_key(int character, int scan_code, int virtual_key, uint32_t state,
                       OwnCharacterLookup own_character) {
   const int byte = character & 0xFF;
-  if (!(state & ENHANCED_KEY) || byte != 0)
+  if (!(state & key_state::ENHANCED) || byte != 0)
     return translate_table_key(byte, scan_code, virtual_key, state, own_character);
   return translate_enhanced_key(scan_code, state);
 }

@@ -3,13 +3,17 @@
 // code: the same translation for keys of the graphics window and of the text console.
 #include <cstdint>
 
-// Key state mask bits, as the console reports them with a key event.
-inline constexpr uint32_t RIGHT_ALT_PRESSED = 0x0001;
-inline constexpr uint32_t LEFT_ALT_PRESSED = 0x0002;
-inline constexpr uint32_t RIGHT_CTRL_PRESSED = 0x0004;
-inline constexpr uint32_t LEFT_CTRL_PRESSED = 0x0008;
-inline constexpr uint32_t SHIFT_PRESSED = 0x0010;
-inline constexpr uint32_t ENHANCED_KEY = 0x0100;
+// Key state mask bits, as the console reports them with a key event: the bits of Windows'
+// RIGHT_ALT_PRESSED, ..., ENHANCED_KEY, named without the suffix so that no name here is one of
+// <windows.h>'s macros, whichever is included first.
+namespace key_state {
+inline constexpr uint32_t RIGHT_ALT = 0x0001;
+inline constexpr uint32_t LEFT_ALT = 0x0002;
+inline constexpr uint32_t RIGHT_CTRL = 0x0004;
+inline constexpr uint32_t LEFT_CTRL = 0x0008;
+inline constexpr uint32_t SHIFT = 0x0010;
+inline constexpr uint32_t ENHANCED = 0x0100;
+}  // namespace key_state
 
 // The platform's own character of a virtual key (Windows numbering): the character printed on
 // the key, letters in upper case; 0 for a key without one.

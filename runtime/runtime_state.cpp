@@ -8,14 +8,9 @@ namespace {
 
 RuntimeState state;
 
-constexpr int kMaxReleases = 8;
-void (*releases[kMaxReleases])() = {};
-int release_count = 0;
-
-// Static initialisation runs the start-up before main and registers the shutdown.
+// Static initialisation runs the start-up before main.
 [[maybe_unused]] const bool started = [] {
   runtime_startup();
-  std::atexit(runtime_shutdown);
   return true;
 }();
 
@@ -47,14 +42,6 @@ void runtime_startup() {
 void runtime_init(int32_t argument_count, char** argument_vector) {
   state.argument_count = argument_count;
   state.argument_vector = argument_vector;
-}
-
-void on_runtime_shutdown(void (*release)()) {
-  if (release_count < kMaxReleases) releases[release_count++] = release;
-}
-
-void runtime_shutdown() {
-  while (release_count > 0) releases[--release_count]();
 }
 
 void end_statement(int32_t exit_code) {

@@ -1,6 +1,6 @@
 #pragma once
 // The process-wide runtime state, its start-up before the program's first statement, and the
-// exit-time action that releases what the runtime allocated.
+// end statement.
 #include <cstdint>
 
 #include "runtime/device_hooks.hpp"
@@ -24,13 +24,6 @@ void runtime_startup();
 
 // The program's first statement: records the command line.
 void runtime_init(int32_t argument_count, char** argument_vector);
-
-// Exit-time action: releases the runtime's lazily allocated records, last registered first.
-// Writes nothing.
-void runtime_shutdown();
-
-// A record allocated on first use registers its release here.
-void on_runtime_shutdown(void (*release)());
 
 // Ends the program: runs the end hook (closing an open screen), then exits with the code.
 [[noreturn]] void end_statement(int32_t exit_code);

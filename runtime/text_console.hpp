@@ -4,6 +4,8 @@
 // output passes through unchanged and nothing else is written.
 #include <cstdint>
 
+#include "runtime/device_hooks.hpp"
+
 // First and last row of the text view, counted from 0; -1 means the first or last row of the
 // window. Shared with the graphics screen, which resets it when it closes.
 struct ConsoleViewRange {
@@ -11,9 +13,6 @@ struct ConsoleViewRange {
   int32_t last;
 };
 ConsoleViewRange& console_view_range();
-
-// Write flag: run even for length 0, carrying out an owed newline only.
-inline constexpr int32_t CONSOLE_WRITE_FORCE = 8;
 
 // Clear-screen modes: 1 clears nothing, 2 and the default clear the text view, any other the
 // whole window.
@@ -35,6 +34,7 @@ inline uint32_t choose_console_colors(int32_t& foreground, int32_t& background, 
   return previous;
 }
 
+// flags: TEXT_OUTPUT_FORCE or 0.
 void console_write(const uint8_t* bytes, uint64_t length, int32_t flags);
 
 // Places the cursor (1-based; 0 keeps a coordinate) and cancels an owed newline.

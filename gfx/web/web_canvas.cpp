@@ -240,7 +240,7 @@ void canvas_present_soon() {
 
 void canvas_toggle_fullscreen() {
   GfxWindow& w = gfx_window();
-  if (w.flags & 0x04) return;
+  if (w.flags & GFX_NO_SWITCHING) return;
   if (w.mouse.inside) window_mouse_left();
   EmscriptenFullscreenChangeEvent status{};
   if (emscripten_get_fullscreen_status(&status) == EMSCRIPTEN_RESULT_SUCCESS && status.isFullscreen) {

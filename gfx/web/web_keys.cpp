@@ -98,10 +98,10 @@ EM_BOOL key_event(int type, const EmscriptenKeyboardEvent* event, void*) {
   const bool ctrl = e.ctrlKey && !alt_graph;
   const bool alt = e.altKey && !alt_graph;
   if (ctrl) character = with_control(character);
-  uint32_t state = e.shiftKey ? SHIFT_PRESSED : 0;
-  if (ctrl) state |= LEFT_CTRL_PRESSED | (right_held.ctrl ? RIGHT_CTRL_PRESSED : 0);
-  if (alt) state |= LEFT_ALT_PRESSED | (right_held.alt ? RIGHT_ALT_PRESSED : 0);
-  if ((pk >> 8) == 0xE0) state |= ENHANCED_KEY;
+  uint32_t state = e.shiftKey ? key_state::SHIFT : 0;
+  if (ctrl) state |= key_state::LEFT_CTRL | (right_held.ctrl ? key_state::RIGHT_CTRL : 0);
+  if (alt) state |= key_state::LEFT_ALT | (right_held.alt ? key_state::RIGHT_ALT : 0);
+  if ((pk >> 8) == 0xE0) state |= key_state::ENHANCED;
   const int scan_code = pk & 0xFF;
   if (GfxScreen* screen = current_screen()) screen->key_state[scan_code & 127] = down;
   if (down && alt && (pk == DOM_PK_ENTER || pk == DOM_PK_NUMPAD_ENTER)) {

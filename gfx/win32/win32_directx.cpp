@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int32_t kShaped = 0x10;
 constexpr DWORD kReopenRetryMs = 300;
 // Heights tried, at the same width, when the display refuses the picture's own mode.
 constexpr int32_t kTallerHeights[] = {240, 480, 600, 768, 1024};
@@ -305,7 +304,7 @@ constexpr Win32Presentation kDirectXPresentation{open_presentation, close_presen
 
 int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, int32_t refresh_rate,
              int32_t flags) {
-  if (flags & (GFX_OPENGL | kShaped)) return -1;
+  if (flags & (GFX_OPENGL | GFX_SHAPED)) return -1;
   if (depth > 8) return -1;  // the surfaces show palette screens only
   dx = DirectXPresentation{};
   return win32_window_init(kDirectXPresentation, title, width, height, refresh_rate, flags, true);

@@ -14,12 +14,12 @@ bool held(const BYTE* keyboard, int virtual_key) { return (keyboard[virtual_key]
 
 uint32_t key_state_mask(const BYTE* keyboard, LPARAM data) {
   uint32_t mask = 0;
-  if (held(keyboard, VK_SHIFT) || held(keyboard, VK_LSHIFT) || held(keyboard, VK_RSHIFT)) mask |= SHIFT_PRESSED;
-  if (held(keyboard, VK_LCONTROL) || held(keyboard, VK_CONTROL)) mask |= LEFT_CTRL_PRESSED;
-  if (held(keyboard, VK_RCONTROL)) mask |= RIGHT_CTRL_PRESSED;
-  if (held(keyboard, VK_LMENU) || held(keyboard, VK_MENU)) mask |= LEFT_ALT_PRESSED;
-  if (held(keyboard, VK_RMENU)) mask |= RIGHT_ALT_PRESSED;
-  if (data & kEnhancedBit) mask |= ENHANCED_KEY;
+  if (held(keyboard, VK_SHIFT) || held(keyboard, VK_LSHIFT) || held(keyboard, VK_RSHIFT)) mask |= key_state::SHIFT;
+  if (held(keyboard, VK_LCONTROL) || held(keyboard, VK_CONTROL)) mask |= key_state::LEFT_CTRL;
+  if (held(keyboard, VK_RCONTROL)) mask |= key_state::RIGHT_CTRL;
+  if (held(keyboard, VK_LMENU) || held(keyboard, VK_MENU)) mask |= key_state::LEFT_ALT;
+  if (held(keyboard, VK_RMENU)) mask |= key_state::RIGHT_ALT;
+  if (data & kEnhancedBit) mask |= key_state::ENHANCED;
   return mask;
 }
 

@@ -14,10 +14,6 @@ namespace {
 constexpr DWORD kFramedStyle = 0x10CB0000;  // caption, system menu, minimise and maximise boxes
 constexpr DWORD kFixedStyle = 0x10CA0000;   // the same without the maximise box
 constexpr DWORD kBareStyle = 0x90000000;    // a visible pop-up
-constexpr int32_t kNoSwitching = 0x04;
-constexpr int32_t kNoFrame = 0x08;
-constexpr int32_t kTopmost = 0x20;
-constexpr int32_t kRaisedPriority = 0x80;
 constexpr size_t kClassNameLength = 27;
 // The window's beep: the platform's tone.
 constexpr DWORD kToneHertz = 1000;
@@ -68,8 +64,8 @@ RECT monitor_rectangle() {
 }
 
 DWORD window_style(int32_t flags) {
-  if (flags & (GFX_FULLSCREEN | kNoFrame)) return kBareStyle;
-  return (flags & kNoSwitching) ? kFixedStyle : kFramedStyle;
+  if (flags & (GFX_FULLSCREEN | GFX_NO_FRAME)) return kBareStyle;
+  return (flags & GFX_NO_SWITCHING) ? kFixedStyle : kFramedStyle;
 }
 
 // Presentation thread: opens the window and the presentation, says so, and presents every
@@ -142,7 +138,7 @@ bool register_class() {
 void toggle_fullscreen() {
   GfxWindow& w = gfx_window();
   if (w.mouse.inside) window_mouse_left();
-  if (w.flags & kNoSwitching) return;
+  if (w.flags & GFX_NO_SWITCHING) return;
   if (w32.user32.monitor_from_window != nullptr) {
     w32.monitor = w32.user32.monitor_from_window(w32.window, MONITOR_DEFAULTTOPRIMARY);
   }
@@ -215,7 +211,7 @@ bool on_size_limits(HWND, UINT, WPARAM, LPARAM second, LRESULT& result) {
 
 bool on_activate(HWND, UINT, WPARAM first, LPARAM, LRESULT&) {
   const bool active = LOWORD(first) != WA_INACTIVE && HIWORD(first) == 0;
-  if (gfx_window().flags & kRaisedPriority) {
+  if (gfx_window().flags & GFX_RAISED_PRIORITY) {
     SetThreadPriority(GetCurrentThread(), active ? THREAD_PRIORITY_ABOVE_NORMAL : THREAD_PRIORITY_NORMAL);
   }
   window_activated(active);
@@ -358,7 +354,7 @@ int32_t win32_window_init(const Win32Presentation& presentation, const char* tit
   if (w32.thread != nullptr) {
     const HANDLE either[] = {w32.ready, w32.thread};
     if (WaitForMultipleObjects(2, either, FALSE, INFINITE) == WAIT_OBJECT_0) {
-      if (flags & kRaisedPriority) SetThreadPriority(w32.thread, THREAD_PRIORITY_ABOVE_NORMAL);
+      if (flags & GFX_RAISED_PRIORITY) SetThreadPriority(w32.thread, THREAD_PRIORITY_ABOVE_NORMAL);
       return 0;
     }
     WaitForSingleObject(w32.thread, INFINITE);
@@ -398,7 +394,7 @@ bool win32_open_window() {
     y = monitor.top;
     w32.outer = SIZE{w.width, w.height};
   }
-  w32.window = CreateWindowExA((w.flags & kTopmost) ? WS_EX_TOPMOST : 0, w32.class_name,
+  w32.window = CreateWindowExA((w.flags & GFX_TOPMOST) ? WS_EX_TOPMOST : 0, w32.class_name,
                                w.title.c_str(), style, x, y, w32.outer.cx, w32.outer.cy, nullptr,
                                nullptr, w32.instance, nullptr);
   if (w32.window == nullptr) return false;

@@ -337,7 +337,7 @@ void x11_window_lost() { fatal_exit(window_lost_message); }
 
 void x11_toggle_fullscreen(X11Window& window) {
   GfxWindow& w = gfx_window();
-  if (w.flags & 0x04) return;
+  if (w.flags & GFX_NO_SWITCHING) return;
   if (w.mouse.inside) window_mouse_left();
   window.fullscreen = !window.fullscreen;
   w.flags ^= GFX_FULLSCREEN;

@@ -67,9 +67,9 @@ char32_t typed_character(const char* bytes, int count, KeySym keysym) {
 
 uint32_t modifier_state(const X11Window& x, unsigned state) {
   uint32_t mask = 0;
-  if (state & ShiftMask) mask |= SHIFT_PRESSED;
-  if (state & ControlMask) mask |= LEFT_CTRL_PRESSED | (x.right_ctrl_down ? RIGHT_CTRL_PRESSED : 0);
-  if (state & Mod1Mask) mask |= LEFT_ALT_PRESSED | (x.right_alt_down ? RIGHT_ALT_PRESSED : 0);
+  if (state & ShiftMask) mask |= key_state::SHIFT;
+  if (state & ControlMask) mask |= key_state::LEFT_CTRL | (x.right_ctrl_down ? key_state::RIGHT_CTRL : 0);
+  if (state & Mod1Mask) mask |= key_state::LEFT_ALT | (x.right_alt_down ? key_state::RIGHT_ALT : 0);
   return mask;
 }
 
@@ -84,7 +84,7 @@ void key_event(X11Window& x, XEvent& event) {
   for (const EnhancedKey& k : kEnhancedKeys) {
     if (k.keysym == plain) {
       scan_code = k.scan_code;
-      state |= ENHANCED_KEY;
+      state |= key_state::ENHANCED;
     }
   }
   char bytes[8];
@@ -92,12 +92,12 @@ void key_event(X11Window& x, XEvent& event) {
   const int count = XLookupString(&e, bytes, sizeof bytes, &keysym, nullptr);
   char32_t character = typed_character(bytes, count, keysym);
   if (keysym == XK_Delete || keysym == XK_KP_Delete) character = 0;  // a key, not a character
-  if ((state & LEFT_CTRL_PRESSED) && character == 13) character = 10;
+  if ((state & key_state::LEFT_CTRL) && character == 13) character = 10;
   GfxScreen* screen = current_screen();
   uint8_t& held = screen->key_state[scan_code & 127];
   const bool was_down = down && held;
   held = down;
-  const bool alt = state & LEFT_ALT_PRESSED;
+  const bool alt = state & key_state::LEFT_ALT;
   if (down && alt && (plain == XK_Return || plain == XK_KP_Enter)) {
     if (gfx_window().active) x11_toggle_fullscreen(x);
     return;

@@ -1,6 +1,7 @@
 #include "runtime/posix/terminal.hpp"
 
 #include "runtime/console_stream.hpp"
+#include "runtime/exit_actions.hpp"
 #include "runtime/platform.hpp"
 
 #include <langinfo.h>
@@ -123,7 +124,7 @@ void arrange_restore() {
   static bool arranged = false;
   if (arranged) return;
   arranged = true;
-  std::atexit(terminal_restore);
+  at_program_exit(ExitStage::TERMINAL, terminal_restore);
   for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT}) take_signal(s, leave_on_signal);
   take_signal(SIGTSTP, stop_on_signal);
 }

@@ -6,10 +6,10 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <initializer_list>
 
 #include "runtime/console_stream.hpp"
+#include "runtime/exit_actions.hpp"
 #include "runtime/key_code.hpp"
 #include "runtime/key_ring.hpp"
 #include "runtime/posix/terminal.hpp"
@@ -97,7 +97,7 @@ void install_ctrl_handler() {
     sigemptyset(&action.sa_mask);
     sigaction(s, &action, nullptr);
   }
-  std::atexit(restore_default_signals);
+  at_program_exit(ExitStage::CONSOLE_HANDLERS, restore_default_signals);
 }
 
 void report_end_of_input() {

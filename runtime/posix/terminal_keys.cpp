@@ -17,25 +17,25 @@ constexpr int MAX_PARAMETER = 65535;
 constexpr int MAX_MODIFIER = 16;  // xterm's modifier parameters go up to 1 + 15
 
 constexpr ConsoleKeyEvent NO_CHARACTER{0, 0, 0, 0};
-constexpr ConsoleKeyEvent ESC_KEY{27, 1, VK_ESCAPE, 0};
-constexpr ConsoleKeyEvent BACKSPACE_KEY{8, 14, VK_BACK, 0};
-constexpr ConsoleKeyEvent TAB_KEY{9, 15, VK_TAB, 0};
-constexpr ConsoleKeyEvent ENTER_KEY{13, 28, VK_RETURN, 0};
-constexpr ConsoleKeyEvent HOME_KEY{0, 71, VK_HOME, ENHANCED_KEY};
-constexpr ConsoleKeyEvent UP_KEY{0, 72, VK_UP, ENHANCED_KEY};
-constexpr ConsoleKeyEvent PAGE_UP_KEY{0, 73, VK_PRIOR, ENHANCED_KEY};
-constexpr ConsoleKeyEvent LEFT_KEY{0, 75, VK_LEFT, ENHANCED_KEY};
-constexpr ConsoleKeyEvent RIGHT_KEY{0, 77, VK_RIGHT, ENHANCED_KEY};
-constexpr ConsoleKeyEvent END_KEY{0, 79, VK_END, ENHANCED_KEY};
-constexpr ConsoleKeyEvent DOWN_KEY{0, 80, VK_DOWN, ENHANCED_KEY};
-constexpr ConsoleKeyEvent PAGE_DOWN_KEY{0, 81, VK_NEXT, ENHANCED_KEY};
-constexpr ConsoleKeyEvent INSERT_KEY{0, 82, VK_INSERT, ENHANCED_KEY};
-constexpr ConsoleKeyEvent DELETE_KEY{0, 83, VK_DELETE, ENHANCED_KEY};
-constexpr ConsoleKeyEvent BEGIN_KEY{0, 76, VK_CLEAR, 0};  // keypad 5 without Num Lock
-constexpr ConsoleKeyEvent KEYPAD_ENTER_KEY{13, 28, VK_RETURN, ENHANCED_KEY};
+constexpr ConsoleKeyEvent ESC_KEY{27, 1, vk::ESCAPE, 0};
+constexpr ConsoleKeyEvent BACKSPACE_KEY{8, 14, vk::BACK, 0};
+constexpr ConsoleKeyEvent TAB_KEY{9, 15, vk::TAB, 0};
+constexpr ConsoleKeyEvent ENTER_KEY{13, 28, vk::RETURN, 0};
+constexpr ConsoleKeyEvent HOME_KEY{0, 71, vk::HOME, key_state::ENHANCED};
+constexpr ConsoleKeyEvent UP_KEY{0, 72, vk::UP, key_state::ENHANCED};
+constexpr ConsoleKeyEvent PAGE_UP_KEY{0, 73, vk::PRIOR, key_state::ENHANCED};
+constexpr ConsoleKeyEvent LEFT_KEY{0, 75, vk::LEFT, key_state::ENHANCED};
+constexpr ConsoleKeyEvent RIGHT_KEY{0, 77, vk::RIGHT, key_state::ENHANCED};
+constexpr ConsoleKeyEvent END_KEY{0, 79, vk::END, key_state::ENHANCED};
+constexpr ConsoleKeyEvent DOWN_KEY{0, 80, vk::DOWN, key_state::ENHANCED};
+constexpr ConsoleKeyEvent PAGE_DOWN_KEY{0, 81, vk::NEXT, key_state::ENHANCED};
+constexpr ConsoleKeyEvent INSERT_KEY{0, 82, vk::INSERT, key_state::ENHANCED};
+constexpr ConsoleKeyEvent DELETE_KEY{0, 83, vk::DEL, key_state::ENHANCED};
+constexpr ConsoleKeyEvent BEGIN_KEY{0, 76, vk::CLEAR, 0};  // keypad 5 without Num Lock
+constexpr ConsoleKeyEvent KEYPAD_ENTER_KEY{13, 28, vk::RETURN, key_state::ENHANCED};
 
 constexpr ConsoleKeyEvent function_key(int number) {
-  return {0, number <= 10 ? 58 + number : 76 + number, VK_F1 + number - 1, 0};
+  return {0, number <= 10 ? 58 + number : 76 + number, vk::F1 + number - 1, 0};
 }
 
 constexpr ConsoleKeyEvent with_state(ConsoleKeyEvent key, uint32_t state) {
@@ -46,7 +46,7 @@ constexpr ConsoleKeyEvent with_state(ConsoleKeyEvent key, uint32_t state) {
 // Modifiers added to a key; Ctrl turns the carriage return of Enter into a line feed.
 ConsoleKeyEvent with_modifiers(ConsoleKeyEvent key, uint32_t state) {
   key = with_state(key, state);
-  if ((key.state & LEFT_CTRL_PRESSED) && key.character == '\r') key.character = '\n';
+  if ((key.state & key_state::LEFT_CTRL) && key.character == '\r') key.character = '\n';
   return key;
 }
 
@@ -54,9 +54,9 @@ ConsoleKeyEvent with_modifiers(ConsoleKeyEvent key, uint32_t state) {
 uint32_t modifier_state(int parameter) {
   const int bits = parameter > 1 ? parameter - 1 : 0;
   uint32_t state = 0;
-  if (bits & 1) state |= SHIFT_PRESSED;
-  if (bits & (2 | 8)) state |= LEFT_ALT_PRESSED;
-  if (bits & 4) state |= LEFT_CTRL_PRESSED;
+  if (bits & 1) state |= key_state::SHIFT;
+  if (bits & (2 | 8)) state |= key_state::LEFT_ALT;
+  if (bits & 4) state |= key_state::LEFT_CTRL;
   return state;
 }
 
@@ -74,32 +74,32 @@ constexpr UsKey kUsKeys[] = {
     {'5', '%', 6, '5'},           {'6', '^', 7, '6'},
     {'7', '&', 8, '7'},           {'8', '*', 9, '8'},
     {'9', '(', 10, '9'},          {'0', ')', 11, '0'},
-    {'-', '_', 12, VK_OEM_MINUS}, {'=', '+', 13, VK_OEM_PLUS},
+    {'-', '_', 12, vk::OEM_MINUS}, {'=', '+', 13, vk::OEM_PLUS},
     {'q', 'Q', 16, 'Q'},          {'w', 'W', 17, 'W'},
     {'e', 'E', 18, 'E'},          {'r', 'R', 19, 'R'},
     {'t', 'T', 20, 'T'},          {'y', 'Y', 21, 'Y'},
     {'u', 'U', 22, 'U'},          {'i', 'I', 23, 'I'},
     {'o', 'O', 24, 'O'},          {'p', 'P', 25, 'P'},
-    {'[', '{', 26, VK_OEM_4},     {']', '}', 27, VK_OEM_6},
+    {'[', '{', 26, vk::OEM_4},     {']', '}', 27, vk::OEM_6},
     {'a', 'A', 30, 'A'},          {'s', 'S', 31, 'S'},
     {'d', 'D', 32, 'D'},          {'f', 'F', 33, 'F'},
     {'g', 'G', 34, 'G'},          {'h', 'H', 35, 'H'},
     {'j', 'J', 36, 'J'},          {'k', 'K', 37, 'K'},
-    {'l', 'L', 38, 'L'},          {';', ':', 39, VK_OEM_1},
-    {'\'', '"', 40, VK_OEM_7},    {'`', '~', 41, VK_OEM_3},
-    {'\\', '|', 43, VK_OEM_5},    {'z', 'Z', 44, 'Z'},
+    {'l', 'L', 38, 'L'},          {';', ':', 39, vk::OEM_1},
+    {'\'', '"', 40, vk::OEM_7},    {'`', '~', 41, vk::OEM_3},
+    {'\\', '|', 43, vk::OEM_5},    {'z', 'Z', 44, 'Z'},
     {'x', 'X', 45, 'X'},          {'c', 'C', 46, 'C'},
     {'v', 'V', 47, 'V'},          {'b', 'B', 48, 'B'},
     {'n', 'N', 49, 'N'},          {'m', 'M', 50, 'M'},
-    {',', '<', 51, VK_OEM_COMMA}, {'.', '>', 52, VK_OEM_PERIOD},
-    {'/', '?', 53, VK_OEM_2},     {' ', ' ', 57, VK_SPACE},
+    {',', '<', 51, vk::OEM_COMMA}, {'.', '>', 52, vk::OEM_PERIOD},
+    {'/', '?', 53, vk::OEM_2},     {' ', ' ', 57, vk::SPACE},
 };
 
 // The key typing a printable ASCII character, with Shift where the layout needs it.
 ConsoleKeyEvent printable_key(int character) {
   for (const UsKey& key : kUsKeys) {
     if (key.normal == character) return {character, key.scan_code, key.virtual_key, 0};
-    if (key.shifted == character) return {character, key.scan_code, key.virtual_key, SHIFT_PRESSED};
+    if (key.shifted == character) return {character, key.scan_code, key.virtual_key, key_state::SHIFT};
   }
   return {character, 0, 0, 0};
 }
@@ -123,7 +123,7 @@ ConsoleKeyEvent byte_key(uint8_t byte) {
     case 9:
       return TAB_KEY;
     case 10:
-      return with_modifiers(ENTER_KEY, LEFT_CTRL_PRESSED);
+      return with_modifiers(ENTER_KEY, key_state::LEFT_CTRL);
     case 13:
       return ENTER_KEY;
     default:
@@ -132,14 +132,14 @@ ConsoleKeyEvent byte_key(uint8_t byte) {
   if (byte >= 32) return printable_key(byte);
   ConsoleKeyEvent key = printable_key(byte >= 1 && byte <= 26 ? byte + 96 : byte + 64);
   key.character = byte;
-  return with_state(key, LEFT_CTRL_PRESSED);
+  return with_state(key, key_state::LEFT_CTRL);
 }
 
 void add_key(TerminalKeys& keys, const ConsoleKeyEvent& key) { keys.events[keys.count++] = key; }
 
 // Completes a key: with Alt when an ESC came before it; the decoder is back at rest.
 void finish_key(TerminalKeyDecoder& decoder, TerminalKeys& keys, ConsoleKeyEvent key) {
-  if (decoder.alt) key.state |= LEFT_ALT_PRESSED;
+  if (decoder.alt) key.state |= key_state::LEFT_ALT;
   add_key(keys, key);
   decoder.alt = false;
   decoder.phase = TerminalPhase::GROUND;
@@ -253,14 +253,14 @@ constexpr NumberedKey kTildeKeys[] = {
     {21, function_key(10)},
     {23, function_key(11)},
     {24, function_key(12)},
-    {25, with_state(function_key(3), SHIFT_PRESSED)},
-    {26, with_state(function_key(4), SHIFT_PRESSED)},
-    {28, with_state(function_key(5), SHIFT_PRESSED)},
-    {29, with_state(function_key(6), SHIFT_PRESSED)},
-    {31, with_state(function_key(7), SHIFT_PRESSED)},
-    {32, with_state(function_key(8), SHIFT_PRESSED)},
-    {33, with_state(function_key(9), SHIFT_PRESSED)},
-    {34, with_state(function_key(10), SHIFT_PRESSED)},
+    {25, with_state(function_key(3), key_state::SHIFT)},
+    {26, with_state(function_key(4), key_state::SHIFT)},
+    {28, with_state(function_key(5), key_state::SHIFT)},
+    {29, with_state(function_key(6), key_state::SHIFT)},
+    {31, with_state(function_key(7), key_state::SHIFT)},
+    {32, with_state(function_key(8), key_state::SHIFT)},
+    {33, with_state(function_key(9), key_state::SHIFT)},
+    {34, with_state(function_key(10), key_state::SHIFT)},
 };
 
 // ESC [ number ; modifier ~, or rxvt's ESC [ number followed by $ (Shift), ^ (Ctrl) or
@@ -299,37 +299,37 @@ constexpr FinalKey kCursorKeys[] = {
 
 // Keys named by the final byte of ESC [ alone: Shift+Tab, rxvt's Shift with the arrows.
 constexpr FinalKey kCsiKeys[] = {
-    {'Z', with_state(TAB_KEY, SHIFT_PRESSED)},
-    {'a', with_state(UP_KEY, SHIFT_PRESSED)},
-    {'b', with_state(DOWN_KEY, SHIFT_PRESSED)},
-    {'c', with_state(RIGHT_KEY, SHIFT_PRESSED)},
-    {'d', with_state(LEFT_KEY, SHIFT_PRESSED)},
+    {'Z', with_state(TAB_KEY, key_state::SHIFT)},
+    {'a', with_state(UP_KEY, key_state::SHIFT)},
+    {'b', with_state(DOWN_KEY, key_state::SHIFT)},
+    {'c', with_state(RIGHT_KEY, key_state::SHIFT)},
+    {'d', with_state(LEFT_KEY, key_state::SHIFT)},
 };
 
 // Keys named by the final byte of ESC O alone: the keypad in application mode, rxvt's Ctrl with
 // the arrows.
 constexpr FinalKey kSs3Keys[] = {
-    {'a', with_state(UP_KEY, LEFT_CTRL_PRESSED)},
-    {'b', with_state(DOWN_KEY, LEFT_CTRL_PRESSED)},
-    {'c', with_state(RIGHT_KEY, LEFT_CTRL_PRESSED)},
-    {'d', with_state(LEFT_KEY, LEFT_CTRL_PRESSED)},
+    {'a', with_state(UP_KEY, key_state::LEFT_CTRL)},
+    {'b', with_state(DOWN_KEY, key_state::LEFT_CTRL)},
+    {'c', with_state(RIGHT_KEY, key_state::LEFT_CTRL)},
+    {'d', with_state(LEFT_KEY, key_state::LEFT_CTRL)},
     {'M', KEYPAD_ENTER_KEY},
-    {'j', {'*', 55, VK_MULTIPLY, 0}},
-    {'k', {'+', 78, VK_ADD, 0}},
-    {'l', {'+', 78, VK_ADD, 0}},  // the Linux console's keypad plus
-    {'m', {'-', 74, VK_SUBTRACT, 0}},
-    {'n', {'.', 83, VK_DECIMAL, 0}},
-    {'o', {'/', 53, VK_DIVIDE, ENHANCED_KEY}},
-    {'p', {'0', 82, VK_NUMPAD0, 0}},
-    {'q', {'1', 79, VK_NUMPAD0 + 1, 0}},
-    {'r', {'2', 80, VK_NUMPAD0 + 2, 0}},
-    {'s', {'3', 81, VK_NUMPAD0 + 3, 0}},
-    {'t', {'4', 75, VK_NUMPAD0 + 4, 0}},
-    {'u', {'5', 76, VK_NUMPAD0 + 5, 0}},
-    {'v', {'6', 77, VK_NUMPAD0 + 6, 0}},
-    {'w', {'7', 71, VK_NUMPAD0 + 7, 0}},
-    {'x', {'8', 72, VK_NUMPAD0 + 8, 0}},
-    {'y', {'9', 73, VK_NUMPAD0 + 9, 0}},
+    {'j', {'*', 55, vk::MULTIPLY, 0}},
+    {'k', {'+', 78, vk::ADD, 0}},
+    {'l', {'+', 78, vk::ADD, 0}},  // the Linux console's keypad plus
+    {'m', {'-', 74, vk::SUBTRACT, 0}},
+    {'n', {'.', 83, vk::DECIMAL, 0}},
+    {'o', {'/', 53, vk::DIVIDE, key_state::ENHANCED}},
+    {'p', {'0', 82, vk::NUMPAD0, 0}},
+    {'q', {'1', 79, vk::NUMPAD0 + 1, 0}},
+    {'r', {'2', 80, vk::NUMPAD0 + 2, 0}},
+    {'s', {'3', 81, vk::NUMPAD0 + 3, 0}},
+    {'t', {'4', 75, vk::NUMPAD0 + 4, 0}},
+    {'u', {'5', 76, vk::NUMPAD0 + 5, 0}},
+    {'v', {'6', 77, vk::NUMPAD0 + 6, 0}},
+    {'w', {'7', 71, vk::NUMPAD0 + 7, 0}},
+    {'x', {'8', 72, vk::NUMPAD0 + 8, 0}},
+    {'y', {'9', 73, vk::NUMPAD0 + 9, 0}},
 };
 
 // The modifier parameter of a lettered key: xterm's "1;m" (a lone "1" means none), and in
@@ -384,9 +384,9 @@ struct NumberedFinal {
 
 constexpr NumberedFinal kNumberedFinals[] = {
     {'~', 0},
-    {'$', SHIFT_PRESSED},
-    {'^', LEFT_CTRL_PRESSED},
-    {'@', LEFT_CTRL_PRESSED | SHIFT_PRESSED},
+    {'$', key_state::SHIFT},
+    {'^', key_state::LEFT_CTRL},
+    {'@', key_state::LEFT_CTRL | key_state::SHIFT},
 };
 
 // The key of a complete ESC [ or ESC O sequence; false for anything that is no key (mouse and
@@ -490,11 +490,11 @@ struct OwnCharacter {
 };
 
 constexpr OwnCharacter kOwnCharacters[] = {
-    {VK_BACK, 8},          {VK_TAB, 9},           {VK_RETURN, 13},       {VK_ESCAPE, 27},
-    {VK_NUMPAD0, '0'},     {VK_NUMPAD0 + 1, '1'}, {VK_NUMPAD0 + 2, '2'}, {VK_NUMPAD0 + 3, '3'},
-    {VK_NUMPAD0 + 4, '4'}, {VK_NUMPAD0 + 5, '5'}, {VK_NUMPAD0 + 6, '6'}, {VK_NUMPAD0 + 7, '7'},
-    {VK_NUMPAD0 + 8, '8'}, {VK_NUMPAD0 + 9, '9'}, {VK_MULTIPLY, '*'},    {VK_ADD, '+'},
-    {VK_SUBTRACT, '-'},    {VK_DECIMAL, '.'},     {VK_DIVIDE, '/'},
+    {vk::BACK, 8},          {vk::TAB, 9},           {vk::RETURN, 13},       {vk::ESCAPE, 27},
+    {vk::NUMPAD0, '0'},     {vk::NUMPAD0 + 1, '1'}, {vk::NUMPAD0 + 2, '2'}, {vk::NUMPAD0 + 3, '3'},
+    {vk::NUMPAD0 + 4, '4'}, {vk::NUMPAD0 + 5, '5'}, {vk::NUMPAD0 + 6, '6'}, {vk::NUMPAD0 + 7, '7'},
+    {vk::NUMPAD0 + 8, '8'}, {vk::NUMPAD0 + 9, '9'}, {vk::MULTIPLY, '*'},    {vk::ADD, '+'},
+    {vk::SUBTRACT, '-'},    {vk::DECIMAL, '.'},     {vk::DIVIDE, '/'},
 };
 
 }  // namespace

@@ -9,7 +9,7 @@ struct ConsoleKeyEvent {
   int character;    // code page 437 byte, 0 for none
   int scan_code;    // PC set-1 scan code, 0 for none
   int virtual_key;  // Windows virtual-key number, 0 for none
-  uint32_t state;   // key state mask: SHIFT_PRESSED, LEFT_CTRL_PRESSED, ..., ENHANCED_KEY
+  uint32_t state;   // key state mask: key_state::SHIFT, key_state::LEFT_CTRL, ..., key_state::ENHANCED
 };
 
 // The keys one call completes: a broken sequence and the byte that broke it give two.

@@ -1,5 +1,6 @@
 #include "runtime/console_input.hpp"
 #include "runtime/console_stream.hpp"
+#include "runtime/exit_actions.hpp"
 #include "runtime/key_code.hpp"
 #include "runtime/key_ring.hpp"
 #include "runtime/key_translate.hpp"
@@ -7,14 +8,13 @@
 #include "runtime/win32/win32_keyboard.hpp"
 
 #include <atomic>
-#include <cstdlib>
 
 namespace {
 
-constexpr DWORD kStateBits = RIGHT_ALT_PRESSED | LEFT_ALT_PRESSED | RIGHT_CTRL_PRESSED |
-                             LEFT_CTRL_PRESSED | SHIFT_PRESSED | ENHANCED_KEY;
-constexpr DWORD kAltBits = RIGHT_ALT_PRESSED | LEFT_ALT_PRESSED;
-constexpr DWORD kCtrlShiftBits = RIGHT_CTRL_PRESSED | LEFT_CTRL_PRESSED | SHIFT_PRESSED;
+constexpr DWORD kStateBits = key_state::RIGHT_ALT | key_state::LEFT_ALT | key_state::RIGHT_CTRL |
+                             key_state::LEFT_CTRL | key_state::SHIFT | key_state::ENHANCED;
+constexpr DWORD kAltBits = key_state::RIGHT_ALT | key_state::LEFT_ALT;
+constexpr DWORD kCtrlShiftBits = key_state::RIGHT_CTRL | key_state::LEFT_CTRL | key_state::SHIFT;
 
 ConsoleHandles handles;
 bool handles_fetched = false;
@@ -48,7 +48,7 @@ void install_ctrl_handler() {
   if (installed) return;
   installed = true;
   SetConsoleCtrlHandler(control_routine, TRUE);
-  std::atexit(remove_control_routine);
+  at_program_exit(ExitStage::CONSOLE_HANDLERS, remove_control_routine);
 }
 
 // Bytes waiting in a pipe; a file or a character device always has its next read ready.

@@ -193,7 +193,7 @@ uint32_t console_color(int32_t foreground, int32_t background, int32_t flags) {
 }
 
 void console_write(const uint8_t* bytes, uint64_t length, int32_t flags) {
-  if (length == 0 && !(flags & CONSOLE_WRITE_FORCE)) return;
+  if (length == 0 && !(flags & TEXT_OUTPUT_FORCE)) return;
   if (!usable(text_area())) {
     write_through(bytes, length);
     return;

@@ -134,9 +134,9 @@ TEST_F(GfxText, DrawsWrapsLocatesClearsAndScrolls) {
   }
   gfx_print(nullptr, 0, 0);
   EXPECT_TRUE(pending());
-  gfx_print(nullptr, 0, GFX_PRINT_FORCE);  // carries out only the owed newline
+  gfx_print(nullptr, 0, TEXT_OUTPUT_FORCE);  // carries out only the owed newline
   EXPECT_FALSE(pending());
-  gfx_print(nullptr, 0, GFX_PRINT_FORCE);  // nothing owed: nothing moves
+  gfx_print(nullptr, 0, TEXT_OUTPUT_FORCE);  // nothing owed: nothing moves
   EXPECT_EQ(cursor_cell(), std::make_pair(1, 25));
   const std::vector<std::string> scrolled{std::string(40, 'x'), "x", std::string(40, 'y'), ""};
   EXPECT_EQ(std::vector<std::string>({screen_row(2), screen_row(3), screen_row(4), screen_row(5)}), scrolled);
@@ -227,12 +227,12 @@ TEST(KeyBuffers, HoldOneKeyLessThanTheirSlotsAndDropTheOldest) {
   EXPECT_EQ(take_key_arrived(), 0);
 }
 
-constexpr uint32_t ALT = LEFT_ALT_PRESSED, CTRL = LEFT_CTRL_PRESSED, SHIFT = SHIFT_PRESSED, ENH = ENHANCED_KEY;
+constexpr uint32_t ALT = key_state::LEFT_ALT, CTRL = key_state::LEFT_CTRL, SHIFT = key_state::SHIFT, ENH = key_state::ENHANCED;
 
 // A US keyboard's own characters: letters upper case, digits, a few keys with characters.
 int us_own_character(int vk) {
   if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return vk;
-  const int kOwn[][2] = {{VK_TAB, 9}, {VK_ESCAPE, 27}, {VK_NUMPAD8, '8'}};
+  const int kOwn[][2] = {{vk::TAB, 9}, {vk::ESCAPE, 27}, {vk::NUMPAD8, '8'}};
   for (const auto& own : kOwn) {
     if (own[0] == vk) return own[1];
   }
@@ -248,25 +248,25 @@ TEST(KeyTranslate, TranslatesEachKeyAndModifierCombination) {
     uint32_t state;
     int32_t expected;
   } kCases[] = {
-      {"F1", 0, 59, VK_F1, 0, 15359}, {"Shift+F1", 0, 59, VK_F1, SHIFT, 21759},
-      {"Ctrl+F1", 0, 59, VK_F1, CTRL, 24319}, {"Alt+F1", 0, 59, VK_F1, ALT, 26879},
-      {"Ctrl+Alt+F1 takes the Alt column", 0, 59, VK_F1, CTRL | ALT, 26879},
-      {"right Alt+F4 is the close code", 0, 62, VK_F4, RIGHT_ALT_PRESSED, 27647},
-      {"right Ctrl+F12", 0, 88, VK_F12, RIGHT_CTRL_PRESSED, 35583}, {"Up", 0, 72, VK_UP, ENH, 18687},
-      {"Shift+Up", 0, 72, VK_UP, ENH | SHIFT, 18687}, {"Alt+Up", 0, 72, VK_UP, ENH | ALT, 39167},
-      {"Ctrl+Left", 0, 75, VK_LEFT, ENH | CTRL, 29695}, {"Delete", 0, 83, VK_DELETE, ENH, 21503},
-      {"keypad 8, Num Lock off", 0, 72, VK_UP, 0, 18687}, {"keypad 8, Num Lock on", '8', 72, VK_NUMPAD8, 0, 56},
-      {"Ctrl+keypad 8 typing its own character", '8', 72, VK_NUMPAD8, CTRL, 36351},
-      {"Alt+keypad 5", 0, 76, VK_CLEAR, ALT, 19711}, {"Shift+keypad 8 has no Shift entry", 0, 72, VK_UP, SHIFT, -1},
-      {"Shift+Tab", 9, 15, VK_TAB, SHIFT, 4095}, {"Alt+Esc", 27, 1, VK_ESCAPE, ALT, 511},
-      {"keypad Enter without a character", 0, 28, VK_RETURN, ENH, 13},
-      {"Ctrl+keypad Enter without a character", 0, 28, VK_RETURN, ENH | CTRL, 10},
-      {"Shift+keypad slash without a character", 0, 53, VK_DIVIDE, ENH | SHIFT, 63},
+      {"F1", 0, 59, vk::F1, 0, 15359}, {"Shift+F1", 0, 59, vk::F1, SHIFT, 21759},
+      {"Ctrl+F1", 0, 59, vk::F1, CTRL, 24319}, {"Alt+F1", 0, 59, vk::F1, ALT, 26879},
+      {"Ctrl+Alt+F1 takes the Alt column", 0, 59, vk::F1, CTRL | ALT, 26879},
+      {"right Alt+F4 is the close code", 0, 62, vk::F4, key_state::RIGHT_ALT, 27647},
+      {"right Ctrl+F12", 0, 88, vk::F12, key_state::RIGHT_CTRL, 35583}, {"Up", 0, 72, vk::UP, ENH, 18687},
+      {"Shift+Up", 0, 72, vk::UP, ENH | SHIFT, 18687}, {"Alt+Up", 0, 72, vk::UP, ENH | ALT, 39167},
+      {"Ctrl+Left", 0, 75, vk::LEFT, ENH | CTRL, 29695}, {"Delete", 0, 83, vk::DEL, ENH, 21503},
+      {"keypad 8, Num Lock off", 0, 72, vk::UP, 0, 18687}, {"keypad 8, Num Lock on", '8', 72, vk::NUMPAD8, 0, 56},
+      {"Ctrl+keypad 8 typing its own character", '8', 72, vk::NUMPAD8, CTRL, 36351},
+      {"Alt+keypad 5", 0, 76, vk::CLEAR, ALT, 19711}, {"Shift+keypad 8 has no Shift entry", 0, 72, vk::UP, SHIFT, -1},
+      {"Shift+Tab", 9, 15, vk::TAB, SHIFT, 4095}, {"Alt+Esc", 27, 1, vk::ESCAPE, ALT, 511},
+      {"keypad Enter without a character", 0, 28, vk::RETURN, ENH, 13},
+      {"Ctrl+keypad Enter without a character", 0, 28, vk::RETURN, ENH | CTRL, 10},
+      {"Shift+keypad slash without a character", 0, 53, vk::DIVIDE, ENH | SHIFT, 63},
       {"Alt+a", 'a', 30, 'A', ALT, 7935}, {"Alt+A typing no character", 0, 30, 'A', ALT, -1},
       {"Alt with a letter of another layout", 0xE9, 30, 'A', ALT, 0xE9}, {"Ctrl+A", 1, 30, 'A', CTRL, 1},
       {"Alt+1", '1', 2, '1', ALT, 30975}, {"Alt+Shift+1 types !, not its own character", '!', 2, '1', ALT | SHIFT, 33},
       {"only the low byte of the character counts", 0x141, 30, 'A', SHIFT, 65},
-      {"Shift alone", 0, 42, VK_SHIFT, SHIFT, -1}, {"scan code beyond the table", 0, 100, 0, 0, -1},
+      {"Shift alone", 0, 42, vk::SHIFT, SHIFT, -1}, {"scan code beyond the table", 0, 100, 0, 0, -1},
       {"scan code beyond the table, a character", 'x', 100, 0, ALT, 'x'},
       {"enhanced key missing from its table", 0, 29, 0, ENH, -1},
   };
