@@ -100,3 +100,6 @@ GfxContext& context_get();
 // bottom line) dirty when the work page is the one shown. Nothing happens without a screen.
 void screen_lock();
 void screen_unlock(int32_t first_line, int32_t last_line);
+
+// Marks every line dirty: the whole picture is shown again at the next presentation.
+void mark_all_dirty(GfxScreen& screen);

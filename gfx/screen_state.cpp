@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "gfx/driver.hpp"
 #include "gfx/screen.hpp"
 #include "runtime/platform.hpp"
@@ -56,3 +58,5 @@ void screen_unlock(int32_t first_line, int32_t last_line) {
     screen->driver->unlock();
   }
 }
+
+void mark_all_dirty(GfxScreen& screen) { std::fill(screen.dirty.begin(), screen.dirty.end(), 1); }
