@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "gfx/event_queue.hpp"
 #include "gfx/key_buffer.hpp"
@@ -11,6 +12,7 @@
 namespace {
 
 GfxWindow window;
+std::mutex driver_mutex;
 
 void mark_all_dirty() {
   GfxScreen* screen = current_screen();
@@ -34,9 +36,9 @@ void window_reset(const char* title, int32_t width, int32_t height, int32_t flag
   window.mouse = MouseState{};
 }
 
-void window_lock() { window.lock.lock(); }
+void driver_lock() { driver_mutex.lock(); }
 
-void window_unlock() { window.lock.unlock(); }
+void driver_unlock() { driver_mutex.unlock(); }
 
 void window_set_palette(int32_t index, int32_t red, int32_t green, int32_t blue) {
   window.palette[index & 255] = {static_cast<uint8_t>(red), static_cast<uint8_t>(green),

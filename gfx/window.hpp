@@ -4,7 +4,6 @@
 // The window system's own calls stay in the driver.
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <string>
 
 struct PaletteEntry {
@@ -26,7 +25,6 @@ struct GfxWindow {
   int32_t flags;              // the mode set's; full screen flips with each switch
   std::atomic<bool> running{false};  // the presentation thread should go on
   bool active;                // focused and not minimised
-  std::mutex lock;            // the driver lock: one presentation cycle, or one statement
   PaletteEntry palette[256];
   bool palette_changed;
   bool bell_requested;        // the statements asked for the window system's bell
@@ -38,9 +36,14 @@ GfxWindow& gfx_window();
 // Clears the window state for a new window.
 void window_reset(const char* title, int32_t width, int32_t height, int32_t flags);
 
-// The driver operations every window driver shares.
-void window_lock();
-void window_unlock();
+// The driver lock, the one for every driver with a presentation thread: held by that thread for
+// each whole cycle and by the program's thread inside the outermost screen_lock, so that the
+// presentation never sees a half-drawn line and key pushes never overlap a statement. The web's
+// driver takes none: its one thread presents only between statements.
+void driver_lock();
+void driver_unlock();
+
+// The palette operation every window driver shares.
 void window_set_palette(int32_t index, int32_t red, int32_t green, int32_t blue);
 
 // The beep of the graphics screen: the presentation rings the window system's bell at its next

@@ -300,5 +300,5 @@ int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, in
 
 }  // namespace
 
-const GfxDriver kDirectXDriver{"DirectX", init, win32_window_exit, win32_lock, win32_unlock,
+const GfxDriver kDirectXDriver{"DirectX", init, win32_window_exit, driver_lock, driver_unlock,
                                window_set_palette};

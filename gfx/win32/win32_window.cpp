@@ -87,12 +87,12 @@ DWORD WINAPI presentation_thread(void*) {
   SetEvent(w32.ready);
   bool messages = true;
   while (w.running) {
-    win32_lock();
+    driver_lock();
     w32.presentation->cycle();
     if (messages) pump_messages();
     const bool bell = w.bell_requested;
     w.bell_requested = false;
-    win32_unlock();
+    driver_unlock();
     if (bell) Beep(kToneHertz, kToneMilliseconds);  // the statements need not wait for it
     // Messages already looked at but left in the queue (a library may look) count too.
     messages = MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
@@ -110,9 +110,7 @@ void restore_screen_saver() {
 void release_layer() {
   if (w32.thread != nullptr) CloseHandle(w32.thread);
   if (w32.ready != nullptr) CloseHandle(w32.ready);
-  if (w32.lock_made) DeleteCriticalSection(&w32.lock);
   w32.thread = w32.ready = nullptr;
-  w32.lock_made = false;
   w32.wide = {};
   w32.cp437 = {};
   restore_screen_saver();
@@ -349,8 +347,6 @@ int32_t win32_window_init(const Win32Presentation& presentation, const char* tit
   w32.cursor_visible = true;
   SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &w32.saved_screen_saver, 0);
   SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
-  InitializeCriticalSection(&w32.lock);
-  w32.lock_made = true;
   w32.ready = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   if (register_class() && w32.ready != nullptr) {
     w32.thread = CreateThread(nullptr, 0, presentation_thread, nullptr, 0, nullptr);
@@ -371,18 +367,11 @@ void win32_window_exit() {
   GfxWindow& w = gfx_window();
   if (!w.running) return;
   w.running = false;
-  GfxScreen* screen = current_screen();
-  if (screen != nullptr && screen->lock_count != 0) {
-    screen->lock_count = 0;
-    win32_unlock();
-  }
+  // exit runs on the program's thread between statements, never inside screen_lock: the
+  // driver lock is free for the presentation's last cycle.
   WaitForSingleObject(w32.thread, INFINITE);
   release_layer();
 }
-
-void win32_lock() { EnterCriticalSection(&w32.lock); }
-
-void win32_unlock() { LeaveCriticalSection(&w32.lock); }
 
 bool win32_open_window() {
   const GfxWindow& w = gfx_window();

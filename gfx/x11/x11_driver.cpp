@@ -237,7 +237,7 @@ void close_window() {
 // One cycle: show what changed, then take every pending event, all under the driver lock.
 void present_cycle() {
   GfxWindow& w = gfx_window();
-  std::lock_guard<std::mutex> hold(w.lock);
+  driver_lock();
   GfxScreen* screen = current_screen();
   if (screen != nullptr) x11_present(x, *screen);
   if (w.bell_requested) {
@@ -249,6 +249,7 @@ void present_cycle() {
     XNextEvent(x.display, &event);
     x11_dispatch_event(x, event);
   }
+  driver_unlock();
 }
 
 // Waits a cycle, or less when the server sends something: keys are looked up as soon as they
@@ -351,5 +352,5 @@ void x11_toggle_fullscreen(X11Window& window) {
   w.mouse.inside = false;
 }
 
-const GfxDriver kX11Driver{"X11", init, exit_driver, window_lock, window_unlock,
+const GfxDriver kX11Driver{"X11", init, exit_driver, driver_lock, driver_unlock,
                            window_set_palette};
