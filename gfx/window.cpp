@@ -1,6 +1,6 @@
 #include "gfx/window.hpp"
 
-#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -11,13 +11,10 @@
 
 namespace {
 
+constexpr size_t kClassNameLength = 27;
+
 GfxWindow window;
 std::mutex driver_mutex;
-
-void mark_all_dirty() {
-  GfxScreen* screen = current_screen();
-  if (screen != nullptr) std::fill(screen->dirty.begin(), screen->dirty.end(), 1);
-}
 
 }  // namespace
 
@@ -34,6 +31,13 @@ void window_reset(const char* title, int32_t width, int32_t height, int32_t flag
   window.palette_changed = false;
   window.bell_requested = false;
   window.mouse = MouseState{};
+}
+
+std::string window_class_name() {
+  char name[64];
+  std::snprintf(name, sizeof name, "%s%p", "qzgfxclass_", static_cast<void*>(&window));
+  name[kClassNameLength] = '\0';
+  return name;
 }
 
 void driver_lock() { driver_mutex.lock(); }
@@ -62,12 +66,21 @@ void window_activated(bool active) {
   GfxScreen* screen = current_screen();
   if (screen != nullptr) std::memset(screen->key_state, 0, sizeof screen->key_state);
   window.mouse.buttons = 0;
-  mark_all_dirty();
+  window_exposed();
   post_event(active ? EVENT_ACTIVATED : EVENT_DEACTIVATED);
   if (!active && window.mouse.inside) window_mouse_left();
 }
 
-void window_exposed() { mark_all_dirty(); }
+void window_exposed() {
+  if (GfxScreen* screen = current_screen()) mark_all_dirty(*screen);
+}
+
+void window_fullscreen_switched() {
+  window.palette_changed = true;
+  window_exposed();
+  window.active = true;
+  window.mouse.inside = false;
+}
 
 void window_mouse_moved(int32_t x, int32_t y) {
   MouseState& m = window.mouse;

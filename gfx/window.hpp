@@ -46,6 +46,10 @@ void driver_unlock();
 // The palette operation every window driver shares.
 void window_set_palette(int32_t index, int32_t red, int32_t green, int32_t blue);
 
+// The window class's name: "qzgfxclass_" and an address inside the program, cut to 27
+// characters, so that each program has a class of its own.
+std::string window_class_name();
+
 // The beep of the graphics screen: the presentation rings the window system's bell at its next
 // cycle. Nothing reaches the terminal.
 void gfx_tone();
@@ -54,6 +58,9 @@ void gfx_tone();
 void window_close_requested();           // one close request into the key buffer
 void window_activated(bool active);      // focus gained or lost
 void window_exposed();                   // everything must be shown again
+// After a switch between the window and full screen: the palette goes into the new
+// presentation, every line is shown again, the window is active and the pointer outside.
+void window_fullscreen_switched();
 void window_mouse_moved(int32_t x, int32_t y);
 void window_mouse_left();
 void window_mouse_button(int32_t bit, bool pressed, bool double_click);

@@ -170,9 +170,7 @@ EM_BOOL fullscreen_changed(int, const EmscriptenFullscreenChangeEvent* e, void*)
     w.flags ^= GFX_FULLSCREEN;
   }
   layout();
-  w.palette_changed = true;
-  w.active = true;
-  w.mouse.inside = false;
+  window_fullscreen_switched();
   canvas_present_soon();
   return EM_FALSE;
 }

@@ -1,13 +1,9 @@
 #include "gfx/driver.hpp"
-#include "gfx/screen.hpp"
 #include "gfx/win32/win32_window.hpp"
 #include "gfx/window.hpp"
 #include "runtime/platform.hpp"
 
 #include <windowsx.h>
-
-#include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -18,17 +14,11 @@ constexpr int32_t kNoSwitching = 0x04;
 constexpr int32_t kNoFrame = 0x08;
 constexpr int32_t kTopmost = 0x20;
 constexpr int32_t kRaisedPriority = 0x80;
-constexpr size_t kClassNameLength = 27;
 // The window's beep: the platform's tone.
 constexpr DWORD kToneHertz = 1000;
 constexpr DWORD kToneMilliseconds = 250;
 
 Win32Window w32;
-
-void mark_all_dirty() {
-  GfxScreen* screen = current_screen();
-  if (screen != nullptr) std::fill(screen->dirty.begin(), screen->dirty.end(), 1);
-}
 
 template <typename Function>
 void look_up(HMODULE user32, const char* name, Function& function) {
@@ -114,14 +104,12 @@ void release_layer() {
   w32.wide = {};
   w32.cp437 = {};
   restore_screen_saver();
-  if (w32.class_registered) UnregisterClassA(w32.class_name, w32.instance);
+  if (w32.class_registered) UnregisterClassA(w32.class_name.c_str(), w32.instance);
   w32.class_registered = false;
 }
 
 bool register_class() {
-  std::snprintf(w32.class_name, sizeof w32.class_name, "%s%p", "qzgfxclass_",
-                reinterpret_cast<void*>(&w32));
-  w32.class_name[kClassNameLength] = '\0';
+  w32.class_name = window_class_name();
   WNDCLASSEXA window_class{};
   window_class.cbSize = sizeof window_class;
   window_class.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
@@ -130,7 +118,7 @@ bool register_class() {
   window_class.hIcon = LoadIconA(w32.instance, "QZ_PROGRAM_ICON");
   if (window_class.hIcon == nullptr) window_class.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
   window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  window_class.lpszClassName = w32.class_name;
+  window_class.lpszClassName = w32.class_name.c_str();
   w32.class_registered = RegisterClassExA(&window_class) != 0;
   return w32.class_registered;
 }
@@ -158,15 +146,7 @@ void toggle_fullscreen() {
       fatal_exit((w.title + ": the window could not be made again after a refused switch of the display\n").c_str());
     }
   }
-  if (GfxScreen* screen = current_screen()) {
-    for (int32_t i = 0; i < 256; ++i) {
-      const uint32_t rgb = screen->device_palette[i];
-      window_set_palette(i, rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-    }
-  }
-  mark_all_dirty();
-  w.active = true;
-  w.mouse.inside = false;
+  window_fullscreen_switched();
 }
 
 // The window's messages, one handler each. A handler returns true with the result when the
@@ -236,7 +216,7 @@ bool on_display_change(HWND window, UINT, WPARAM, LPARAM, LRESULT&) {
     w32.presentation->paint(dc);
     ReleaseDC(window, dc);
   }
-  mark_all_dirty();
+  window_exposed();
   return false;
 }
 
@@ -387,7 +367,7 @@ bool win32_open_window() {
     y = monitor.top;
     w32.outer = SIZE{w.width, w.height};
   }
-  w32.window = CreateWindowExA((w.flags & kTopmost) ? WS_EX_TOPMOST : 0, w32.class_name,
+  w32.window = CreateWindowExA((w.flags & kTopmost) ? WS_EX_TOPMOST : 0, w32.class_name.c_str(),
                                w.title.c_str(), style, x, y, w32.outer.cx, w32.outer.cy, nullptr,
                                nullptr, w32.instance, nullptr);
   if (w32.window == nullptr) return false;

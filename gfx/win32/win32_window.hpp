@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // What a driver does on its presentation thread.
@@ -30,7 +31,7 @@ struct User32Extras {
 struct Win32Window {
   const Win32Presentation* presentation;
   HINSTANCE instance;
-  char class_name[28];
+  std::string class_name;
   bool class_registered;
   HWND window;
   SIZE outer;                  // the window's outer size, which it keeps

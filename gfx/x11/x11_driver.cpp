@@ -29,7 +29,6 @@
 namespace {
 
 constexpr int32_t kCycleMs = 10;
-constexpr size_t kClassNameLength = 27;
 // How long the window may take to open: a server that takes the connection but never answers
 // must not hold the start for ever.
 constexpr auto kOpenLimit = std::chrono::seconds(5);
@@ -153,12 +152,8 @@ void name_window() {
     XSetWMClientMachine(x.display, x.window, &machine);
     XFree(machine.value);
   }
-  // The class is named after an address inside the program, so each program has its own.
-  char class_name[64];
-  std::snprintf(class_name, sizeof class_name, "%s%p", "qzgfxclass_",
-                reinterpret_cast<void*>(&presentation));
-  class_name[kClassNameLength] = '\0';
-  XClassHint hint{const_cast<char*>(w.title.c_str()), class_name};
+  std::string class_name = window_class_name();
+  XClassHint hint{const_cast<char*>(w.title.c_str()), class_name.data()};
   XSetClassHint(x.display, x.window, &hint);
 }
 
@@ -346,10 +341,7 @@ void x11_toggle_fullscreen(X11Window& window) {
   request_wm_state(window, false, window.net_wm_state_maximized_vert,
                    window.net_wm_state_maximized_horz);
   request_wm_state(window, window.fullscreen, window.net_wm_state_fullscreen, None);
-  w.palette_changed = true;
-  window_exposed();
-  w.active = true;
-  w.mouse.inside = false;
+  window_fullscreen_switched();
 }
 
 const GfxDriver kX11Driver{"X11", init, exit_driver, driver_lock, driver_unlock,
