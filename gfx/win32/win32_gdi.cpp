@@ -39,6 +39,7 @@ void take_palette(const PaletteEntry palette[256]) {
   SetPaletteEntries(gdi.palette, 0, 256, entries);
 }
 
+// The picture, made the open screen's size.
 PictureLines picture_lines() {
   const GfxScreen& screen = *current_screen();
   const int32_t stride = (screen.pitch + 3) / 4 * 4;
@@ -58,14 +59,15 @@ void put_lines(HDC dc, int32_t first, int32_t last) {
                     reinterpret_cast<const BITMAPINFO*>(&gdi.bitmap), DIB_RGB_COLORS);
 }
 
-void show(int32_t first, int32_t last) {
+void show_lines(int32_t first, int32_t last) {
   const HDC dc = GetDC(win32_window().window);
   put_lines(dc, first, last);
   ReleaseDC(win32_window().window, dc);
 }
 
-Presenter presenter() { return Presenter{kIndices, gdi.table, 1, take_palette, picture_lines, show}; }
+Presenter presenter() { return Presenter{kIndices, gdi.table, 1, take_palette, picture_lines, show_lines}; }
 
+// The whole framebuffer, dirty or not, into the client area.
 void paint(HDC dc) {
   const GfxScreen* screen = current_screen();
   if (screen == nullptr) return;
