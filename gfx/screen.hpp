@@ -102,3 +102,6 @@ void screen_lock();
 void screen_unlock(int32_t first_line, int32_t last_line);
 // The unlock that marks no line: the statement changed no pixel, or marked what it drew itself.
 void screen_unlock_unmarked();
+
+// Marks every line dirty: the whole picture is shown again at the next presentation.
+void mark_all_dirty(GfxScreen& screen);

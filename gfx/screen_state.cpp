@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "gfx/driver.hpp"
 #include "gfx/screen.hpp"
 #include "runtime/platform.hpp"
@@ -58,3 +60,5 @@ void screen_unlock(int32_t first_line, int32_t last_line) {
 }
 
 void screen_unlock_unmarked() { screen_unlock(1, 0); }
+
+void mark_all_dirty(GfxScreen& screen) { std::fill(screen.dirty.begin(), screen.dirty.end(), 1); }

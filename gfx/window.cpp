@@ -1,7 +1,8 @@
 #include "gfx/window.hpp"
 
-#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "gfx/event_queue.hpp"
 #include "gfx/key_buffer.hpp"
@@ -10,12 +11,10 @@
 
 namespace {
 
-GfxWindow window;
+constexpr size_t kClassNameLength = 27;
 
-void mark_all_dirty() {
-  GfxScreen* screen = current_screen();
-  if (screen != nullptr) std::fill(screen->dirty.begin(), screen->dirty.end(), 1);
-}
+GfxWindow window;
+std::mutex driver_mutex;
 
 }  // namespace
 
@@ -34,9 +33,16 @@ void window_reset(const char* title, int32_t width, int32_t height, int32_t flag
   window.mouse = MouseState{};
 }
 
-void window_lock() { window.lock.lock(); }
+std::string window_class_name() {
+  char name[64];
+  std::snprintf(name, sizeof name, "%s%p", "qzgfxclass_", static_cast<void*>(&window));
+  name[kClassNameLength] = '\0';
+  return name;
+}
 
-void window_unlock() { window.lock.unlock(); }
+void driver_lock() { driver_mutex.lock(); }
+
+void driver_unlock() { driver_mutex.unlock(); }
 
 void window_set_palette(int32_t index, int32_t red, int32_t green, int32_t blue) {
   window.palette[index & 255] = {static_cast<uint8_t>(red), static_cast<uint8_t>(green),
@@ -60,12 +66,21 @@ void window_activated(bool active) {
   GfxScreen* screen = current_screen();
   if (screen != nullptr) std::memset(screen->key_state, 0, sizeof screen->key_state);
   window.mouse.buttons = 0;
-  mark_all_dirty();
+  window_exposed();
   post_event(active ? EVENT_ACTIVATED : EVENT_DEACTIVATED);
   if (!active && window.mouse.inside) window_mouse_left();
 }
 
-void window_exposed() { mark_all_dirty(); }
+void window_exposed() {
+  if (GfxScreen* screen = current_screen()) mark_all_dirty(*screen);
+}
+
+void window_fullscreen_switched() {
+  window.palette_changed = true;
+  window_exposed();
+  window.active = true;
+  window.mouse.inside = false;
+}
 
 void window_mouse_moved(int32_t x, int32_t y) {
   MouseState& m = window.mouse;

@@ -4,7 +4,6 @@
 // The window system's own calls stay in the driver.
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <string>
 
 struct PaletteEntry {
@@ -26,7 +25,6 @@ struct GfxWindow {
   int32_t flags;              // the mode set's; full screen flips with each switch
   std::atomic<bool> running{false};  // the presentation thread should go on
   bool active;                // focused and not minimised
-  std::mutex lock;            // the driver lock: one presentation cycle, or one statement
   PaletteEntry palette[256];
   bool palette_changed;
   bool bell_requested;        // the statements asked for the window system's bell
@@ -38,10 +36,19 @@ GfxWindow& gfx_window();
 // Clears the window state for a new window.
 void window_reset(const char* title, int32_t width, int32_t height, int32_t flags);
 
-// The driver operations every window driver shares.
-void window_lock();
-void window_unlock();
+// The driver lock, the one for every driver with a presentation thread: held by that thread for
+// each whole cycle and by the program's thread inside the outermost screen_lock, so that the
+// presentation never sees a half-drawn line and key pushes never overlap a statement. The web's
+// driver takes none: its one thread presents only between statements.
+void driver_lock();
+void driver_unlock();
+
+// The palette operation every window driver shares.
 void window_set_palette(int32_t index, int32_t red, int32_t green, int32_t blue);
+
+// The window class's name: "qzgfxclass_" and an address inside the program, cut to 27
+// characters, so that each program has a class of its own.
+std::string window_class_name();
 
 // The beep of the graphics screen: the presentation rings the window system's bell at its next
 // cycle. Nothing reaches the terminal.
@@ -51,6 +58,9 @@ void gfx_tone();
 void window_close_requested();           // one close request into the key buffer
 void window_activated(bool active);      // focus gained or lost
 void window_exposed();                   // everything must be shown again
+// After a switch between the window and full screen: the palette goes into the new
+// presentation, every line is shown again, the window is active and the pointer outside.
+void window_fullscreen_switched();
 void window_mouse_moved(int32_t x, int32_t y);
 void window_mouse_left();
 void window_mouse_button(int32_t bit, bool pressed, bool double_click);

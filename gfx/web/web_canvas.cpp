@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gfx/pixel_convert.hpp"
+#include "gfx/present.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
 #include "runtime/cp437.hpp"
@@ -72,20 +73,6 @@ struct Canvas {
 
 Canvas canvas;
 
-// Converts framebuffer line y into its picture lines (the mode's line multiplier of them),
-// every pixel opaque.
-void convert_line(const GfxScreen& screen, int32_t y) {
-  const uint8_t* source = screen.visible_framebuffer + static_cast<ptrdiff_t>(y) * screen.pitch;
-  const int32_t width = screen.width;
-  uint32_t* row = canvas.pixels.data() + static_cast<ptrdiff_t>(y) * screen.scanline_multiplier * width;
-  convert_pixel_line(kCanvasFormat, canvas.table, source, screen.bytes_per_pixel, width, 1,
-                     reinterpret_cast<uint8_t*>(row));
-  for (int32_t i = 0; i < width; ++i) row[i] |= kOpaque;
-  for (int32_t r = 1; r < screen.scanline_multiplier; ++r) {
-    std::copy(row, row + width, row + static_cast<ptrdiff_t>(r) * width);
-  }
-}
-
 // The rows of the shown page's text grid as text, each without its trailing blanks; only the
 // rows that changed reach the page.
 void show_rows(const GfxScreen& screen) {
@@ -111,25 +98,25 @@ void show_rows(const GfxScreen& screen) {
   }
 }
 
+// The converted picture lines first to last, every pixel opaque, onto the canvas; then the rows
+// of text.
+void show_lines(const GfxScreen& screen, int32_t first, int32_t last) {
+  const int32_t width = screen.width;
+  uint32_t* pixels = canvas.pixels.data();
+  std::for_each(pixels + first * width, pixels + (last + 1) * width, [](uint32_t& p) { p |= kOpaque; });
+  page_put_lines(pixels, width, first, last - first + 1);
+  show_rows(screen);
+}
+
 // Shows the dirty lines (every line after a palette change) and clears them.
 void present(GfxScreen& screen) {
-  GfxWindow& w = gfx_window();
-  if (w.palette_changed) {
-    fill_pixel_table(kCanvasFormat, w.palette, canvas.table);
-    w.palette_changed = false;
-    std::fill(screen.dirty.begin(), screen.dirty.end(), 1);
-  }
-  const auto lines = screen.dirty.begin() + screen.height;
-  const auto first = std::find(screen.dirty.begin(), lines, 1);
-  if (first == lines) return;
-  const auto last = std::find(std::make_reverse_iterator(lines), screen.dirty.rend(), 1);
-  const auto first_line = static_cast<int32_t>(first - screen.dirty.begin());
-  const auto end_line = static_cast<int32_t>(screen.dirty.rend() - last);
-  for (int32_t y = first_line; y < end_line; ++y) convert_line(screen, y);
-  std::fill(screen.dirty.begin(), screen.dirty.end(), 0);
-  const int32_t m = screen.scanline_multiplier;
-  page_put_lines(canvas.pixels.data(), screen.width, first_line * m, (end_line - first_line) * m);
-  show_rows(screen);
+  const Presenter presenter{
+      kCanvasFormat, canvas.table, 1, nullptr,
+      [&screen] {
+        return PictureLines{reinterpret_cast<uint8_t*>(canvas.pixels.data()), screen.width * 4};
+      },
+      [&screen](int32_t first, int32_t last) { show_lines(screen, first, last); }};
+  present_dirty_lines(screen, presenter);
 }
 
 // One presentation cycle: the picture, then the bell. The driver lock is free: the program
@@ -183,9 +170,7 @@ EM_BOOL fullscreen_changed(int, const EmscriptenFullscreenChangeEvent* e, void*)
     w.flags ^= GFX_FULLSCREEN;
   }
   layout();
-  w.palette_changed = true;
-  w.active = true;
-  w.mouse.inside = false;
+  window_fullscreen_switched();
   canvas_present_soon();
   return EM_FALSE;
 }

@@ -1,5 +1,6 @@
 #include "gfx/driver.hpp"
 #include "gfx/pixel_convert.hpp"
+#include "gfx/present.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/win32/win32_driver.hpp"
 #include "gfx/win32/win32_window.hpp"
@@ -9,8 +10,6 @@
 #include <ddraw.h>
 #include <dinput.h>
 
-#include <algorithm>
-#include <cstring>
 #include <initializer_list>
 
 namespace {
@@ -50,16 +49,15 @@ void release(Interface*& object) {
 
 bool windowed() { return !(gfx_window().flags & GFX_FULLSCREEN); }
 
-void take_palette() {
-  GfxWindow& w = gfx_window();
+// An 8-bit display's own palette, after the pixel table.
+void take_palette(const PaletteEntry palette[256]) {
+  if (dx.palette == nullptr) return;
   PALETTEENTRY entries[256];
   for (int i = 0; i < 256; ++i) {
-    const PaletteEntry& e = w.palette[i];
+    const PaletteEntry& e = palette[i];
     entries[i] = PALETTEENTRY{e.red, e.green, e.blue, 0};
   }
-  fill_pixel_table(dx.display, w.palette, dx.lut);
-  if (dx.palette != nullptr) dx.palette->SetEntries(0, 0, 256, entries);
-  w.palette_changed = false;
+  dx.palette->SetEntries(0, 0, 256, entries);
 }
 
 // Switches the display to width x height at the depth and refresh rate; refused, to the
@@ -241,29 +239,23 @@ void paint(HDC) {
   if (!dx.lost && dx.primary != nullptr && windowed()) show_surface();
 }
 
-// Converts every dirty framebuffer line into the off-screen surface; false when none was.
-bool convert_dirty_lines(GfxScreen& screen) {
-  if (std::find(screen.dirty.begin(), screen.dirty.end(), 1) == screen.dirty.end()) return false;
+// The off-screen surface, locked for the converted lines; none when it cannot be locked.
+PictureLines lock_surface() {
   DDSURFACEDESC desc{};
   desc.dwSize = sizeof desc;
   HRESULT result = dx.offscreen->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr);
   if (result == DDERR_SURFACELOST && restore_surfaces()) {
     result = dx.offscreen->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr);
   }
-  if (FAILED(result)) return false;
-  auto* surface = static_cast<uint8_t*>(desc.lpSurface);
-  const int32_t repeat = screen.scanline_multiplier;
-  for (int32_t y = 0; y < screen.height; ++y) {
-    if (!screen.dirty[static_cast<size_t>(y)]) continue;
-    const uint8_t* line = screen.visible_framebuffer + static_cast<ptrdiff_t>(y) * screen.pitch;
-    for (int32_t r = 0; r < repeat; ++r) {
-      convert_pixel_line(dx.display, dx.lut, line, screen.bytes_per_pixel, screen.width, 1,
-                         surface + static_cast<ptrdiff_t>(y * repeat + r) * desc.lPitch);
-    }
-  }
+  if (FAILED(result)) return PictureLines{nullptr, 0};
+  return PictureLines{static_cast<uint8_t*>(desc.lpSurface), desc.lPitch};
+}
+
+// A surface that did not change is not copied again: the window keeps its picture, and a
+// paint message asks for it anew.
+void show_converted_lines(int32_t, int32_t) {
   dx.offscreen->Unlock(nullptr);
-  std::fill(screen.dirty.begin(), screen.dirty.end(), 0);
-  return true;
+  show_surface();
 }
 
 // The keyboard's state into key_state: a key is held when its plain or extended variant is.
@@ -288,13 +280,8 @@ void cycle() {
   if (screen == nullptr || (dx.lost && !reopen())) return;
   const bool active = gfx_window().active;
   if (active || windowed()) {
-    if (gfx_window().palette_changed) {
-      take_palette();
-      std::fill(screen->dirty.begin(), screen->dirty.end(), 1);
-    }
-    // A surface that did not change is not copied again: the window keeps its picture, and
-    // a paint message asks for it anew.
-    if (convert_dirty_lines(*screen) && !dx.lost) show_surface();
+    present_dirty_lines(*screen, Presenter{dx.display, dx.lut, 1, take_palette, lock_surface,
+                                           show_converted_lines});
     if (dx.lost) return;
   }
   if (active && !dx.lost) read_keyboard(*screen);
@@ -312,5 +299,5 @@ int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, in
 
 }  // namespace
 
-const GfxDriver kDirectXDriver{"DirectX", init, win32_window_exit, win32_lock, win32_unlock,
+const GfxDriver kDirectXDriver{"DirectX", init, win32_window_exit, driver_lock, driver_unlock,
                                window_set_palette};

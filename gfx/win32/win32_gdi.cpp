@@ -1,13 +1,16 @@
 #include "gfx/driver.hpp"
+#include "gfx/present.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/win32/win32_driver.hpp"
 #include "gfx/win32/win32_window.hpp"
 #include "gfx/window.hpp"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
+
+// The bitmap takes palette indices as they are.
+constexpr DisplayFormat kIndices{0, 0, 0, 1};
 
 // An 8-bit top-down bitmap with its 256 colours.
 struct PaletteBitmap {
@@ -19,50 +22,57 @@ struct GdiPresentation {
   PaletteBitmap bitmap;
   HPALETTE palette;              // for displays of 256 colours
   bool display_mode_changed;     // full screen switched the display mode
-  std::vector<uint8_t> converted;  // lines padded to 4 bytes and repeated by the multiplier
+  std::vector<uint8_t> picture;  // lines padded to 4 bytes and repeated by the multiplier
+  uint32_t table[256];           // each palette index itself
   uint8_t scan_of_key[256];      // the scan code of each virtual key
 };
 
 GdiPresentation gdi;
 
-void take_palette() {
-  GfxWindow& w = gfx_window();
+void take_palette(const PaletteEntry palette[256]) {
   PALETTEENTRY entries[256];
   for (int i = 0; i < 256; ++i) {
-    const PaletteEntry& e = w.palette[i];
+    const PaletteEntry& e = palette[i];
     gdi.bitmap.colors[i] = RGBQUAD{e.blue, e.green, e.red, 0};
     entries[i] = PALETTEENTRY{e.red, e.green, e.blue, 0};
   }
   SetPaletteEntries(gdi.palette, 0, 256, entries);
-  w.palette_changed = false;
 }
 
-// Copies framebuffer lines first to last to the same lines of the client area: straight from
-// the framebuffer when its lines suit a bitmap, else through the conversion buffer.
-void copy_lines(HDC dc, const GfxScreen& screen, int32_t first, int32_t last) {
-  const int32_t repeat = screen.scanline_multiplier;
+// The picture, made the open screen's size.
+PictureLines picture_lines() {
+  const GfxScreen& screen = *current_screen();
+  const int32_t stride = (screen.pitch + 3) / 4 * 4;
+  gdi.picture.resize(static_cast<size_t>(stride) * screen.height * screen.scanline_multiplier);
+  return PictureLines{gdi.picture.data(), stride};
+}
+
+// Copies picture lines first to last to the same lines of the client area.
+void put_lines(HDC dc, int32_t first, int32_t last) {
+  const PictureLines picture = picture_lines();
   const int32_t lines = last - first + 1;
-  const uint8_t* bits = screen.visible_framebuffer + static_cast<ptrdiff_t>(first) * screen.pitch;
-  if (screen.pitch % 4 != 0 || repeat != 1) {
-    const int32_t stride = (screen.pitch + 3) / 4 * 4;
-    gdi.converted.resize(static_cast<size_t>(stride) * lines * repeat);
-    for (int32_t y = 0; y < lines * repeat; ++y) {
-      std::memcpy(gdi.converted.data() + static_cast<ptrdiff_t>(y) * stride,
-                  bits + static_cast<ptrdiff_t>(y / repeat) * screen.pitch, static_cast<size_t>(screen.pitch));
-    }
-    bits = gdi.converted.data();
-  }
   SelectPalette(dc, gdi.palette, FALSE);
   RealizePalette(dc);
-  gdi.bitmap.header.biHeight = -lines * repeat;
-  SetDIBitsToDevice(dc, 0, first * repeat, static_cast<DWORD>(screen.width),
-                    static_cast<DWORD>(lines * repeat), 0, 0, 0, static_cast<UINT>(lines * repeat),
-                    bits, reinterpret_cast<const BITMAPINFO*>(&gdi.bitmap), DIB_RGB_COLORS);
+  gdi.bitmap.header.biHeight = -lines;
+  SetDIBitsToDevice(dc, 0, first, static_cast<DWORD>(current_screen()->width), static_cast<DWORD>(lines),
+                    0, 0, 0, static_cast<UINT>(lines), picture.pixels + first * picture.pitch,
+                    reinterpret_cast<const BITMAPINFO*>(&gdi.bitmap), DIB_RGB_COLORS);
 }
 
+void show_lines(int32_t first, int32_t last) {
+  const HDC dc = GetDC(win32_window().window);
+  put_lines(dc, first, last);
+  ReleaseDC(win32_window().window, dc);
+}
+
+Presenter presenter() { return Presenter{kIndices, gdi.table, 1, take_palette, picture_lines, show_lines}; }
+
+// The whole framebuffer, dirty or not, into the client area.
 void paint(HDC dc) {
   const GfxScreen* screen = current_screen();
-  if (screen != nullptr) copy_lines(dc, *screen, 0, screen->height - 1);
+  if (screen == nullptr) return;
+  convert_lines(*screen, presenter(), picture_lines(), 0, screen->height - 1);
+  put_lines(dc, 0, screen->height * screen->scanline_multiplier - 1);
 }
 
 // The thread's key state changes only as it takes key messages or is activated, so it is
@@ -83,20 +93,7 @@ void read_key_state(GfxScreen& screen) {
 void cycle() {
   GfxScreen* screen = current_screen();
   if (screen == nullptr) return;
-  if (gfx_window().palette_changed) {
-    take_palette();
-    std::fill(screen->dirty.begin(), screen->dirty.end(), 1);
-  }
-  const auto begin = screen->dirty.begin(), end = begin + screen->height;
-  const auto first = std::find(begin, end, 1);
-  if (first != end) {
-    const auto last = std::find(std::make_reverse_iterator(end), std::make_reverse_iterator(first), 1);
-    const HDC dc = GetDC(win32_window().window);
-    copy_lines(dc, *screen, static_cast<int32_t>(first - begin),
-               static_cast<int32_t>(last.base() - begin) - 1);
-    ReleaseDC(win32_window().window, dc);
-    std::fill(screen->dirty.begin(), screen->dirty.end(), 0);
-  }
+  present_dirty_lines(*screen, presenter());
   if (gfx_window().active) read_key_state(*screen);
 }
 
@@ -133,6 +130,7 @@ bool open_presentation() {
   } logical{{0x300, 256, {}}, {}};
   gdi.palette = CreatePalette(&logical.header);
   if (gdi.palette == nullptr) return false;
+  fill_pixel_table(kIndices, gfx_window().palette, gdi.table);
   gfx_window().palette_changed = true;
   for (int vk = 0; vk < 256; ++vk) {
     const UINT scan = MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
@@ -149,7 +147,7 @@ bool open_presentation() {
 void close_presentation() {
   if (gdi.display_mode_changed) ChangeDisplaySettingsA(nullptr, 0);
   gdi.display_mode_changed = false;
-  gdi.converted = {};
+  gdi.picture = {};
   if (gdi.palette != nullptr) DeleteObject(gdi.palette);
   gdi.palette = nullptr;
 }
@@ -165,5 +163,5 @@ int32_t init(const char* title, int32_t width, int32_t height, int32_t depth, in
 
 }  // namespace
 
-const GfxDriver kGdiDriver{"GDI", init, win32_window_exit, win32_lock, win32_unlock,
+const GfxDriver kGdiDriver{"GDI", init, win32_window_exit, driver_lock, driver_unlock,
                            window_set_palette};

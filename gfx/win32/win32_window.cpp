@@ -1,30 +1,20 @@
 #include "gfx/driver.hpp"
-#include "gfx/screen.hpp"
 #include "gfx/win32/win32_window.hpp"
 #include "gfx/window.hpp"
 #include "runtime/platform.hpp"
 
 #include <windowsx.h>
 
-#include <algorithm>
-#include <cstdio>
-
 namespace {
 
 constexpr DWORD kFramedStyle = 0x10CB0000;  // caption, system menu, minimise and maximise boxes
 constexpr DWORD kFixedStyle = 0x10CA0000;   // the same without the maximise box
 constexpr DWORD kBareStyle = 0x90000000;    // a visible pop-up
-constexpr size_t kClassNameLength = 27;
 // The window's beep: the platform's tone.
 constexpr DWORD kToneHertz = 1000;
 constexpr DWORD kToneMilliseconds = 250;
 
 Win32Window w32;
-
-void mark_all_dirty() {
-  GfxScreen* screen = current_screen();
-  if (screen != nullptr) std::fill(screen->dirty.begin(), screen->dirty.end(), 1);
-}
 
 template <typename Function>
 void look_up(HMODULE user32, const char* name, Function& function) {
@@ -83,12 +73,12 @@ DWORD WINAPI presentation_thread(void*) {
   SetEvent(w32.ready);
   bool messages = true;
   while (w.running) {
-    win32_lock();
+    driver_lock();
     w32.presentation->cycle();
     if (messages) pump_messages();
     const bool bell = w.bell_requested;
     w.bell_requested = false;
-    win32_unlock();
+    driver_unlock();
     if (bell) Beep(kToneHertz, kToneMilliseconds);  // the statements need not wait for it
     // Messages already looked at but left in the queue (a library may look) count too.
     messages = MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
@@ -106,20 +96,16 @@ void restore_screen_saver() {
 void release_layer() {
   if (w32.thread != nullptr) CloseHandle(w32.thread);
   if (w32.ready != nullptr) CloseHandle(w32.ready);
-  if (w32.lock_made) DeleteCriticalSection(&w32.lock);
   w32.thread = w32.ready = nullptr;
-  w32.lock_made = false;
   w32.wide = {};
   w32.cp437 = {};
   restore_screen_saver();
-  if (w32.class_registered) UnregisterClassA(w32.class_name, w32.instance);
+  if (w32.class_registered) UnregisterClassA(w32.class_name.c_str(), w32.instance);
   w32.class_registered = false;
 }
 
 bool register_class() {
-  std::snprintf(w32.class_name, sizeof w32.class_name, "%s%p", "qzgfxclass_",
-                reinterpret_cast<void*>(&w32));
-  w32.class_name[kClassNameLength] = '\0';
+  w32.class_name = window_class_name();
   WNDCLASSEXA window_class{};
   window_class.cbSize = sizeof window_class;
   window_class.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
@@ -128,7 +114,7 @@ bool register_class() {
   window_class.hIcon = LoadIconA(w32.instance, "QZ_PROGRAM_ICON");
   if (window_class.hIcon == nullptr) window_class.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
   window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  window_class.lpszClassName = w32.class_name;
+  window_class.lpszClassName = w32.class_name.c_str();
   w32.class_registered = RegisterClassExA(&window_class) != 0;
   return w32.class_registered;
 }
@@ -156,15 +142,7 @@ void toggle_fullscreen() {
       fatal_exit((w.title + ": the window could not be made again after a refused switch of the display\n").c_str());
     }
   }
-  if (GfxScreen* screen = current_screen()) {
-    for (int32_t i = 0; i < 256; ++i) {
-      const uint32_t rgb = screen->device_palette[i];
-      window_set_palette(i, rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-    }
-  }
-  mark_all_dirty();
-  w.active = true;
-  w.mouse.inside = false;
+  window_fullscreen_switched();
 }
 
 // The window's messages, one handler each. A handler returns true with the result when the
@@ -234,7 +212,7 @@ bool on_display_change(HWND window, UINT, WPARAM, LPARAM, LRESULT&) {
     w32.presentation->paint(dc);
     ReleaseDC(window, dc);
   }
-  mark_all_dirty();
+  window_exposed();
   return false;
 }
 
@@ -345,8 +323,6 @@ int32_t win32_window_init(const Win32Presentation& presentation, const char* tit
   w32.cursor_visible = true;
   SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &w32.saved_screen_saver, 0);
   SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
-  InitializeCriticalSection(&w32.lock);
-  w32.lock_made = true;
   w32.ready = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   if (register_class() && w32.ready != nullptr) {
     w32.thread = CreateThread(nullptr, 0, presentation_thread, nullptr, 0, nullptr);
@@ -367,18 +343,11 @@ void win32_window_exit() {
   GfxWindow& w = gfx_window();
   if (!w.running) return;
   w.running = false;
-  GfxScreen* screen = current_screen();
-  if (screen != nullptr && screen->lock_count != 0) {
-    screen->lock_count = 0;
-    win32_unlock();
-  }
+  // exit runs on the program's thread between statements, never inside screen_lock: the
+  // driver lock is free for the presentation's last cycle.
   WaitForSingleObject(w32.thread, INFINITE);
   release_layer();
 }
-
-void win32_lock() { EnterCriticalSection(&w32.lock); }
-
-void win32_unlock() { LeaveCriticalSection(&w32.lock); }
 
 bool win32_open_window() {
   const GfxWindow& w = gfx_window();
@@ -394,7 +363,7 @@ bool win32_open_window() {
     y = monitor.top;
     w32.outer = SIZE{w.width, w.height};
   }
-  w32.window = CreateWindowExA((w.flags & GFX_TOPMOST) ? WS_EX_TOPMOST : 0, w32.class_name,
+  w32.window = CreateWindowExA((w.flags & GFX_TOPMOST) ? WS_EX_TOPMOST : 0, w32.class_name.c_str(),
                                w.title.c_str(), style, x, y, w32.outer.cx, w32.outer.cy, nullptr,
                                nullptr, w32.instance, nullptr);
   if (w32.window == nullptr) return false;

@@ -1,11 +1,12 @@
 #pragma once
 // The Win32 side of the window layer that the "DirectX" and "GDI" drivers share: the window
-// class, the window, its message handling, the presentation thread and the driver lock. Only
+// class, the window, its message handling and the presentation thread. Only
 // win32_*.cpp files include this header, after every header of the shared code (the system's
 // headers define some of the same names as macros).
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // What a driver does on its presentation thread.
@@ -30,7 +31,7 @@ struct User32Extras {
 struct Win32Window {
   const Win32Presentation* presentation;
   HINSTANCE instance;
-  char class_name[28];
+  std::string class_name;
   bool class_registered;
   HWND window;
   SIZE outer;                  // the window's outer size, which it keeps
@@ -46,8 +47,6 @@ struct Win32Window {
   int32_t wheel_turned[2];     // of the vertical and the horizontal wheel: the part of a notch turned so far
   HANDLE thread;
   HANDLE ready;                // set once the window is up
-  CRITICAL_SECTION lock;       // the driver lock
-  bool lock_made;
   std::vector<wchar_t> wide;   // a typed character in UTF-16, then in code page 437
   std::vector<char> cp437;
 };
@@ -63,8 +62,6 @@ Win32Window& win32_window();
 int32_t win32_window_init(const Win32Presentation& presentation, const char* title, int32_t width,
                           int32_t height, int32_t refresh_rate, int32_t flags, bool placed);
 void win32_window_exit();
-void win32_lock();
-void win32_unlock();
 
 // The presentation thread's window: made with the style, size and place the flags ask for,
 // and destroyed.

@@ -35,8 +35,7 @@ void free_cells(X11Window& x) {
 
 }  // namespace
 
-void x11_fill_pixel_table(X11Window& x, const PaletteEntry palette[256]) {
-  fill_pixel_table(x.format, palette, x.lut);
+void x11_allocate_colors(X11Window& x, const PaletteEntry palette[256]) {
   if (x.colormap == None) return;
   free_cells(x);
   std::vector<XColor> cells;  // the whole map, read once when a colour finds no free cell

@@ -29,7 +29,6 @@
 namespace {
 
 constexpr int32_t kCycleMs = 10;
-constexpr size_t kClassNameLength = 27;
 // How long the window may take to open: a server that takes the connection but never answers
 // must not hold the start for ever.
 constexpr auto kOpenLimit = std::chrono::seconds(5);
@@ -153,12 +152,8 @@ void name_window() {
     XSetWMClientMachine(x.display, x.window, &machine);
     XFree(machine.value);
   }
-  // The class is named after an address inside the program, so each program has its own.
-  char class_name[64];
-  std::snprintf(class_name, sizeof class_name, "%s%p", "qzgfxclass_",
-                reinterpret_cast<void*>(&presentation));
-  class_name[kClassNameLength] = '\0';
-  XClassHint hint{const_cast<char*>(w.title.c_str()), class_name};
+  std::string class_name = window_class_name();
+  XClassHint hint{const_cast<char*>(w.title.c_str()), class_name.data()};
   XSetClassHint(x.display, x.window, &hint);
 }
 
@@ -237,7 +232,7 @@ void close_window() {
 // One cycle: show what changed, then take every pending event, all under the driver lock.
 void present_cycle() {
   GfxWindow& w = gfx_window();
-  std::lock_guard<std::mutex> hold(w.lock);
+  driver_lock();
   GfxScreen* screen = current_screen();
   if (screen != nullptr) x11_present(x, *screen);
   if (w.bell_requested) {
@@ -249,6 +244,7 @@ void present_cycle() {
     XNextEvent(x.display, &event);
     x11_dispatch_event(x, event);
   }
+  driver_unlock();
 }
 
 // Waits a cycle, or less when the server sends something: keys are looked up as soon as they
@@ -345,11 +341,8 @@ void x11_toggle_fullscreen(X11Window& window) {
   request_wm_state(window, false, window.net_wm_state_maximized_vert,
                    window.net_wm_state_maximized_horz);
   request_wm_state(window, window.fullscreen, window.net_wm_state_fullscreen, None);
-  w.palette_changed = true;
-  window_exposed();
-  w.active = true;
-  w.mouse.inside = false;
+  window_fullscreen_switched();
 }
 
-const GfxDriver kX11Driver{"X11", init, exit_driver, window_lock, window_unlock,
+const GfxDriver kX11Driver{"X11", init, exit_driver, driver_lock, driver_unlock,
                            window_set_palette};

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
+#include "gfx/present.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
 #include "gfx/x11/x11_window.hpp"
@@ -64,19 +64,6 @@ bool create_plain_image(X11Window& x, int width, int height) {
   return x.image->data != nullptr;
 }
 
-// Converts framebuffer line y into image lines, each pixel scale times across and the line
-// scale times down (times the line multiplier of the mode).
-void convert_line(X11Window& x, const GfxScreen& screen, int y, int lines_per_line) {
-  const uint8_t* source = screen.visible_framebuffer + static_cast<ptrdiff_t>(y) * screen.pitch;
-  auto* row = reinterpret_cast<uint8_t*>(x.image->data) +
-              static_cast<ptrdiff_t>(y * lines_per_line) * x.image->bytes_per_line;
-  convert_pixel_line(x.format, x.lut, source, screen.bytes_per_pixel, screen.width, x.scale, row);
-  const auto row_bytes = static_cast<size_t>(screen.width * x.scale * x.format.bytes_per_pixel);
-  for (int r = 1; r < lines_per_line; ++r) {
-    std::memcpy(row + static_cast<ptrdiff_t>(r) * x.image->bytes_per_line, row, row_bytes);
-  }
-}
-
 void put_rows(X11Window& x, int first_row, int rows) {
   const auto width = static_cast<unsigned>(x.image->width);
   if (x.shm_attached) {
@@ -125,21 +112,13 @@ void x11_destroy_image(X11Window& x) {
 }
 
 void x11_present(X11Window& x, GfxScreen& screen) {
-  GfxWindow& w = gfx_window();
-  if (w.palette_changed) {
-    x11_fill_pixel_table(x, w.palette);
-    w.palette_changed = false;
-    std::fill(screen.dirty.begin(), screen.dirty.end(), 1);
-  }
-  const auto first = std::find(screen.dirty.begin(), screen.dirty.begin() + screen.height, 1);
-  if (first == screen.dirty.begin() + screen.height) return;
-  const auto last = std::find(screen.dirty.rbegin() + (static_cast<ptrdiff_t>(screen.dirty.size()) - screen.height),
-                              screen.dirty.rend(), 1);
-  const int first_line = static_cast<int>(first - screen.dirty.begin());
-  const int last_line = static_cast<int>(screen.dirty.rend() - last) - 1;
-  const int lines_per_line = x.scale * screen.scanline_multiplier;
-  for (int y = first_line; y <= last_line; ++y) convert_line(x, screen, y, lines_per_line);
-  std::fill(screen.dirty.begin(), screen.dirty.end(), 0);
-  put_rows(x, first_line * lines_per_line, (last_line - first_line + 1) * lines_per_line);
-  XSync(x.display, False);  // the server has read the image before it changes again
+  const Presenter presenter{
+      x.format, x.lut, x.scale,
+      [&x](const PaletteEntry palette[256]) { x11_allocate_colors(x, palette); },
+      [&x] { return PictureLines{reinterpret_cast<uint8_t*>(x.image->data), x.image->bytes_per_line}; },
+      [&x](int32_t first, int32_t last) {
+        put_rows(x, first, last - first + 1);
+        XSync(x.display, False);  // the server has read the image before it changes again
+      }};
+  present_dirty_lines(screen, presenter);
 }

@@ -43,10 +43,10 @@ struct X11Window {
 bool x11_layout_picture(X11Window& x);
 void x11_destroy_image(X11Window& x);
 
-// Fills the pixel table from the palette; on a display with a colour map the palette's colours
-// are allocated there first (those allocated before given back), each colour that finds no
-// free cell taking the nearest one.
-void x11_fill_pixel_table(X11Window& x, const PaletteEntry palette[256]);
+// On a display with a colour map: the palette's colours are allocated there (those allocated
+// before given back) and the pixel table takes the cells they got, each colour that finds no
+// free cell taking the nearest one. Nothing on a display without one.
+void x11_allocate_colors(X11Window& x, const PaletteEntry palette[256]);
 void x11_free_colors(X11Window& x);
 
 // Shows the framebuffer's dirty lines (every line after a palette change) and clears them.
