@@ -13,17 +13,19 @@ const browser = await chromium.launch({ executablePath: '/usr/bin/chromium',
   args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'] });
 after(() => browser.close());
 
-// What a page does, recorded from its start: each tone it plays (frequency and milliseconds, to
-// the nearest ten, as the audio clock may move on between two readings of it), its pending
-// timers and animation frames, each as its kind and delay, and a weak reference to each program
-// instance.
+// What a page does, recorded from its start: each tone it plays (frequency and milliseconds from
+// the audio clock's reading the page took to end it, which a loaded machine cannot move on), its
+// pending timers and animation frames, each as its kind and delay, and a weak reference to each
+// program instance.
 function record() {
   Object.assign(window, { tones: [], pending: new Map(), instances: [] });
   const instantiate = WebAssembly.instantiateStreaming;
   WebAssembly.instantiateStreaming = (...args) => instantiate(...args).then((made) => instances.push(new WeakRef(made.instance)) && made);
+  const clock = Object.getOwnPropertyDescriptor(BaseAudioContext.prototype, 'currentTime');
+  Object.defineProperty(BaseAudioContext.prototype, 'currentTime', { get() { return (this.lastRead = clock.get.call(this)); } });
   const stopTone = OscillatorNode.prototype.stop;
   OscillatorNode.prototype.stop = function (when) {
-    tones.push([this.frequency.value, Math.round((when - this.context.currentTime) * 100) * 10]);
+    tones.push([this.frequency.value, Math.round((when - this.context.lastRead) * 1000)]);
     stopTone.call(this, when);
   };
   for (const [set, clear] of [['setTimeout', 'clearTimeout'], ['setInterval', 'clearInterval'], ['requestAnimationFrame', 'cancelAnimationFrame']]) {
