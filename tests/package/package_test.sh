@@ -55,7 +55,8 @@ else
   same_bytes zorvy "$wine_run" zorvy.exe
   # Each program carries the icon, one group of the seven sizes.
   for name in zorvy plemo; do
-    [ "$(wrestool -l $name.exe | grep -c -- "--type=3 ")/$(wrestool -l --type=14 $name.exe)" = \
-      "7/--type=14 --name='QZ_PROGRAM_ICON' --language=1033 [offset=0x0 size=104]" ] || fail "$name.exe lacks its icon"
+    wrestool -l $name.exe > "$dir/resources" || fail "wrestool cannot read $name.exe"
+    [ "$(grep -c -- '--type=3 ' "$dir/resources")/$(grep -c -- "--type=14 --name='QZ_PROGRAM_ICON' " "$dir/resources")" = 7/1 ] ||
+      fail "$name.exe lacks its icon"
   done
 fi
