@@ -31,13 +31,16 @@ if [ "$generator" = DEB ]; then
   # programs at every size, each a PNG of its size.
   desktop-file-validate share/applications/*.desktop > "$dir/log" 2>&1 || { cat "$dir/log" >&2; fail "a .desktop file is not valid"; }
   appstreamcli validate --no-net share/metainfo/*.metainfo.xml > "$dir/log" 2>&1 || { cat "$dir/log" >&2; fail "the AppStream metadata is not valid"; }
-  [ "$(ls share/applications share/metainfo)" = "$(printf 'share/applications:\nplemo.desktop\nzorvy.desktop\n\nshare/metainfo:\nexample.c_seed_f65ab413.plemo.metainfo.xml\nexample.c_seed_f65ab413.zorvy.metainfo.xml')" ] ||
+  [ "$(ls share/applications | tr '\n' ' ')/$(ls share/metainfo | wc -l)" = "plemo.desktop zorvy.desktop /2" ] ||
     fail "the menu entries or the metadata are not where menus and software centres look"
   for entry in 'zorvy/n! - 1' 'plemo/n! + 1'; do
     name=${entry%%/*}
     same_bytes $name games/$name
     grep -qx "Exec=$name" share/applications/$name.desktop && grep -qx "Icon=$name" share/applications/$name.desktop ||
       fail "the menu entry of $name does not start it with its icon"
+    grep -qx "StartupWMClass=$(echo $name | sed 's/./\U&/')" share/applications/$name.desktop || fail "the menu entry of $name lacks the window's class"
+    grep -lq "<launchable type=\"desktop-id\">$name.desktop</launchable>" share/metainfo/*.metainfo.xml ||
+      fail "no AppStream component launches $name"
     for size in 16 24 32 48 64 128 256; do
       file share/icons/hicolor/${size}x$size/apps/$name.png | grep -q "PNG image data, $size x $size," ||
         fail "the icon theme lacks the $size-pixel icon of $name"
