@@ -18,6 +18,22 @@ uint32_t be32(const Bytes& data, size_t at) {
   return uint32_t{data[at]} << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
 }
 
+// The checksums a decoder verifies: CRC-32 of each chunk, Adler-32 of the pixel stream.
+uint32_t crc32(Bytes::const_iterator begin, Bytes::const_iterator end) {
+  uint32_t crc = 0xFFFFFFFF;
+  for (; begin != end; ++begin) {
+    crc ^= *begin;
+    for (int bit = 0; bit < 8; ++bit) crc = crc >> 1 ^ (crc & 1 ? 0xEDB88320 : 0);
+  }
+  return ~crc;
+}
+
+uint32_t adler32(const Bytes& data) {
+  uint32_t a = 1, b = 0;
+  for (uint8_t byte : data) b = (b + (a = (a + byte) % 65521)) % 65521;
+  return b << 16 | a;
+}
+
 struct Picture {
   uint32_t width = 0, height = 0;
   std::vector<uint32_t> pixels;  // 0xRRGGBB, row by row
@@ -30,6 +46,8 @@ Picture read_png(const std::string& path) {
   Picture picture;
   Bytes zlib;
   for (size_t at = 8; at + 12 <= png.size(); at += 12 + be32(png, at)) {
+    const auto chunk = png.begin() + static_cast<long>(at);
+    EXPECT_EQ(crc32(chunk + 4, chunk + 8 + be32(png, at)), be32(png, at + 8 + be32(png, at))) << path;
     const std::string type(png.begin() + static_cast<long>(at) + 4, png.begin() + static_cast<long>(at) + 8);
     if (type == "IHDR") picture = {be32(png, at + 8), be32(png, at + 12), {}};
     if (type == "IDAT") zlib.insert(zlib.end(), png.begin() + static_cast<long>(at) + 8,
@@ -42,6 +60,7 @@ Picture read_png(const std::string& path) {
     if (zlib[at] & 1) break;
     at += 5 + length;
   }
+  EXPECT_EQ(adler32(rows), be32(zlib, zlib.size() - 4)) << path;
   for (size_t i = 0; i + 4 <= rows.size(); i += 4) {
     if (i % (picture.width * 4 + 1) == 0) ++i;  // the row's filter byte
     picture.pixels.push_back(uint32_t{rows[i]} << 16 | rows[i + 1] << 8 | rows[i + 2]);
