@@ -35,7 +35,7 @@ uint32_t adler32(const Bytes& data) {
 }
 
 struct Picture {
-  uint32_t width = 0, height = 0;
+  uint32_t width = 0;
   std::vector<uint32_t> pixels;  // 0xRRGGBB, row by row
 };
 
@@ -45,13 +45,12 @@ Picture read_png(const std::string& path) {
   const Bytes png{std::istreambuf_iterator<char>(file), {}};
   Picture picture;
   Bytes zlib;
-  for (size_t at = 8; at + 12 <= png.size(); at += 12 + be32(png, at)) {
+  for (size_t at = 8, length; at + 12 <= png.size(); at += 12 + length) {
     const auto chunk = png.begin() + static_cast<long>(at);
-    EXPECT_EQ(crc32(chunk + 4, chunk + 8 + be32(png, at)), be32(png, at + 8 + be32(png, at))) << path;
-    const std::string type(png.begin() + static_cast<long>(at) + 4, png.begin() + static_cast<long>(at) + 8);
-    if (type == "IHDR") picture = {be32(png, at + 8), be32(png, at + 12), {}};
-    if (type == "IDAT") zlib.insert(zlib.end(), png.begin() + static_cast<long>(at) + 8,
-                                    png.begin() + static_cast<long>(at + 8 + be32(png, at)));
+    length = be32(png, at);
+    EXPECT_EQ(crc32(chunk + 4, chunk + 8 + static_cast<long>(length)), be32(png, at + 8 + length)) << path;
+    if (std::string(chunk + 4, chunk + 8) == "IHDR") picture.width = be32(png, at + 8);
+    if (std::string(chunk + 4, chunk + 8) == "IDAT") zlib.insert(zlib.end(), chunk + 8, chunk + 8 + static_cast<long>(length));
   }
   Bytes rows;
   for (size_t at = 2; at + 5 <= zlib.size();) {

@@ -36,15 +36,11 @@ if [ "$generator" = DEB ]; then
   for entry in 'zorvy/n! - 1' 'plemo/n! + 1'; do
     name=${entry%%/*}
     same_bytes $name games/$name
-    grep -qx "Exec=$name" share/applications/$name.desktop && grep -qx "Icon=$name" share/applications/$name.desktop ||
-      fail "the menu entry of $name does not start it with its icon"
-    grep -qx "StartupWMClass=$(echo $name | sed 's/./\U&/')" share/applications/$name.desktop || fail "the menu entry of $name lacks the window's class"
-    grep -lq "<launchable type=\"desktop-id\">$name.desktop</launchable>" share/metainfo/*.metainfo.xml ||
-      fail "no AppStream component launches $name"
-    for size in 16 24 32 48 64 128 256; do
-      file share/icons/hicolor/${size}x$size/apps/$name.png | grep -q "PNG image data, $size x $size," ||
-        fail "the icon theme lacks the $size-pixel icon of $name"
-    done
+    [ "$(grep -cx -e "Exec=$name" -e "Icon=$name" -e "StartupWMClass=$(echo $name | sed 's/./\U&/')" share/applications/$name.desktop)" = 3 ] ||
+      fail "the menu entry of $name does not start it with its icon and the window's class"
+    grep -q "<launchable type=\"desktop-id\">$name.desktop</launchable>" share/metainfo/*.xml || fail "no AppStream component launches $name"
+    for size in 16 24 32 48 64 128 256; do file share/icons/hicolor/${size}x$size/apps/$name.png |
+      grep -q "PNG image data, $size x $size," || fail "the icon theme lacks the $size-pixel icon of $name"; done
     env -i PATH="$PATH" LC_ALL=C MANWIDTH=80 man -l share/man/man6/$name.6.gz > "$dir/page" 2>&1 || fail "the manual page of $name does not open"
     grep -qx "       $name - list the primes of the form ${entry#*/}" "$dir/page" || fail "the manual page of $name lacks its form"
     # The page's example shows what the program prints for the bound 10, blank lines left out.
