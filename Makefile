@@ -40,7 +40,7 @@ WIN_CROSS := -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 WIN_OPTIONS := $(WIN_CROSS) -DBUILD_TESTS=ON
 
 windows: windows-deps
-	$(call quiet_build,$(BUILD),,gfx_data_gen)
+	$(call quiet_build,$(BUILD),,gfx_data_gen icon_gen)
 	$(call quiet_build,$(WIN_BUILD),$(WIN_CROSS),zorvy plemo)
 
 windows-deps:
@@ -63,8 +63,8 @@ WEB_OPTIONS := -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platfo
 
 web: export NODE_PATH := /usr/share/nodejs
 web: web-deps
-	$(call quiet_build,$(BUILD),,gfx_data_gen)
-	$(call quiet_build,$(WEB_BUILD),$(WEB_OPTIONS),zorvy plemo)
+	$(call quiet_build,$(BUILD),,gfx_data_gen icon_gen)
+	$(call quiet_build,$(WEB_BUILD),$(WEB_OPTIONS),zorvy plemo favicon)
 
 web-deps:
 	@tools/install-deps.sh web
@@ -84,7 +84,7 @@ deps:
 .PHONY: package
 package:
 	@tools/install-deps.sh package
-	$(call quiet_build,$(BUILD),,zorvy plemo gfx_data_gen)
+	$(call quiet_build,$(BUILD),,zorvy plemo gfx_data_gen icon_gen)
 	$(call quiet_build,$(WIN_BUILD),$(WIN_CROSS),zorvy plemo)
 	@for b in $(BUILD) $(WIN_BUILD); do \
 	  (cd $$b && cpack > cpack.log 2>&1) || { cat $$b/cpack.log; exit 1; }; \

@@ -46,8 +46,9 @@ void driver_unlock();
 // The palette operation every window driver shares.
 void window_set_palette(int32_t index, int32_t red, int32_t green, int32_t blue);
 
-// The window class's name: "qzgfxclass_" and an address inside the program, cut to 27
-// characters, so that each program has a class of its own.
+// The name of the Win32 window class: "qzgfxclass_" and an address inside the program, cut to
+// 27 characters, so that each program has a class of its own. (An X11 window's class is the
+// program's name, which desktop menus match.)
 std::string window_class_name();
 
 // The beep of the graphics screen: the presentation rings the window system's bell at its next

@@ -11,7 +11,7 @@ run_packages="cmake ninja-build g++ console-data libx11-dev libxext-dev libxss-d
 web_packages="emscripten node-acorn"
 windows_packages="g++-mingw-w64-x86-64-posix"
 package_packages="dpkg-dev file $windows_packages"
-test_packages="man-db lintian libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox tmux ncurses-term clang
+test_packages="man-db lintian desktop-file-utils appstream icoutils libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox tmux ncurses-term clang
   libclang-rt-14-dev googletest wine wine64 chromium nodejs"
 case "${1:-test}" in
   run) packages=$run_packages ;;

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +23,7 @@
 
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
+#include "gfx/x11/window_icon.hpp"
 #include "gfx/x11/x11_window.hpp"
 #include "runtime/keyed_sleep.hpp"
 #include "runtime/platform.hpp"
@@ -152,9 +154,20 @@ void name_window() {
     XSetWMClientMachine(x.display, x.window, &machine);
     XFree(machine.value);
   }
-  std::string class_name = window_class_name();
+  // The class, the name capitalised as X resources have it, is what desktop menus match the
+  // window with ("zorvy", "Zorvy").
+  std::string class_name = w.title;
+  if (!class_name.empty()) class_name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(class_name[0])));
   XClassHint hint{const_cast<char*>(w.title.c_str()), class_name.data()};
   XSetClassHint(x.display, x.window, &hint);
+}
+
+// The icon that taskbars and window switchers show. A property of format 32 is given as longs.
+void set_icon() {
+  const std::vector<unsigned long> icon(kWindowIcon, kWindowIcon + kWindowIconSize);
+  XChangeProperty(x.display, x.window, XInternAtom(x.display, "_NET_WM_ICON", False), XA_CARDINAL, 32,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(icon.data()),
+                  static_cast<int>(icon.size()));
 }
 
 void intern_atoms() {
@@ -207,6 +220,7 @@ bool open_window() {
   x.client_height = w.height;
   x.gc = XCreateGC(x.display, x.window, 0, nullptr);
   name_window();
+  set_icon();
   set_size_limits();
   XSetWMProtocols(x.display, x.window, &x.wm_delete_window, 1);
   XkbSetDetectableAutoRepeat(x.display, True, nullptr);

@@ -124,7 +124,7 @@ for (const session of kSessions) {
 }
 
 test('the site holds its pages; keys and text reach the program with the native key codes, and the browser keeps none', async () => {
-  assert.deepEqual(readdirSync(process.env.WEB_SITE).sort(), ['index.html', 'plemo.html', 'plemo.js', 'plemo.wasm', 'zorvy.html', 'zorvy.js', 'zorvy.wasm']);
+  assert.deepEqual(readdirSync(process.env.WEB_SITE).sort(), ['favicon.png', 'index.html', 'plemo.html', 'plemo.js', 'plemo.wasm', 'zorvy.html', 'zorvy.js', 'zorvy.wasm']);
   const page = await openPage('probe/window_probe.html');
   const lines = [];
   page.on('console', (message) => lines.push(message.text()));

@@ -64,13 +64,14 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
   ChildProcess zorvy(ZORVY_PATH);
   const Window window = find_window("zorvy");
   ASSERT_NE(window, 0u) << zorvy.errors();
-  // No maximum size, which would hide maximise; the class's name ends in an address.
-  const std::string properties = command_output("xprop -id " + std::to_string(window) +
-                                                " WM_NORMAL_HINTS WM_ICON_NAME _NET_WM_PID WM_NAME WM_CLASS");
-  EXPECT_EQ(properties.substr(0, properties.rfind("_0x")),
+  // No maximum size, which would hide maximise; the class the menus match; the icon's sizes.
+  const std::string xprop = "xprop -id " + std::to_string(window);
+  EXPECT_EQ(command_output(xprop + " WM_NORMAL_HINTS WM_ICON_NAME _NET_WM_PID WM_NAME WM_CLASS && " + xprop +
+                           " _NET_WM_ICON | grep -o 'Icon ([0-9 x]*)'"),
             "WM_NORMAL_HINTS(WM_SIZE_HINTS):\n\t\tprogram specified minimum size: 320 by 200\nWM_ICON_NAME(STRING) = "
             "\"zorvy\"\n_NET_WM_PID(CARDINAL) = " + std::to_string(zorvy.pid()) +
-            "\nWM_NAME(STRING) = \"zorvy\"\nWM_CLASS(STRING) = \"zorvy\", \"qzgfxclass");
+            "\nWM_NAME(STRING) = \"zorvy\"\nWM_CLASS(STRING) = \"zorvy\", \"Zorvy\"\n"
+            "Icon (16 x 16)\nIcon (32 x 32)\nIcon (48 x 48)\nIcon (64 x 64)\n");
   const Grab prompt = expected_picture(kZorvyPrompt, {2, 5});
   EXPECT_EQ(differing_pixels(window, prompt), 0);
   EXPECT_LT(idle_cpu_ms(zorvy), 200) << "waiting for the line";
