@@ -4,6 +4,7 @@
 // GoogleTest comes before the X headers, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -137,6 +139,43 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   }
   focus_and_type_keys(window, "space", server.display());
   EXPECT_EQ(plemo.wait_exit(), 0);
+  XCloseDisplay(d);
+}
+
+// The window at the desktop's whole scale: GDK_SCALE when it is a whole number, else the
+// server's Xft.dpi over 96, rounded down. The window and its minimum size are the picture's
+// times the scale, each cell pixel a block; a resize is undone to that size; keys work.
+TEST(Window, TheWindowTakesTheDesktopsWholeScale) {
+  PrivateXServer server({"-screen", "0", "1280x800x24"});
+  ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+  Display* d = XOpenDisplay(server.display().c_str());
+  ASSERT_NE(d, nullptr);
+  const struct { const char* gdk_scale; const char* resources; int scale; } kRows[] = {
+      {"2", "", 2}, {nullptr, "Xft.dpi:\t192\n", 2}, {"1.5", "Xft.antialias: 1\nXft.dpi: 311.9\n", 3},
+      {"1", "Xft.dpi: 192\n", 1}, {"0", "Xft.dpi: 95\n", 1},
+  };
+  const Grab picture = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
+  for (const auto& row : kRows) {
+    const std::string name = std::string(row.gdk_scale ? row.gdk_scale : "unset") + ", " + row.resources;
+    XChangeProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(row.resources), static_cast<int>(std::strlen(row.resources)));
+    XSync(d, False);
+    if (row.gdk_scale) setenv("GDK_SCALE", row.gdk_scale, 1);
+    ChildProcess plemo(PLEMO_PATH, {}, server.display());
+    unsetenv("GDK_SCALE");
+    const Window window = find_window("plemo", 5000, d);
+    ASSERT_NE(window, 0u) << name << plemo.errors();
+    XSizeHints hints{};
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(d, window, &hints, &supplied)) << name;
+    EXPECT_EQ(std::vector<int>({hints.min_width, hints.min_height}), std::vector<int>({320 * row.scale, 200 * row.scale})) << name;
+    focus_and_type_keys(window, "1 0 Return", server.display());
+    XResizeWindow(d, window, 500, 300);
+    XSync(d, False);
+    EXPECT_EQ(differing_pixels(window, scaled_picture(picture, 320 * row.scale, 200 * row.scale), 5000, d), 0) << name;
+    focus_and_type_keys(window, "space", server.display());
+    EXPECT_EQ(plemo.wait_exit(), 0) << name;
+  }
   XCloseDisplay(d);
 }
 
