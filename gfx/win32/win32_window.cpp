@@ -5,6 +5,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr DWORD kFramedStyle = 0x10CB0000;  // caption, system menu, minimise and maximise boxes
@@ -31,6 +33,22 @@ void look_up_user32_extras() {
   look_up(user32, "TrackMouseEvent", u.track_mouse_event);
   look_up(user32, "GetMonitorInfoA", u.get_monitor_info);
   look_up(user32, "ChangeDisplaySettingsExA", u.change_display_settings_ex);
+  look_up(user32, "GetDpiForWindow", u.get_dpi_for_window);
+}
+
+// The whole scale of a monitor of the dots per inch: 96 is 1, and no scale is less.
+int32_t scale_of_dpi(UINT dpi) { return std::max<int32_t>(1, static_cast<int32_t>(dpi / USER_DEFAULT_SCREEN_DPI)); }
+
+// The scale of the window's monitor; before the window exists, or without a way to ask for
+// its monitor, the system's.
+int32_t monitor_scale() {
+  if (w32.window != nullptr && w32.user32.get_dpi_for_window != nullptr) {
+    if (const UINT dpi = w32.user32.get_dpi_for_window(w32.window); dpi != 0) return scale_of_dpi(dpi);
+  }
+  const HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return scale_of_dpi(static_cast<UINT>(std::max(dpi, 0)));
 }
 
 HMONITOR monitor_under_pointer() {
@@ -56,6 +74,14 @@ RECT monitor_rectangle() {
 DWORD window_style(int32_t flags) {
   if (flags & (GFX_FULLSCREEN | GFX_NO_FRAME)) return kBareStyle;
   return (flags & GFX_NO_SWITCHING) ? kFixedStyle : kFramedStyle;
+}
+
+// The outer size of a window of the style around the client area at the current scale.
+SIZE outer_size(DWORD style) {
+  const GfxWindow& w = gfx_window();
+  RECT outer{0, 0, w.width * w32.scale, w.height * w32.scale};
+  AdjustWindowRect(&outer, style, FALSE);
+  return SIZE{outer.right - outer.left, outer.bottom - outer.top};
 }
 
 // Presentation thread: opens the window and the presentation, says so, and presents every
@@ -187,6 +213,26 @@ bool on_size_limits(HWND, UINT, WPARAM, LPARAM second, LRESULT& result) {
   return true;
 }
 
+// On another monitor the window takes that monitor's scale, at the place the system suggests,
+// with a presentation of the new size.
+bool on_dpi_changed(HWND window, UINT, WPARAM first, LPARAM second, LRESULT& result) {
+  const GfxWindow& w = gfx_window();
+  const int32_t scale = scale_of_dpi(LOWORD(first));
+  if ((w.flags & GFX_FULLSCREEN) || scale == w32.scale) return false;
+  w32.presentation->close();
+  w32.scale = scale;
+  w32.outer = outer_size(window_style(w.flags));
+  const RECT& suggested = *reinterpret_cast<const RECT*>(second);
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, w32.outer.cx, w32.outer.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!w32.presentation->open()) {
+    fatal_exit((w.title + ": the window could not be shown at its new monitor's scale\n").c_str());
+  }
+  window_exposed();
+  result = 0;
+  return true;
+}
+
 bool on_activate(HWND, UINT, WPARAM first, LPARAM, LRESULT&) {
   const bool active = LOWORD(first) != WA_INACTIVE && HIWORD(first) == 0;
   if (gfx_window().flags & GFX_RAISED_PRIORITY) {
@@ -291,7 +337,7 @@ constexpr MessageRow kMessages[] = {
     {WM_MBUTTONUP, on_button},      {WM_MBUTTONDBLCLK, on_button},
     {WM_XBUTTONDOWN, on_button},    {WM_XBUTTONUP, on_button},
     {WM_XBUTTONDBLCLK, on_button},  {WM_MOUSEWHEEL, on_wheel},
-    {WM_MOUSEHWHEEL, on_wheel},
+    {WM_MOUSEHWHEEL, on_wheel},     {WM_DPICHANGED, on_dpi_changed},
 };
 
 }  // namespace
@@ -352,9 +398,8 @@ void win32_window_exit() {
 bool win32_open_window() {
   const GfxWindow& w = gfx_window();
   const DWORD style = window_style(w.flags);
-  RECT outer{0, 0, w.width, w.height};
-  AdjustWindowRect(&outer, style, FALSE);
-  w32.outer = SIZE{outer.right - outer.left, outer.bottom - outer.top};
+  w32.scale = (w.flags & GFX_FULLSCREEN) ? 1 : monitor_scale();
+  w32.outer = outer_size(style);
   const RECT monitor = monitor_rectangle();
   int x = w32.placed ? w32.position.x : monitor.left + (monitor.right - monitor.left - w32.outer.cx) / 2;
   int y = w32.placed ? w32.position.y : monitor.top + (monitor.bottom - monitor.top - w32.outer.cy) / 2;
@@ -367,6 +412,11 @@ bool win32_open_window() {
                                w.title.c_str(), style, x, y, w32.outer.cx, w32.outer.cy, nullptr,
                                nullptr, w32.instance, nullptr);
   if (w32.window == nullptr) return false;
+  if (const int32_t scale = monitor_scale(); !(w.flags & GFX_FULLSCREEN) && scale != w32.scale) {
+    w32.scale = scale;  // the window opened on a monitor of another scale than the system's
+    w32.outer = outer_size(style);
+    SetWindowPos(w32.window, nullptr, 0, 0, w32.outer.cx, w32.outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   w32.keys_changed = true;
   SetForegroundWindow(w32.window);
   return true;

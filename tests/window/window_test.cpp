@@ -32,21 +32,6 @@ namespace {
 // What zorvy shows while it waits for the bound.
 const std::vector<std::string> kZorvyPrompt = {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? "};
 
-// The picture scaled by a whole factor and centred in a larger window on black.
-Grab scaled_picture(const Grab& picture, int width, int height) {
-  const int scale = std::min(width / picture.width, height / picture.height);
-  const int left = (width - picture.width * scale) / 2;
-  const int top = (height - picture.height * scale) / 2;
-  Grab scaled{width, height, std::vector<uint32_t>(static_cast<size_t>(width * height), 0)};
-  for (int y = 0; y < picture.height * scale; ++y) {
-    for (int x = 0; x < picture.width * scale; ++x) {
-      scaled.pixels[static_cast<size_t>((top + y) * width + left + x)] =
-          picture.pixels[static_cast<size_t>((y / scale) * picture.width + x / scale)];
-    }
-  }
-  return scaled;
-}
-
 // The processor time the program takes over two seconds of waiting: next to none for a program
 // that waits as it should, most of them for a busy loop, however loaded the machine is.
 long idle_cpu_ms(const ChildProcess& program) {
