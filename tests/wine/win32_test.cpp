@@ -144,4 +144,25 @@ TEST(Win32Window, WheelNotchesAndRefusedSwitches) {
   EXPECT_EQ(opened, (std::vector<bool>{false, true, false}));
 }
 
+// A presentation that records the window's scale at each open.
+std::vector<int32_t> scales_opened;  // only on the presentation thread
+constexpr Win32Presentation kScaleRecording{[] { return scales_opened.push_back(win32_window().scale), true; },
+                                            [] {}, [](HDC) {}, [] {}};
+
+// Moved to a monitor of another density, the window takes its whole scale (96 dots per inch
+// are 1, fewer 1 too) at the place suggested, with a presentation made anew at that scale.
+TEST(Win32Window, TheClientAreaFollowsTheMonitorsWholeScale) {
+  ASSERT_EQ(win32_window_init(kScaleRecording, "zorvy", 320, 200, 0, 0, true), 0);
+  for (const auto& [dpi, width, height] : {std::tuple{288, 960, 600}, {200, 640, 400}, {48, 320, 200}, {96, 320, 200}}) {
+    RECT suggested{dpi, 30, dpi + 100, 130};
+    SendMessageA(win32_window().window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    RECT client{}, outer{};
+    GetClientRect(win32_window().window, &client);
+    GetWindowRect(win32_window().window, &outer);
+    EXPECT_EQ(std::tuple(client.right, client.bottom, outer.left), std::tuple(width, height, dpi == 96 ? 48 : dpi)) << dpi;
+  }
+  win32_window_exit();
+  EXPECT_EQ(scales_opened, (std::vector<int32_t>{1, 3, 2, 1}));
+}
+
 }  // namespace
