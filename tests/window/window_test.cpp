@@ -136,7 +136,7 @@ TEST(Window, TheWindowTakesTheDesktopsWholeScale) {
   Display* d = XOpenDisplay(server.display().c_str());
   ASSERT_NE(d, nullptr);
   const struct { const char* gdk_scale; const char* resources; int scale; } kRows[] = {
-      {"2", "", 2}, {nullptr, "Xft.dpi:\t192\n", 2}, {"1.5", "Xft.antialias: 1\nXft.dpi: 311.9\n", 3},
+      {"2", "", 2}, {nullptr, "Xft.dpi:\t192\n", 2}, {"1.5", "Xft.antialias: 1\nXft.dpi: 287.9\n", 2},
       {"1", "Xft.dpi: 192\n", 1}, {"0", "Xft.dpi: 95\n", 1},
   };
   const Grab picture = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));

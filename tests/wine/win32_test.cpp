@@ -165,4 +165,19 @@ TEST(Win32Window, TheClientAreaFollowsTheMonitorsWholeScale) {
   EXPECT_EQ(scales_opened, (std::vector<int32_t>{1, 3, 2, 1}));
 }
 
+// The programs' manifest, read from zorvy.exe: aware of each monitor's scale, so that Windows
+// leaves the picture to the program rather than stretch it. (Wine shows an unaware program
+// unstretched too.)
+TEST(Win32Window, TheProgramDeclaresItselfAwareOfEachMonitorsScale) {
+  const HMODULE program = LoadLibraryExA(ZORVY_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr) << ZORVY_EXE;
+  const HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(found, nullptr);
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(program, found))), SizeofResource(program, found));
+  for (const char* setting : {">true/pm</dpiAware>", ">PerMonitorV2, PerMonitor</dpiAwareness>"}) {
+    EXPECT_NE(manifest.find(setting), std::string::npos) << setting;
+  }
+  FreeLibrary(program);
+}
+
 }  // namespace
