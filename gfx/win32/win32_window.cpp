@@ -39,16 +39,16 @@ void look_up_user32_extras() {
 // The whole scale of a monitor of the dots per inch: 96 is 1, and no scale is less.
 int32_t scale_of_dpi(UINT dpi) { return std::max<int32_t>(1, static_cast<int32_t>(dpi / USER_DEFAULT_SCREEN_DPI)); }
 
-// The scale of the window's monitor; before the window exists, or without a way to ask for
-// its monitor, the system's.
-int32_t monitor_scale() {
+// The dots per inch of the window's monitor; before the window exists, or without a way to ask
+// for its monitor, the system's.
+UINT monitor_dpi() {
   if (w32.window != nullptr && w32.user32.get_dpi_for_window != nullptr) {
-    if (const UINT dpi = w32.user32.get_dpi_for_window(w32.window); dpi != 0) return scale_of_dpi(dpi);
+    if (const UINT dpi = w32.user32.get_dpi_for_window(w32.window); dpi != 0) return dpi;
   }
   const HDC screen = GetDC(nullptr);
   const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
   if (screen != nullptr) ReleaseDC(nullptr, screen);
-  return scale_of_dpi(static_cast<UINT>(std::max(dpi, 0)));
+  return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
 HMONITOR monitor_under_pointer() {
@@ -83,6 +83,23 @@ SIZE outer_size(DWORD style) {
   AdjustWindowRect(&outer, style, FALSE);
   return SIZE{outer.right - outer.left, outer.bottom - outer.top};
 }
+
+// Resizes the window by what its client area lacks of the picture's size at the current scale
+// (or has too much): after a change of scale, or with a frame drawn at another density than
+// the system's.
+void fit_window() {
+  const GfxWindow& w = gfx_window();
+  RECT client{};
+  GetClientRect(w32.window, &client);
+  const SIZE lacking{w.width * w32.scale - client.right, w.height * w32.scale - client.bottom};
+  if (lacking.cx == 0 && lacking.cy == 0) return;
+  w32.outer = SIZE{w32.outer.cx + lacking.cx, w32.outer.cy + lacking.cy};
+  SetWindowPos(w32.window, nullptr, 0, 0, w32.outer.cx, w32.outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The scale of a monitor of the dots per inch; 1 in full screen, where the display's mode is
+// the picture's size.
+void take_scale(UINT dpi) { w32.scale = (gfx_window().flags & GFX_FULLSCREEN) ? 1 : scale_of_dpi(dpi); }
 
 // Presentation thread: opens the window and the presentation, says so, and presents every
 // 10 ms until exit; then closes both. A failure ends the thread before the ready event. The
@@ -213,19 +230,18 @@ bool on_size_limits(HWND, UINT, WPARAM, LPARAM second, LRESULT& result) {
   return true;
 }
 
-// On another monitor the window takes that monitor's scale, at the place the system suggests,
-// with a presentation of the new size.
+// On another monitor the window takes that monitor's scale and frame at the place the system
+// suggests, with a presentation of the new size when the scale changed.
 bool on_dpi_changed(HWND window, UINT, WPARAM first, LPARAM second, LRESULT& result) {
   const GfxWindow& w = gfx_window();
-  const int32_t scale = scale_of_dpi(LOWORD(first));
-  if ((w.flags & GFX_FULLSCREEN) || scale == w32.scale) return false;
-  w32.presentation->close();
-  w32.scale = scale;
-  w32.outer = outer_size(window_style(w.flags));
+  if (w.flags & GFX_FULLSCREEN) return false;
+  const int32_t scale = w32.scale;
+  take_scale(LOWORD(first));
+  if (scale != w32.scale) w32.presentation->close();
   const RECT& suggested = *reinterpret_cast<const RECT*>(second);
-  SetWindowPos(window, nullptr, suggested.left, suggested.top, w32.outer.cx, w32.outer.cy,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  if (!w32.presentation->open()) {
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  fit_window();
+  if (scale != w32.scale && !w32.presentation->open()) {
     fatal_exit((w.title + ": the window could not be shown at its new monitor's scale\n").c_str());
   }
   window_exposed();
@@ -398,7 +414,7 @@ void win32_window_exit() {
 bool win32_open_window() {
   const GfxWindow& w = gfx_window();
   const DWORD style = window_style(w.flags);
-  w32.scale = (w.flags & GFX_FULLSCREEN) ? 1 : monitor_scale();
+  take_scale(monitor_dpi());
   w32.outer = outer_size(style);
   const RECT monitor = monitor_rectangle();
   int x = w32.placed ? w32.position.x : monitor.left + (monitor.right - monitor.left - w32.outer.cx) / 2;
@@ -412,10 +428,9 @@ bool win32_open_window() {
                                w.title.c_str(), style, x, y, w32.outer.cx, w32.outer.cy, nullptr,
                                nullptr, w32.instance, nullptr);
   if (w32.window == nullptr) return false;
-  if (const int32_t scale = monitor_scale(); !(w.flags & GFX_FULLSCREEN) && scale != w32.scale) {
-    w32.scale = scale;  // the window opened on a monitor of another scale than the system's
-    w32.outer = outer_size(style);
-    SetWindowPos(w32.window, nullptr, 0, 0, w32.outer.cx, w32.outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!(w.flags & GFX_FULLSCREEN)) {
+    take_scale(monitor_dpi());  // the window's monitor may be of another density than the system's
+    fit_window();
   }
   w32.keys_changed = true;
   SetForegroundWindow(w32.window);

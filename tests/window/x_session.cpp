@@ -113,8 +113,7 @@ bool window_gone(Window window, Display* d) {
 
 Grab scaled_picture(const Grab& picture, int width, int height) {
   const int scale = std::min(width / picture.width, height / picture.height);
-  const int left = (width - picture.width * scale) / 2;
-  const int top = (height - picture.height * scale) / 2;
+  const int left = (width - picture.width * scale) / 2, top = (height - picture.height * scale) / 2;
   Grab scaled{width, height, std::vector<uint32_t>(static_cast<size_t>(width * height), 0)};
   for (int y = 0; y < picture.height * scale; ++y) {
     for (int x = 0; x < picture.width * scale; ++x) {
