@@ -117,8 +117,8 @@ bool open_surfaces() {
   desc.dwSize = sizeof desc;
   desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
   desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
-  desc.dwWidth = static_cast<DWORD>(w.width);
-  desc.dwHeight = static_cast<DWORD>(w.height);
+  desc.dwWidth = static_cast<DWORD>(w.width * win32_window().scale);
+  desc.dwHeight = static_cast<DWORD>(w.height * win32_window().scale);
   if (FAILED(dx.draw->CreateSurface(&desc, &dx.offscreen, nullptr))) return false;
   if (dx.display.bytes_per_pixel == 1) {
     PALETTEENTRY entries[256]{};
@@ -228,7 +228,8 @@ void show_surface() {
   const GfxWindow& w = gfx_window();
   POINT origin{0, dx.picture_top};
   if (windowed()) ClientToScreen(win32_window().window, &origin);
-  RECT target{origin.x, origin.y, origin.x + w.width, origin.y + w.height};
+  const int32_t scale = win32_window().scale;
+  RECT target{origin.x, origin.y, origin.x + w.width * scale, origin.y + w.height * scale};
   if (dx.primary->Blt(&target, dx.offscreen, nullptr, DDBLT_WAIT, nullptr) == DDERR_SURFACELOST &&
       restore_surfaces()) {
     dx.primary->Blt(&target, dx.offscreen, nullptr, DDBLT_WAIT, nullptr);
@@ -280,7 +281,7 @@ void cycle() {
   if (screen == nullptr || (dx.lost && !reopen())) return;
   const bool active = gfx_window().active;
   if (active || windowed()) {
-    present_dirty_lines(*screen, Presenter{dx.display, dx.lut, 1, take_palette, lock_surface,
+    present_dirty_lines(*screen, Presenter{dx.display, dx.lut, win32_window().scale, take_palette, lock_surface,
                                            show_converted_lines});
     if (dx.lost) return;
   }

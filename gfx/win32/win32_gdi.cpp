@@ -39,22 +39,25 @@ void take_palette(const PaletteEntry palette[256]) {
   SetPaletteEntries(gdi.palette, 0, 256, entries);
 }
 
-// The picture, made the open screen's size.
+// The picture, made the open screen's size at the window's scale.
 PictureLines picture_lines() {
   const GfxScreen& screen = *current_screen();
-  const int32_t stride = (screen.pitch + 3) / 4 * 4;
-  gdi.picture.resize(static_cast<size_t>(stride) * screen.height * screen.scanline_multiplier);
+  const int32_t scale = win32_window().scale;
+  const int32_t stride = (screen.pitch * scale + 3) / 4 * 4;
+  gdi.picture.resize(static_cast<size_t>(stride) * screen.height * screen.scanline_multiplier * scale);
   return PictureLines{gdi.picture.data(), stride};
 }
 
 // Copies picture lines first to last to the same lines of the client area.
 void put_lines(HDC dc, int32_t first, int32_t last) {
   const PictureLines picture = picture_lines();
+  const int32_t width = current_screen()->width * win32_window().scale;
   const int32_t lines = last - first + 1;
   SelectPalette(dc, gdi.palette, FALSE);
   RealizePalette(dc);
+  gdi.bitmap.header.biWidth = width;
   gdi.bitmap.header.biHeight = -lines;
-  SetDIBitsToDevice(dc, 0, first, static_cast<DWORD>(current_screen()->width), static_cast<DWORD>(lines),
+  SetDIBitsToDevice(dc, 0, first, static_cast<DWORD>(width), static_cast<DWORD>(lines),
                     0, 0, 0, static_cast<UINT>(lines), picture.pixels + first * picture.pitch,
                     reinterpret_cast<const BITMAPINFO*>(&gdi.bitmap), DIB_RGB_COLORS);
 }
@@ -65,14 +68,16 @@ void show_lines(int32_t first, int32_t last) {
   ReleaseDC(win32_window().window, dc);
 }
 
-Presenter presenter() { return Presenter{kIndices, gdi.table, 1, take_palette, picture_lines, show_lines}; }
+Presenter presenter() {
+  return Presenter{kIndices, gdi.table, win32_window().scale, take_palette, picture_lines, show_lines};
+}
 
 // The whole framebuffer, dirty or not, into the client area.
 void paint(HDC dc) {
   const GfxScreen* screen = current_screen();
   if (screen == nullptr) return;
   convert_lines(*screen, presenter(), picture_lines(), 0, screen->height - 1);
-  put_lines(dc, 0, screen->height * screen->scanline_multiplier - 1);
+  put_lines(dc, 0, screen->height * screen->scanline_multiplier * win32_window().scale - 1);
 }
 
 // The thread's key state changes only as it takes key messages or is activated, so it is

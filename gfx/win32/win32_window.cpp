@@ -5,6 +5,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr DWORD kFramedStyle = 0x10CB0000;  // caption, system menu, minimise and maximise boxes
@@ -31,6 +33,22 @@ void look_up_user32_extras() {
   look_up(user32, "TrackMouseEvent", u.track_mouse_event);
   look_up(user32, "GetMonitorInfoA", u.get_monitor_info);
   look_up(user32, "ChangeDisplaySettingsExA", u.change_display_settings_ex);
+  look_up(user32, "GetDpiForWindow", u.get_dpi_for_window);
+}
+
+// The whole scale of a monitor of the dots per inch: 96 is 1, and no scale is less.
+int32_t scale_of_dpi(UINT dpi) { return std::max<int32_t>(1, static_cast<int32_t>(dpi / USER_DEFAULT_SCREEN_DPI)); }
+
+// The dots per inch of the window's monitor; before the window exists, or without a way to ask
+// for its monitor, the system's.
+UINT monitor_dpi() {
+  if (w32.window != nullptr && w32.user32.get_dpi_for_window != nullptr) {
+    if (const UINT dpi = w32.user32.get_dpi_for_window(w32.window); dpi != 0) return dpi;
+  }
+  const HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
 HMONITOR monitor_under_pointer() {
@@ -57,6 +75,31 @@ DWORD window_style(int32_t flags) {
   if (flags & (GFX_FULLSCREEN | GFX_NO_FRAME)) return kBareStyle;
   return (flags & GFX_NO_SWITCHING) ? kFixedStyle : kFramedStyle;
 }
+
+// The outer size of a window of the style around the client area at the current scale.
+SIZE outer_size(DWORD style) {
+  const GfxWindow& w = gfx_window();
+  RECT outer{0, 0, w.width * w32.scale, w.height * w32.scale};
+  AdjustWindowRect(&outer, style, FALSE);
+  return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+}
+
+// Resizes the window by what its client area lacks of the picture's size at the current scale
+// (or has too much): after a change of scale, or with a frame drawn at another density than
+// the system's.
+void fit_window() {
+  const GfxWindow& w = gfx_window();
+  RECT client{};
+  GetClientRect(w32.window, &client);
+  const SIZE lacking{w.width * w32.scale - client.right, w.height * w32.scale - client.bottom};
+  if (lacking.cx == 0 && lacking.cy == 0) return;
+  w32.outer = SIZE{w32.outer.cx + lacking.cx, w32.outer.cy + lacking.cy};
+  SetWindowPos(w32.window, nullptr, 0, 0, w32.outer.cx, w32.outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The scale of a monitor of the dots per inch; 1 in full screen, where the display's mode is
+// the picture's size.
+void take_scale(UINT dpi) { w32.scale = (gfx_window().flags & GFX_FULLSCREEN) ? 1 : scale_of_dpi(dpi); }
 
 // Presentation thread: opens the window and the presentation, says so, and presents every
 // 10 ms until exit; then closes both. A failure ends the thread before the ready event. The
@@ -187,6 +230,25 @@ bool on_size_limits(HWND, UINT, WPARAM, LPARAM second, LRESULT& result) {
   return true;
 }
 
+// On another monitor the window takes that monitor's scale and frame at the place the system
+// suggests, with a presentation of the new size when the scale changed.
+bool on_dpi_changed(HWND window, UINT, WPARAM first, LPARAM second, LRESULT& result) {
+  const GfxWindow& w = gfx_window();
+  if (w.flags & GFX_FULLSCREEN) return false;
+  const int32_t scale = w32.scale;
+  take_scale(LOWORD(first));
+  if (scale != w32.scale) w32.presentation->close();
+  const RECT& suggested = *reinterpret_cast<const RECT*>(second);
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  fit_window();
+  if (scale != w32.scale && !w32.presentation->open()) {
+    fatal_exit((w.title + ": the window could not be shown at its new monitor's scale\n").c_str());
+  }
+  window_exposed();
+  result = 0;
+  return true;
+}
+
 bool on_activate(HWND, UINT, WPARAM first, LPARAM, LRESULT&) {
   const bool active = LOWORD(first) != WA_INACTIVE && HIWORD(first) == 0;
   if (gfx_window().flags & GFX_RAISED_PRIORITY) {
@@ -291,7 +353,7 @@ constexpr MessageRow kMessages[] = {
     {WM_MBUTTONUP, on_button},      {WM_MBUTTONDBLCLK, on_button},
     {WM_XBUTTONDOWN, on_button},    {WM_XBUTTONUP, on_button},
     {WM_XBUTTONDBLCLK, on_button},  {WM_MOUSEWHEEL, on_wheel},
-    {WM_MOUSEHWHEEL, on_wheel},
+    {WM_MOUSEHWHEEL, on_wheel},     {WM_DPICHANGED, on_dpi_changed},
 };
 
 }  // namespace
@@ -352,9 +414,8 @@ void win32_window_exit() {
 bool win32_open_window() {
   const GfxWindow& w = gfx_window();
   const DWORD style = window_style(w.flags);
-  RECT outer{0, 0, w.width, w.height};
-  AdjustWindowRect(&outer, style, FALSE);
-  w32.outer = SIZE{outer.right - outer.left, outer.bottom - outer.top};
+  take_scale(monitor_dpi());
+  w32.outer = outer_size(style);
   const RECT monitor = monitor_rectangle();
   int x = w32.placed ? w32.position.x : monitor.left + (monitor.right - monitor.left - w32.outer.cx) / 2;
   int y = w32.placed ? w32.position.y : monitor.top + (monitor.bottom - monitor.top - w32.outer.cy) / 2;
@@ -367,6 +428,10 @@ bool win32_open_window() {
                                w.title.c_str(), style, x, y, w32.outer.cx, w32.outer.cy, nullptr,
                                nullptr, w32.instance, nullptr);
   if (w32.window == nullptr) return false;
+  if (!(w.flags & GFX_FULLSCREEN)) {
+    take_scale(monitor_dpi());  // the window's monitor may be of another density than the system's
+    fit_window();
+  }
   w32.keys_changed = true;
   SetForegroundWindow(w32.window);
   return true;

@@ -26,6 +26,7 @@ struct User32Extras {
   BOOL(WINAPI* set_layered_window_attributes)(HWND, COLORREF, BYTE, DWORD);
   BOOL(WINAPI* flash_window_ex)(PFLASHWINFO);
   LONG(WINAPI* change_display_settings_ex)(LPCSTR, LPDEVMODEA, HWND, DWORD, LPVOID);
+  UINT(WINAPI* get_dpi_for_window)(HWND);
 };
 
 struct Win32Window {
@@ -35,6 +36,7 @@ struct Win32Window {
   bool class_registered;
   HWND window;
   SIZE outer;                  // the window's outer size, which it keeps
+  int32_t scale;               // the picture's: the monitor's whole scale in a window, 1 in full screen
   bool placed;                 // position holds where the window's outer corner goes
   POINT position;
   int32_t version;             // the system's major version * 256 + minor

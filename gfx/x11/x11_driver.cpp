@@ -125,8 +125,8 @@ void set_size_limits() {
   const GfxWindow& w = gfx_window();
   XSizeHints* hints = XAllocSizeHints();
   hints->flags = PMinSize;
-  hints->min_width = w.width;
-  hints->min_height = w.height;
+  hints->min_width = w.width * x.desktop_scale;
+  hints->min_height = w.height * x.desktop_scale;
   XSetWMNormalHints(x.display, x.window, hints);
   XFree(hints);
 }
@@ -190,7 +190,7 @@ void suspend_screen_saver(bool suspend) {
   x.screen_saver_suspended = suspend;
 }
 
-// Opens the window of exactly the screen's size, centred, not resizable.
+// Opens the window of exactly the screen's size at the desktop's scale, centred, not resizable.
 bool open_window() {
   x.display = open_display();
   if (x.display == nullptr) return false;
@@ -205,19 +205,22 @@ bool open_window() {
   x.colormap = x.visual->c_class == PseudoColor ? DefaultColormap(x.display, screen) : None;
   intern_atoms();
   GfxWindow& w = gfx_window();
+  x.desktop_scale = x11_desktop_scale(x.display);
+  const int width = w.width * x.desktop_scale;
+  const int height = w.height * x.desktop_scale;
   XSetWindowAttributes attributes{};
   attributes.background_pixel = BlackPixel(x.display, screen);
   attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                           PointerMotionMask | EnterWindowMask | LeaveWindowMask | ExposureMask |
                           StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
-  const int left = (DisplayWidth(x.display, screen) - w.width) / 2;
-  const int top = (DisplayHeight(x.display, screen) - w.height) / 2;
+  const int left = (DisplayWidth(x.display, screen) - width) / 2;
+  const int top = (DisplayHeight(x.display, screen) - height) / 2;
   x.window = XCreateWindow(x.display, RootWindow(x.display, screen), left, top,
-                           static_cast<unsigned>(w.width), static_cast<unsigned>(w.height), 0,
+                           static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
                            CopyFromParent, InputOutput, CopyFromParent,
                            CWBackPixel | CWEventMask, &attributes);
-  x.client_width = w.width;
-  x.client_height = w.height;
+  x.client_width = width;
+  x.client_height = height;
   x.gc = XCreateGC(x.display, x.window, 0, nullptr);
   name_window();
   set_icon();

@@ -141,7 +141,7 @@ bool maximised(const X11Window& x) {
 }
 
 // A window manager's maximise becomes full screen; any other size change of the window is
-// undone, as the window has the screen's size.
+// undone, as the window has the screen's size at the desktop's scale.
 bool follow_window_manager(X11Window& x, int width, int height) {
   if (x.fullscreen) return false;
   if (maximised(x)) {
@@ -149,8 +149,9 @@ bool follow_window_manager(X11Window& x, int width, int height) {
     return true;
   }
   const GfxWindow& w = gfx_window();
-  if (width == w.width && height == w.height) return false;
-  XResizeWindow(x.display, x.window, static_cast<unsigned>(w.width), static_cast<unsigned>(w.height));
+  const int own_width = w.width * x.desktop_scale, own_height = w.height * x.desktop_scale;
+  if (width == own_width && height == own_height) return false;
+  XResizeWindow(x.display, x.window, static_cast<unsigned>(own_width), static_cast<unsigned>(own_height));
   return true;
 }
 

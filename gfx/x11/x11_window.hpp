@@ -31,12 +31,18 @@ struct X11Window {
   bool shm_attached;
   int client_width, client_height;  // the window's size now (larger in full screen)
   int scale, offset_x, offset_y;    // the picture's whole-number scale and place in the window
+  int desktop_scale;                // the desktop's: the window is the picture's size times it
   bool fullscreen;
   bool screen_saver_suspended;
   bool right_ctrl_down, right_alt_down;
   unsigned last_button;       // the button and time of the last press, for double clicks
   Time last_press_time;
 };
+
+// The whole scale the desktop asks applications to show at: GDK_SCALE when it is a whole
+// number of at least 1, else the server's Xft.dpi resource over 96 (rounded down, at least 1),
+// else 1.
+int x11_desktop_scale(Display* display);
 
 // Makes the image for the current size of the window and places the picture; false when no
 // image can be made.

@@ -20,13 +20,15 @@
 namespace {
 
 // The programs the tests start get the environment the tests mean, whatever the caller's: a
-// terminal that takes escape sequences, colours allowed, the default presentation driver.
+// terminal that takes escape sequences, colours allowed, the default presentation driver, the
+// desktop's scale from the X server alone.
 // A session that means otherwise says so in its own command.
 struct SessionEnvironment : testing::Environment {
   void SetUp() override {
     setenv("TERM", "xterm-256color", 1);
     unsetenv("NO_COLOR");
     unsetenv("QZGFX");
+    unsetenv("GDK_SCALE");
   }
 };
 testing::Environment* const session_environment = testing::AddGlobalTestEnvironment(new SessionEnvironment);

@@ -4,6 +4,7 @@
 // GoogleTest comes before the X headers, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -29,21 +30,6 @@ namespace {
 
 // What zorvy shows while it waits for the bound.
 const std::vector<std::string> kZorvyPrompt = {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? "};
-
-// The picture scaled by a whole factor and centred in a larger window on black.
-Grab scaled_picture(const Grab& picture, int width, int height) {
-  const int scale = std::min(width / picture.width, height / picture.height);
-  const int left = (width - picture.width * scale) / 2;
-  const int top = (height - picture.height * scale) / 2;
-  Grab scaled{width, height, std::vector<uint32_t>(static_cast<size_t>(width * height), 0)};
-  for (int y = 0; y < picture.height * scale; ++y) {
-    for (int x = 0; x < picture.width * scale; ++x) {
-      scaled.pixels[static_cast<size_t>((top + y) * width + left + x)] =
-          picture.pixels[static_cast<size_t>((y / scale) * picture.width + x / scale)];
-    }
-  }
-  return scaled;
-}
 
 // The processor time the program takes over two seconds of waiting: next to none for a program
 // that waits as it should, most of them for a busy loop, however loaded the machine is.
@@ -105,7 +91,9 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
 }
 
 // plemo under a real window manager on a screen whose two whole scale factors differ (3
-// across, 2 down): maximise and Alt+Enter both switch to full screen at the smaller one.
+// across, 2 down): maximise and Alt+Enter both switch to full screen at the smaller one. The
+// window and its minimum size are the picture's times the desktop's whole scale: GDK_SCALE
+// when it is a whole number, else the server's Xft.dpi over 96 rounded down.
 TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   PrivateXServer server({"-screen", "0", "1000x450x24"});
   ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
@@ -115,29 +103,39 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   ASSERT_EQ(said, "managing") << openbox.errors();
   Display* d = XOpenDisplay(server.display().c_str());
   ASSERT_NE(d, nullptr);
-  ChildProcess plemo(PLEMO_PATH, {}, server.display());
-  const Window window = find_window("plemo", 5000, d);
-  ASSERT_NE(window, 0u) << plemo.errors();
-  focus_and_type_keys(window, "1 0 Return", server.display());
-  const Grab picture = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
-  const Grab full = scaled_picture(picture, 1000, 450);
-  EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0);
-  const auto add_states = [&](const char* first, const char* second) {
-    send_client_message(d, window, "_NET_WM_STATE", {1, static_cast<long>(XInternAtom(d, first, False)),
-                                                     static_cast<long>(XInternAtom(d, second, False))});
-  };
-  // States a window manager lists before and after maximised.
-  add_states("_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_ABOVE");
-  usleep(200000);
-  EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "above, not in the task bar";
-  add_states("_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");  // maximise, as its button does
-  EXPECT_EQ(differing_pixels(window, full, 5000, d), 0) << "maximised";
-  for (const char* after : {"back from maximised", "Alt+Enter", "back from Alt+Enter"}) {
-    focus_and_type_keys(window, "alt+Return", server.display());
-    EXPECT_EQ(differing_pixels(window, after[0] == 'A' ? full : picture, 5000, d), 0) << after;
+  const Grab dialogue = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
+  const Grab full = scaled_picture(dialogue, 1000, 450);
+  const struct { const char* gdk_scale; std::string resources; int scale; } kRows[] = {{nullptr, "", 1}, {"2", "", 2},
+      {nullptr, "Xft.dpi:\t192\n", 2}, {"1.5", "Xft.antialias: 1\nXft.dpi: 287.9\n", 2}, {"1", "Xft.dpi: 192\n", 1}};
+  for (const auto& [gdk_scale, resources, scale] : kRows) {
+    XChangeProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
+    XSync(d, False);
+    if (gdk_scale != nullptr) setenv("GDK_SCALE", gdk_scale, 1);
+    ChildProcess plemo(PLEMO_PATH, {}, server.display());
+    unsetenv("GDK_SCALE");
+    const Window window = find_window("plemo", 5000, d);
+    ASSERT_NE(window, 0u) << plemo.errors();
+    EXPECT_EQ(command_output("DISPLAY=" + server.display() + " xprop -id " + std::to_string(window) + " WM_NORMAL_HINTS"), "WM_NORMAL_HINTS(WM_SIZE_HINTS):\n\t\tprogram specified minimum size: " + std::to_string(320 * scale) + " by " + std::to_string(200 * scale) + "\n");
+    focus_and_type_keys(window, "1 0 Return", server.display());
+    const Grab picture = scaled_picture(dialogue, 320 * scale, 200 * scale);
+    EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << resources;
+    const auto add_states = [&](const char* first, const char* second) {
+      send_client_message(d, window, "_NET_WM_STATE", {1, static_cast<long>(XInternAtom(d, first, False)),
+                                                       static_cast<long>(XInternAtom(d, second, False))});
+    };
+    // States a window manager lists before and after maximised.
+    add_states("_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_ABOVE");
+    usleep(200000);
+    EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "above, not in the task bar";
+    add_states("_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");  // maximise, as its button does
+    EXPECT_EQ(differing_pixels(window, full, 5000, d), 0) << "maximised";
+    for (const char* after : {"back from maximised", "Alt+Enter", "back from Alt+Enter"}) {
+      focus_and_type_keys(window, "alt+Return", server.display());
+      EXPECT_EQ(differing_pixels(window, after[0] == 'A' ? full : picture, 5000, d), 0) << after << resources;
+    }
+    focus_and_type_keys(window, "space", server.display());
+    EXPECT_EQ(plemo.wait_exit(), 0);
   }
-  focus_and_type_keys(window, "space", server.display());
-  EXPECT_EQ(plemo.wait_exit(), 0);
   XCloseDisplay(d);
 }
 

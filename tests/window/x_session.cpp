@@ -9,6 +9,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -108,6 +109,19 @@ bool window_exists(Window window) { return !grab_window(window).pixels.empty(); 
 bool window_gone(Window window, Display* d) {
   for (int waited = 0; waited < 3000 && !grab_window(window, d).pixels.empty(); waited += 20) usleep(20000);
   return grab_window(window, d).pixels.empty();
+}
+
+Grab scaled_picture(const Grab& picture, int width, int height) {
+  const int scale = std::min(width / picture.width, height / picture.height);
+  const int left = (width - picture.width * scale) / 2, top = (height - picture.height * scale) / 2;
+  Grab scaled{width, height, std::vector<uint32_t>(static_cast<size_t>(width * height), 0)};
+  for (int y = 0; y < picture.height * scale; ++y) {
+    for (int x = 0; x < picture.width * scale; ++x) {
+      scaled.pixels[static_cast<size_t>((top + y) * width + left + x)] =
+          picture.pixels[static_cast<size_t>((y / scale) * picture.width + x / scale)];
+    }
+  }
+  return scaled;
 }
 
 Grab grab_window(Window window, Display* display) {

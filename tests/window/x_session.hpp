@@ -28,6 +28,9 @@ struct Cell { int column, row; };  // from 0
 // the test's server shows.
 Grab expected_picture(const std::vector<std::string>& rows, Cell cursor = {-1, -1});
 
+// The picture scaled by a whole factor and centred in a larger picture on black.
+Grab scaled_picture(const Grab& picture, int width, int height);
+
 // The window's client area as the server shows it now.
 Grab grab_window(Window window, Display* display = nullptr);
 

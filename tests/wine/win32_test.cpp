@@ -144,4 +144,30 @@ TEST(Win32Window, WheelNotchesAndRefusedSwitches) {
   EXPECT_EQ(opened, (std::vector<bool>{false, true, false}));
 }
 
+// A presentation that records the window's scale at each open.
+std::vector<int32_t> scales_opened;  // only on the presentation thread
+constexpr Win32Presentation kScaleRecording{[] { return scales_opened.push_back(win32_window().scale), true; }, [] {}, [](HDC) {}, [] {}};
+
+// zorvy.exe declares itself aware of each monitor's scale, so that Windows leaves the picture
+// to the program rather than stretch it (Wine never stretches). Moved to a monitor of another
+// density, the window takes its whole scale (96 dots per inch are 1, fewer 1 too) at the place
+// suggested, with a presentation made anew when the scale changed.
+TEST(Win32Window, TheWindowTakesEachMonitorsWholeScale) {
+  const HMODULE program = LoadLibraryExA(ZORVY_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  const HRSRC found = program != nullptr ? FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr;
+  ASSERT_NE(found, nullptr) << ZORVY_EXE;
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(program, found))), SizeofResource(program, found));
+  EXPECT_TRUE(manifest.find(">true/pm</dpiAware>") < manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>")) << manifest;
+  ASSERT_EQ(win32_window_init(kScaleRecording, "zorvy", 320, 200, 0, 0, true), 0);
+  for (const auto& [dpi, width, height] : {std::tuple{288, 960, 600}, {200, 640, 400}, {48, 320, 200}, {96, 320, 200}}) {
+    RECT suggested{dpi, 30, dpi + 100, 130}, client{}, outer{};
+    SendMessageA(win32_window().window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    GetClientRect(win32_window().window, &client);
+    GetWindowRect(win32_window().window, &outer);
+    EXPECT_EQ(std::tuple(client.right, client.bottom, outer.left), std::tuple(width, height, dpi)) << dpi;
+  }
+  win32_window_exit();
+  EXPECT_EQ(scales_opened, (std::vector<int32_t>{1, 3, 2, 1}));
+}
+
 }  // namespace

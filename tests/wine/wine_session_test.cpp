@@ -92,6 +92,23 @@ TEST(WineWindow, EachDriverShowsTheDialogueSwitchesToFullScreenAndBack) {
   }
 }
 
+// At 192 dots per inch (the prefix's for this test alone) each driver's window is the picture
+// at twice its size, each pixel a 2 x 2 block, and takes keys and the close button.
+TEST(WineScale, EachDriversWindowTakesTheSystemsWholeScale) {
+  const auto set_dpi = [](int dpi) { command_output(std::string(WINE_RUN_PATH) + " reg add 'HKCU\\Control Panel\\Desktop' /v LogPixels /t REG_DWORD /d " + std::to_string(dpi) + " /f"); };
+  const Grab dialogue = scaled_picture(expected_picture(dialogue_rows(" Zorvy Numbers", "10", {"1", "5", "23"}, "15", "4", 40)), 640, 400);
+  set_dpi(192);
+  for (const std::string driver : {"", "gdi"}) {
+    ChildProcess zorvy("sh", {"-c", "QZGFX=" + driver + " exec " + WINE_RUN_PATH + " " + exe("ZORVY_EXE")});
+    const Window window = find_window("zorvy", 30000);
+    focus_and_type_keys(window, "1 0 Return");
+    EXPECT_EQ(differing_pixels(window, dialogue, 10000), 0) << driver << zorvy.errors();
+    send_close_request(window);
+    EXPECT_EQ(zorvy.wait_exit(10000), 0) << driver;
+  }
+  set_dpi(96);  // the other tests' dots per inch
+}
+
 TEST(WineKeys, GiveTheNativeCodes) {
   // é on a key of its own before Wine reads the keyboard's layout: a key that xdotool maps only
   // while it types may reach Wine before the new layout does.
