@@ -64,7 +64,7 @@ WEB_OPTIONS := -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platfo
 web: export NODE_PATH := /usr/share/nodejs
 web: web-deps
 	$(call quiet_build,$(BUILD),,gfx_data_gen icon_gen)
-	$(call quiet_build,$(WEB_BUILD),$(WEB_OPTIONS),zorvy plemo favicon)
+	$(call quiet_build,$(WEB_BUILD),$(WEB_OPTIONS),web_site)
 
 web-deps:
 	@tools/install-deps.sh web
@@ -74,7 +74,7 @@ web-deps:
 web-test: export NODE_PATH := /usr/share/nodejs
 web-test: deps web
 	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON,native_picture)
-	$(call quiet_build,$(WEB_BUILD),$(WEB_OPTIONS) -DBUILD_TESTS=ON,window_probe)
+	$(call quiet_build,$(WEB_BUILD),$(WEB_OPTIONS) -DBUILD_TESTS=ON,probe_site)
 	@tests/web/run.sh $(WEB_SITE) $(WEB_BUILD)/probe $(BUILD)/tests/web/native_picture
 
 deps:

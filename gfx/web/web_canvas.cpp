@@ -47,12 +47,20 @@ EM_JS(void, page_show_row, (int row, const char* text), {
   page.rows[row].textContent = UTF8ToString(text);
 });
 
-// A tone through the browser's audio; one audio context serves every run of the page.
-EM_JS(void, page_beep, (int hertz, int milliseconds), {
+// The browser's audio, made (or resumed) at the user's key or tap, which it waits for: a
+// context made at the first beep would start to sound a good while after it. One audio context
+// serves every run of the page.
+EM_JS(void, page_wake_audio, (), {
   var Context = window.AudioContext || window.webkitAudioContext;
   if (!Context) return;
   var audio = window.qzAudio || (window.qzAudio = new Context());
   if (audio.state === "suspended") audio.resume();
+});
+
+// A tone through the browser's audio.
+EM_JS(void, page_beep, (int hertz, int milliseconds), {
+  var audio = window.qzAudio;
+  if (!audio) return;
   var tone = audio.createOscillator();
   var volume = audio.createGain();
   tone.type = "square";
@@ -125,6 +133,7 @@ void present_cycle() {
   GfxWindow& w = gfx_window();
   if (GfxScreen* screen = current_screen()) present(*screen);
   if (w.bell_requested) {
+    page_wake_audio();
     page_beep(kBeepHertz, kBeepMilliseconds);
     w.bell_requested = false;
   }
@@ -222,6 +231,8 @@ void canvas_present_soon() {
   canvas.frame_owed = true;
   canvas.frame_id = emscripten_request_animation_frame(animation_frame, nullptr);
 }
+
+void canvas_wake_audio() { page_wake_audio(); }
 
 void canvas_toggle_fullscreen() {
   GfxWindow& w = gfx_window();

@@ -17,6 +17,9 @@ inline constexpr const char* kKeyField = "#qzkeys";
 // Something new is to be shown: the next animation frame presents it.
 void canvas_present_soon();
 
+// Makes the browser's audio ready to sound, at a key or a tap: the browser allows it then.
+void canvas_wake_audio();
+
 // Switches the screen area between the page and the browser's full screen.
 void canvas_toggle_fullscreen();
 

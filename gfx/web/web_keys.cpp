@@ -26,8 +26,10 @@ constexpr NamedCharacter kNamedCharacters[] = {
     {"Enter", 13}, {"Tab", 9}, {"Backspace", 8}, {"Escape", 27}};
 
 // Key names that stand for text still being composed (an input method, a dead key, a phone's
-// keyboard): the text arrives as the field's input instead.
-constexpr const char* kComposingKeys[] = {"Process", "Dead", "Unidentified"};
+// keyboard): the text arrives as the field's input instead. An "Unidentified" key is one only
+// when it has no physical key either, or the composing key code: some engines name Shift+Tab so.
+constexpr const char* kComposingKeys[] = {"Process", "Dead"};
+constexpr const char* kUnnamedKey = "Unidentified";
 
 constexpr unsigned long kComposingKeyCode = 229;
 
@@ -38,12 +40,16 @@ struct RightModifiers {
 
 RightModifiers right_held;
 
-// The character a key event types: a one-character key name is that character.
-char32_t typed_character(const char* key) {
+bool unnamed(const EmscriptenKeyboardEvent& e) { return std::strcmp(e.key, kUnnamedKey) == 0; }
+
+// The character a key event types: a one-character key name is that character. A key without
+// a name types what its physical key names (Tab, Enter, ...), else nothing.
+char32_t typed_character(const EmscriptenKeyboardEvent& e) {
+  const char* key = unnamed(e) ? e.code : e.key;
   for (const NamedCharacter& named : kNamedCharacters) {
     if (std::strcmp(key, named.key) == 0) return named.character;
   }
-  return decode_utf8(key, static_cast<int>(std::strlen(key)));
+  return unnamed(e) ? 0 : decode_utf8(key, static_cast<int>(std::strlen(key)));
 }
 
 // What Ctrl makes of a character, as the X library does it.
@@ -66,8 +72,8 @@ int own_of(char32_t character) {
   return character < 128 ? static_cast<int>(character) : 0;
 }
 
-bool composing(const EmscriptenKeyboardEvent& e) {
-  if (e.keyCode == kComposingKeyCode) return true;
+bool composing(const EmscriptenKeyboardEvent& e, int pk) {
+  if (e.keyCode == kComposingKeyCode || (unnamed(e) && pk == DOM_PK_UNKNOWN)) return true;
   for (const char* name : kComposingKeys) {
     if (std::strcmp(e.key, name) == 0) return true;
   }
@@ -88,11 +94,12 @@ EM_BOOL key_event(int type, const EmscriptenKeyboardEvent* event, void*) {
   const EmscriptenKeyboardEvent& e = *event;
   web_key_arrived();
   const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
+  if (down) canvas_wake_audio();
   const int pk = static_cast<int>(emscripten_compute_dom_pk_code(e.code));
   if (pk == DOM_PK_CONTROL_RIGHT) right_held.ctrl = down;
   if (pk == DOM_PK_ALT_RIGHT) right_held.alt = down;
-  if (composing(e) || (down && pastes(e, pk))) return EM_FALSE;
-  char32_t character = typed_character(e.key);
+  if (composing(e, pk) || (down && pastes(e, pk))) return EM_FALSE;
+  char32_t character = typed_character(e);
   const int own = own_of(character);
   const bool alt_graph = e.ctrlKey && e.altKey && character >= 32;  // AltGr as Windows reports it
   const bool ctrl = e.ctrlKey && !alt_graph;
@@ -146,15 +153,34 @@ EM_JS(void, listen_text, (const char* field_selector, void* send), {
   function type(text) {
     for (var c of text) put(c.codePointAt(0));
   }
+  // What an input event of the field types; false for text still being composed.
+  function take(e) {
+    if (e.isComposing || e.inputType === "insertCompositionText") return false;
+    if (e.inputType === "deleteContentBackward") put(8);
+    else if (e.inputType === "insertLineBreak" || e.inputType === "insertParagraph") put(13);
+    else if (e.inputType.startsWith("insert")) {
+      type(e.data != null ? e.data : e.dataTransfer ? e.dataTransfer.getData("text/plain") : "");
+    }
+    return true;
+  }
+  // Text is taken before it reaches the field, and held back. Text inserted without that
+  // chance (some tools insert it so, a line break as an event of its own) is the field's
+  // value, taken once the insertion is over. What was held back fires no input event: nothing
+  // is taken twice.
+  var inserted = false;
+  function take_inserted() {
+    inserted = false;
+    type(field.value);
+    keep();
+  }
   var on = {
     beforeinput: function (e) {
-      if (e.isComposing || e.inputType === "insertCompositionText") return;
-      if (e.inputType === "deleteContentBackward") put(8);
-      else if (e.inputType === "insertLineBreak" || e.inputType === "insertParagraph") put(13);
-      else if (e.inputType.startsWith("insert")) {
-        type(e.data != null ? e.data : e.dataTransfer ? e.dataTransfer.getData("text/plain") : "");
-      }
-      e.preventDefault();
+      if (e.cancelable && take(e)) e.preventDefault();
+    },
+    input: function (e) {
+      if (e.isComposing || e.inputType === "insertCompositionText" || inserted) return;
+      inserted = true;
+      queueMicrotask(take_inserted);
     },
     compositionend: function (e) {
       type(e.data || "");
@@ -181,6 +207,11 @@ EM_JS(void, stop_text, (), {
   Module.qzText = null;
 });
 
+EM_BOOL tapped(int, const EmscriptenMouseEvent*, void*) {
+  canvas_wake_audio();
+  return EM_FALSE;
+}
+
 EM_BOOL focus_event(int type, const EmscriptenFocusEvent*, void*) {
   window_activated(type == EMSCRIPTEN_EVENT_FOCUS);
   canvas_present_soon();
@@ -195,6 +226,7 @@ void web_keys_listen() {
   emscripten_set_keyup_callback(kKeyField, nullptr, EM_FALSE, key_event);
   emscripten_set_focus_callback(kKeyField, nullptr, EM_FALSE, focus_event);
   emscripten_set_blur_callback(kKeyField, nullptr, EM_FALSE, focus_event);
+  emscripten_set_click_callback(kKeyField, nullptr, EM_FALSE, tapped);
   listen_text(kKeyField, reinterpret_cast<void*>(&text_character));
 }
 

@@ -1,144 +1,194 @@
-// The web pages in Debian's Chromium, headless, driven by Playwright, from a plain static file
-// server (WEB_URL): /site/ is the built site (its folder WEB_SITE), /probe/ the key probe's
-// page. NATIVE_PICTURE gives the picture and the text cells the native screen shows after the
-// same keys.
+// The web pages in Chromium, Firefox and WebKit, each driven through a small adapter of its own
+// (chromium.mjs, firefox.mjs, webkit.mjs), from the tests' own static file server: /site/ is
+// the built site (the folder WEB_SITE), /probe/ the key probe's site (WEB_PROBE). NATIVE_PICTURE
+// gives the picture and the text cells the native screen shows after the same keys.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { readdirSync } from 'node:fs';
-import { after, test } from 'node:test';
+import { cpSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { after, describe, test } from 'node:test';
 
-import { chromium, devices } from 'playwright-core';
+import { devices } from 'playwright-core';
 
-const browser = await chromium.launch({ executablePath: '/usr/bin/chromium',
-  args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'] });
-after(() => browser.close());
+import { launch as chromium } from './chromium.mjs';
+import { serve } from './serve.mjs';
 
-// What a page does, recorded from its start: each tone it plays (frequency and milliseconds from
-// the audio clock's reading the page took to end it, which a loaded machine cannot move on), its
-// pending timers and animation frames, each as its kind and delay, and a weak reference to each
-// program instance.
-function record() {
-  Object.assign(window, { tones: [], pending: new Map(), instances: [] });
-  const instantiate = WebAssembly.instantiateStreaming;
-  WebAssembly.instantiateStreaming = (...args) => instantiate(...args).then((made) => instances.push(new WeakRef(made.instance)) && made);
-  const clock = Object.getOwnPropertyDescriptor(BaseAudioContext.prototype, 'currentTime');
-  Object.defineProperty(BaseAudioContext.prototype, 'currentTime', { get() { return (this.lastRead = clock.get.call(this)); } });
-  const stopTone = OscillatorNode.prototype.stop;
-  OscillatorNode.prototype.stop = function (when) {
-    tones.push([this.frequency.value, Math.round((when - this.context.lastRead) * 1000)]);
-    stopTone.call(this, when);
-  };
-  for (const [set, clear] of [['setTimeout', 'clearTimeout'], ['setInterval', 'clearInterval'], ['requestAnimationFrame', 'cancelAnimationFrame']]) {
-    const start = window[set], stop = window[clear];
-    window[set] = (f, delay, ...rest) => {
-      const id = start((...a) => { if (set !== 'setInterval') pending.delete(set + id); f(...a); }, delay, ...rest);
-      return pending.set(set + id, `${set} ${delay}`) && id;
-    };
-    window[clear] = (id) => { pending.delete(set + id); stop(id); };
+const server = await serve({ site: process.env.WEB_SITE, probe: process.env.WEB_PROBE });
+const engines = await Promise.all([chromium].map((launch) => launch()));
+after(() => Promise.all([server.close(), ...engines.map((engine) => engine.close())]));
+
+// A test that hangs fails, with what it waited for.
+const kTimeout = { timeout: 120000 };
+
+// Waits for the page's own signal: fn(arg) in the page becomes true (within 10 s).
+async function until(page, fn, arg) {
+  for (let waited = 0; waited < 500; ++waited) {
+    if (await page.evaluate(fn, arg).catch(() => false)) return;  // false while a page loads
+    await new Promise((resolve) => setTimeout(resolve, 20));
+  }
+  assert.fail(`the page never showed ${fn} (${arg})`);
+}
+
+const showsText = (page, text) => until(page, (t) => document.getElementById('qztext')?.textContent.includes(t), text);
+
+// Presses each key as Playwright names it. "text:" inserts its text as an editing command,
+// "copy:" puts its text on the clipboard, "wait:audio" waits until the page's audio clock runs.
+async function typeKeys(page, keys) {
+  for (const key of keys) {
+    const [kind, text] = key.split(/:(.*)/s);
+    if (kind === 'text') await page.evaluate((t) => document.execCommand('insertText', false, t), text);
+    else if (kind === 'copy') await copy(page, text);
+    else if (kind === 'wait') await until(page, () => window.qzAudio?.currentTime > 0);
+    else await page.press(key);
   }
 }
 
-// A page in a context of its own (a touch screen that may use the clipboard, or the device
-// given), recorded.
-async function openPage(path, device = {}) {
-  const context = await browser.newContext({ hasTouch: true, permissions: ['clipboard-read', 'clipboard-write'], ...device });
-  await context.addInitScript(record);
-  const page = await context.newPage();
-  return page.goto(`${process.env.WEB_URL}/${path}`).then(() => page);
+// Copies text as a user does, from a field of its own, and gives the keys back to the screen.
+async function copy(page, text) {
+  await page.evaluate((t) => Object.assign(document.body.appendChild(document.createElement('textarea')), { id: 'copied', value: t }).select(), text);
+  await page.press('Control+C');
+  await page.evaluate(() => document.getElementById('copied').remove() || document.getElementById('qzkeys').focus());
 }
 
-const showsText = (page, text) => page.waitForFunction((t) => document.getElementById('qztext')?.textContent.includes(t), text);
-
-// Presses each key as Playwright names it; "text:" inserts its text without key events.
-async function typeKeys(page, keys) {
-  for (const key of keys) await (key.startsWith('text:') ? page.keyboard.insertText(key.slice(5)) : page.keyboard.press(key));
-}
-
-// The id of the full-screen element ('' for none) and the canvas's box in the device's pixels:
-// left, top, width, height.
+// The id of the full-screen element ('' for none), the canvas's box in the device's pixels (left,
+// top, width, height), how much taller the page is than the window and how wide its scroll bar.
 const screenState = () => [document.fullscreenElement?.id ?? '', ...Object.values(document.getElementById('qzcanvas')
-  .getBoundingClientRect().toJSON()).slice(0, 4).map((v) => Math.round(v * devicePixelRatio))];
+  .getBoundingClientRect().toJSON()).slice(0, 4).map((v) => Math.round(v * devicePixelRatio)),
+document.documentElement.scrollHeight - innerHeight, innerWidth - document.documentElement.clientWidth];
 
 // Types the keys of a line; at the report, the final wait's pause for keys (a second at the most)
-// is the one timer pending, none left over from the line's. Then the canvas's picture (red, green and blue bytes) and the rows of
-// text under it are those of the native screen after the same key codes: its last 1000 bytes are
-// the 40 x 25 text cells (ASCII here; a blank row keeps one blank).
+// is the one timer pending, none left over from the line's. Then the canvas's picture (red, green
+// and blue bytes) and the rows of text under it are those of the native screen after the same
+// key codes: its last 1000 bytes are the 40 x 25 text cells (ASCII here; a blank row keeps one
+// blank).
 async function assertTypedScreen(page, program, keys, codes) {
   await typeKeys(page, keys);
   await showsText(page, 'Nejvyssi faktorial');
   assert.deepEqual(await page.evaluate(() => [...pending.values()]), ['setTimeout 1000']);
   const native = execFileSync(process.env.NATIVE_PICTURE, [program, ...codes.map(String)]);
-  const picture = await page.$eval('#qzcanvas', (c) => Array.from(c.getContext('2d').getImageData(0, 0, c.width, c.height).data));
-  assert.ok(Buffer.from(picture.filter((_, i) => i % 4 !== 3)).equals(native.subarray(0, -1000)));
-  assert.deepEqual(await page.$$eval('#qztext div', (divs) => divs.map((d) => d.textContent)),
-    native.subarray(-1000).toString('latin1').match(/.{40}/gs).map((row) => row.trimEnd() || ' '));
+  const [picture, rows] = await page.evaluate(() => {
+    const c = document.getElementById('qzcanvas');
+    const pixels = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    let bytes = '';
+    for (let i = 0; i < pixels.length; i += 4) bytes += String.fromCharCode(pixels[i], pixels[i + 1], pixels[i + 2]);
+    return [btoa(bytes), [...document.querySelectorAll('#qztext div')].map((d) => d.textContent)];
+  });
+  assert.ok(Buffer.from(picture, 'base64').equals(native.subarray(0, -1000)));
+  assert.deepEqual(rows, native.subarray(-1000).toString('latin1').match(/.{40}/gs).map((row) => row.trimEnd() || ' '));
 }
 
-// The editing keys, text typed without key events, and Delete's beep at the end of the line;
-// one on a desktop whose page changes size and goes full screen and back (the screen's state
-// after each step), one on a phone.
+// The editing keys, text inserted by an editing command, and Delete's beep at the end of the
+// line, once the first key has made the audio ready; one on a desktop whose page changes size
+// and goes full screen and back (the screen's state after each step), one on a large desktop,
+// one on a phone. A step may need what not every engine can do.
 const kSessions = [
-  { program: 'zorvy', keys: ['1', 'text:é', 'Backspace', '0', 'End', 'Delete', 'text:\r\n'], tones: [[1000, 250]],
-    codes: [49, 130, 8, 48, 20479, 21503, 13], steps: [[{ width: 480, height: 300 }, ['', 80, 50, 320, 200]],
-      [{ width: 300, height: 180 }, ['', -10, -10, 320, 200]], [{ width: 1000, height: 700 }, ['', 20, 50, 960, 600]],
-      [{ key: 'Alt+Enter' }, ['qzscreen', 20, 50, 960, 600]], [{ key: 'Alt+Enter' }, ['', 20, 50, 960, 600]]] },
-  { program: 'plemo', keys: ['2', '7', 'ArrowLeft', 'Backspace', 'End', '0', 'Enter'],
-    codes: [50, 55, 19455, 8, 20479, 48, 13], tones: [], steps: [[{}, ['', 60, 700, 960, 600]]], device: devices['Pixel 5'] },
+  { program: 'zorvy', keys: ['1', 'wait:audio', 'text:é', 'Backspace', '0', 'End', 'Delete', 'text:\r\n'], tones: [[1000, 250, true]],
+    codes: [49, 130, 8, 48, 20479, 21503, 13], size: { width: 1000, height: 700 }, steps: [
+      [{ width: 480, height: 300 }, ['', 80, 50, 320, 200, 0, 0]], [{ width: 300, height: 180, needs: 'narrow' }, ['', -10, -10, 320, 200, 0, 0]],
+      [{ width: 1000, height: 700 }, ['', 20, 50, 960, 600, 0, 0]], [{ key: 'Alt+Enter', needs: 'fullscreen' }, ['qzscreen', 20, 50, 960, 600, 0, 0]],
+      [{ key: 'Alt+Enter', needs: 'fullscreen' }, ['', 20, 50, 960, 600, 0, 0]]] },
+  { program: 'plemo', keys: ['2', '7', 'ArrowLeft', 'Backspace', 'End', '0', 'Enter'], codes: [50, 55, 19455, 8, 20479, 48, 13],
+    tones: [], size: { width: 1280, height: 800 }, steps: [[{}, ['', 0, 0, 1280, 800, 0, 0]]] },
+  { program: 'plemo', keys: ['2', '7', 'ArrowLeft', 'Backspace', 'End', '0', 'Enter'], codes: [50, 55, 19455, 8, 20479, 48, 13],
+    tones: [], size: {}, device: devices['Pixel 5'], needs: 'phone', steps: [[{}, ['', 60, 700, 960, 600, 0, 0]]] },
 ];
 
-for (const session of kSessions) {
-  test(`${session.program}: from the index, a typed session shows the native screen, runs again, waits on no timer of its own`, async () => {
-    const page = await openPage('site/index.html', session.device);
-    assert.deepEqual(await page.$$eval('a', (links) => links.map((a) => a.getAttribute('href'))), ['zorvy.html', 'plemo.html']);
-    await page.click(`a[href="${session.program}.html"]`);
-    await showsText(page, 'Zadej do jakeho cisla pocitat');
-    for (const [step, state] of session.steps) {
-      await (step.key ? page.keyboard.press(step.key) : step.width && page.setViewportSize(step));
-      for (let waited = 0; (await page.evaluate(screenState)).join() !== state.join() && waited < 100; ++waited) await page.waitForTimeout(20);
-      assert.deepEqual(await page.evaluate(screenState), state);
-    }
-    // A tap on the screen brings up the keyboard.
-    await page.evaluate(() => document.activeElement.blur());
-    await page.tap('#qzscreen');
-    assert.equal(await page.evaluate(() => document.activeElement.id), 'qzkeys');
-    await assertTypedScreen(page, session.program, session.keys, session.codes);
-    // Runs again, the bound typed as text with CR LF.
-    for (let run = 0; run < 3; ++run) {
-      await page.keyboard.press('x');
-      assert.equal(await (await page.waitForSelector('#qzend:not([hidden]) #qzstatus')).textContent(), `${session.program} has ended.`);
-      await page.click('#qzrun');
-      await page.waitForFunction(() => /Zadej.*\?$/.test(document.getElementById('qztext').textContent.trimEnd()));
-      await assertTypedScreen(page, session.program, ['text:5\r\n'], [53, 13]);
-    }
-    // A while later the pause for keys is still all that is pending.
-    await page.waitForTimeout(1500);
-    assert.deepEqual(await page.evaluate(() => [...pending.values(), ...tones]), ['setTimeout 1000', ...session.tones]);
-    // Nothing accumulates: after a collection of garbage one program instance is left, and the
-    // key field has one program's 8 listeners (through the DevTools protocol).
-    const cdp = await page.context().newCDPSession(page);
-    await cdp.send('HeapProfiler.collectGarbage');
-    assert.deepEqual((await cdp.send('Runtime.evaluate', { returnByValue: true, includeCommandLineAPI: true,
-      expression: '[instances.filter((instance) => instance.deref()).length, Object.values(getEventListeners(qzkeys)).flat().length]' })).result.value, [1, 8]);
-    await page.context().close();
-  });
-}
+describe('the pages', { concurrency: true }, () => {
+  for (const engine of engines) {
+    describe(engine.name, () => {
+      for (const session of kSessions.filter((s) => !s.needs || engine.can.has(s.needs))) {
+        test(`${session.program}${session.device ? ' on a phone' : ''}: from the index, a typed session shows the native screen, runs again, waits on no timer of its own`, kTimeout, async () => {
+          const page = await engine.open(`${server.url}/site/index.html`, { ...session.size, device: session.device });
+          assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('a')].map((a) => a.getAttribute('href'))), ['zorvy.html', 'plemo.html']);
+          await page.evaluate((href) => document.querySelector(`a[href="${href}"]`).click(), `${session.program}.html`);
+          await showsText(page, 'Zadej do jakeho cisla pocitat');
+          for (const [step, state] of session.steps.filter(([s]) => !s.needs || engine.can.has(s.needs))) {
+            await (step.key ? page.press(step.key) : step.width && page.resize(step.width, step.height));
+            await until(page, (expected) => eval(expected.screenState)().join() === expected.state.join(), { screenState: String(screenState), state })
+              .catch(async () => assert.deepEqual(await page.evaluate(screenState), state));
+          }
+          if (session.device) {
+            // A tap on the screen brings up the keyboard.
+            await page.evaluate(() => document.activeElement.blur());
+            await page.raw.tap('#qzscreen');
+            assert.equal(await page.evaluate(() => document.activeElement.id), 'qzkeys');
+          }
+          await assertTypedScreen(page, session.program, session.keys, session.codes);
+          // Runs again, the bound inserted as text with CR LF.
+          for (let run = 0; run < 3; ++run) {
+            await page.press('x');
+            await until(page, () => !document.getElementById('qzend').hidden);
+            assert.equal(await page.evaluate(() => document.getElementById('qzstatus').textContent), `${session.program} has ended.`);
+            await page.evaluate(() => document.getElementById('qzrun').click());
+            await until(page, () => /Zadej.*\?$/.test(document.getElementById('qztext').textContent.trimEnd()));
+            await assertTypedScreen(page, session.program, ['text:5\r\n'], [53, 13]);
+          }
+          // A while later the pause for keys is still all that is pending.
+          await new Promise((resolve) => setTimeout(resolve, 1500));
+          assert.deepEqual(await page.evaluate(() => [...pending.values(), ...tones]), ['setTimeout 1000', ...session.tones]);
+          if (engine.can.has('devtools')) {
+            // Nothing accumulates: after a collection of garbage one program instance is left, and
+            // the key field has one program's 10 listeners.
+            const cdp = await page.raw.context().newCDPSession(page.raw);
+            await cdp.send('HeapProfiler.collectGarbage');
+            assert.deepEqual((await cdp.send('Runtime.evaluate', { returnByValue: true, includeCommandLineAPI: true,
+              expression: '[instances.filter((instance) => instance.deref()).length, Object.values(getEventListeners(qzkeys)).flat().length]' })).result.value, [1, 10]);
+          }
+          await page.close();
+        });
+      }
 
-test('the site holds its pages; keys and text reach the program with the native key codes, and the browser keeps none', async () => {
-  assert.deepEqual(readdirSync(process.env.WEB_SITE).sort(), ['favicon.png', 'index.html', 'plemo.html', 'plemo.js', 'plemo.wasm', 'zorvy.html', 'zorvy.js', 'zorvy.wasm']);
-  const page = await openPage('probe/window_probe.html');
-  const lines = [];
-  page.on('console', (message) => lines.push(message.text()));
-  await showsText(page, 'Probe');
-  await page.evaluate(() => navigator.clipboard.writeText('x\r\ny'));
-  const kKeys = [['F1', 15359], ['ArrowUp', 18687], ['Shift+F1', 21759], ['Control+ArrowLeft', 29695],
-    ['Delete', 21503], ['text:é', 130], ['Tab', 9], ['Shift+Tab', 4095, 9], ['Backspace', 8], ['Space', 32],
-    ['Control+a', 1], ['Numpad8', 18687], ['Shift+ArrowUp', 18687], ['Control+NumpadDivide', 31], ['Enter', 13],
-    ['text:1\r\n2', 49, 13, 50], ['text:\r', 13], ['text:\n'], ['text:3\n', 51, 13], ['Control+V', 120, 13, 121],
-    ['Shift+Insert', 120, 13, 121], ['q', 113]];
-  await typeKeys(page, kKeys.map(([key]) => key));
-  // The probe has ended: the page offers to run it again, unscrolled.
-  await page.waitForSelector('#qzend', { state: 'visible' });
-  assert.deepEqual(lines.slice(lines.indexOf('ready') + 1), kKeys.flatMap(([, ...codes]) => codes.map(String)));
-  assert.deepEqual(await page.evaluate(() => [document.activeElement.id, scrollY]), ['qzrun', 0]);
-  await page.context().close();
+      test('keys and text reach the program with the native key codes, and the browser keeps none', kTimeout, async () => {
+        const page = await engine.open(`${server.url}/probe/window_probe.html`, { width: 1000, height: 700 });
+        await showsText(page, 'Probe');
+        const kKeys = [['copy:x\r\ny'], ['F1', 15359], ['ArrowUp', 18687], ['Shift+F1', 21759], ['Control+ArrowLeft', 29695],
+          ['Delete', 21503], ['text:é', 130], ['Tab', 9], ['Shift+Tab', 4095, 9], ['Backspace', 8], ['Space', 32],
+          ['Control+a', 1], ['Numpad8', 18687], ['Shift+ArrowUp', 18687], ['Control+NumpadDivide', 31], ['Enter', 13],
+          ['text:1\r\n2', 49, 13, 50], ['text:\r\n', 13], ['text:3\n', 51, 13], ['Control+V', 120, 13, 121],
+          ['Shift+Insert', 120, 13, 121], ['q', 113]].filter(([key]) => !engine.cannot?.includes(key));
+        await typeKeys(page, kKeys.map(([key]) => key));
+        // The probe has ended: the page offers to run it again, unscrolled. Its lines since it
+        // became ready are the codes.
+        await until(page, () => !document.getElementById('qzend').hidden);
+        const lines = await page.evaluate(() => logged);
+        assert.deepEqual(lines.slice(lines.indexOf('ready') + 1), kKeys.flatMap(([, ...codes]) => codes.map(String)));
+        assert.deepEqual(await page.evaluate(() => [document.activeElement.id, scrollY, document.querySelector('main').scrollTop]), ['qzrun', 0, 0]);
+        await page.close();
+      });
+    });
+  }
+});
+
+// The site holds its pages and what they link to. As an app: Chromium finds it installable; after a first visit the program runs to its
+// report with the host gone; a rebuild that changes a page is, after one visit, what runs offline.
+test('Chromium: the site installs, runs offline, and a new build replaces the cached one', kTimeout, async () => {
+  assert.deepEqual(readdirSync(process.env.WEB_SITE).sort(), ['favicon.png', 'icon-256.png', 'index.html', 'page.js', 'plemo.html',
+    'plemo.js', 'plemo.wasm', 'plemo.webmanifest', 'service-worker.js', 'zorvy.html', 'zorvy.js', 'zorvy.wasm', 'zorvy.webmanifest']);
+  const folder = mkdtempSync(join(tmpdir(), 'site-'));
+  cpSync(process.env.WEB_SITE, folder, { recursive: true });
+  const cacheName = () => `zorvy-plemo-${readFileSync(join(folder, 'service-worker.js'), 'latin1').match(/kBuild = '(\w+)'/)[1]}`;
+  let host = await serve({ site: folder });
+  const page = await engines[0].open(`${host.url}/site/zorvy.html`, { width: 1000, height: 700 });
+  const cdp = await page.raw.context().newCDPSession(page.raw);
+  assert.deepEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, [{ errorId: 'in-incognito', errorArguments: [] }]);
+  for (const title of ['zorvy', 'zorvy, rebuilt']) {
+    if (title !== 'zorvy') {
+      writeFileSync(join(folder, 'zorvy.html'), readFileSync(join(folder, 'zorvy.html'), 'latin1').replace('<title>zorvy', `<title>${title}`));
+      execFileSync('cmake', [`-DSITE=${folder}`, `-DTEMPLATE=${new URL('../../app/web/service-worker.js', import.meta.url).pathname}`,
+        '-P', new URL('../../app/web/service_worker.cmake', import.meta.url).pathname]);
+      host = await serve({ site: folder }, host.port);
+      await page.raw.reload();
+    }
+    // The page is served by the worker of the build, which has cached its files.
+    await until(page, (name) => navigator.serviceWorker.controller?.state === 'activated' && caches.keys().then((names) => names.join() === name), cacheName());
+    await host.close();
+    await page.raw.reload();
+    await showsText(page, 'Zadej do jakeho cisla pocitat');
+    await typeKeys(page, ['text:5\r\n']);
+    await showsText(page, 'Nejvyssi faktorial');
+    assert.equal(await page.evaluate(() => document.title), title);
+  }
+  await page.close();
+  rmSync(folder, { recursive: true });
 });

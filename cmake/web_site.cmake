@@ -1,0 +1,21 @@
+# The web pages: a page and an app manifest per program, which any static file host serves
+# beside the program's .js and .wasm.
+function(web_page program folder)
+  set(PROGRAM ${program})
+  configure_file(${PROJECT_SOURCE_DIR}/app/web/program.html.in ${folder}/${program}.html @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/app/web/program.webmanifest.in ${folder}/${program}.webmanifest @ONLY)
+endfunction()
+
+# Target name makes a folder of pages an installable site that works offline, once the
+# programs given are built into it: the pages' script, the programs' icon at 64 and 256 pixels,
+# then the service worker that caches the folder's files.
+function(web_site name folder)
+  add_custom_target(${name} ALL
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/app/web/page.js ${folder}/page.js
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ICON_DIR}/program-64.png ${folder}/favicon.png
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ICON_DIR}/program-256.png ${folder}/icon-256.png
+    COMMAND ${CMAKE_COMMAND} -DSITE=${folder} -DTEMPLATE=${PROJECT_SOURCE_DIR}/app/web/service-worker.js
+      -P ${PROJECT_SOURCE_DIR}/app/web/service_worker.cmake
+    VERBATIM)
+  add_dependencies(${name} icons ${ARGN})
+endfunction()

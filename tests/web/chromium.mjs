@@ -1,0 +1,27 @@
+// Debian's Chromium, headless, through Playwright: the pages' tests' browser adapter (as
+// firefox.mjs and webkit.mjs), and the one engine that also emulates a phone and speaks the
+// DevTools protocol (page.raw is Playwright's page).
+import { chromium } from 'playwright-core';
+
+export async function launch() {
+  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium',
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'] });
+  return {
+    name: 'Chromium',
+    can: new Set(['narrow', 'fullscreen', 'phone', 'devtools']),
+    cannot: [],
+    async open(url, { width, height, device = {} }) {
+      const context = await browser.newContext({ viewport: { width, height }, permissions: ['clipboard-read', 'clipboard-write'], ...device });
+      const raw = await context.newPage();
+      await raw.goto(url);
+      return {
+        raw,
+        evaluate: (fn, arg) => raw.evaluate(fn, arg),
+        press: (key) => raw.keyboard.press(key),
+        resize: (w, h) => raw.setViewportSize({ width: w, height: h }),
+        close: () => context.close(),
+      };
+    },
+    close: () => browser.close(),
+  };
+}
