@@ -47,14 +47,29 @@ EM_JS(void, page_show_row, (int row, const char* text), {
   page.rows[row].textContent = UTF8ToString(text);
 });
 
-// The browser's audio, made (or resumed) at the user's key or tap, which it waits for: a
-// context made at the first beep would start to sound a good while after it. One audio context
-// serves every run of the page.
+// The browser's audio, made or resumed at the user's key or tap, which it waits for: a context
+// made at the first beep would sound a good while after it. A running context costs processor
+// time even while silent, so it is suspended a second (of its own clock) after the last key or
+// beep: a silent source keeps it awake until then. One audio context serves every run of the
+// page.
 EM_JS(void, page_wake_audio, (), {
   var Context = window.AudioContext || window.webkitAudioContext;
   if (!Context) return;
   var audio = window.qzAudio || (window.qzAudio = new Context());
-  if (audio.state === "suspended") audio.resume();
+  if (audio.state !== "running") audio.resume();
+  var awake = audio.createConstantSource();
+  var mute = audio.createGain();
+  mute.gain.value = 0;
+  awake.connect(mute).connect(audio.destination);
+  // The source is let go when it ends: what it holds of this run is not kept for the next.
+  awake.onended = function () {
+    if (audio.qzAwake !== awake) return;
+    audio.qzAwake = null;
+    audio.suspend();
+  };
+  awake.start();
+  awake.stop(audio.currentTime + 1);
+  audio.qzAwake = awake;
 });
 
 // A tone through the browser's audio.

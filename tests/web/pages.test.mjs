@@ -124,9 +124,9 @@ describe('the pages', { concurrency: true }, () => {
             await until(page, () => /Zadej.*\?$/.test(document.getElementById('qztext').textContent.trimEnd()));
             await assertTypedScreen(page, session.program, ['text:5\r\n'], [53, 13]);
           }
-          // A while later the pause for keys is still all that is pending.
+          // A while later the pause for keys is still all that is pending, and the audio sleeps.
           await new Promise((resolve) => setTimeout(resolve, 1500));
-          assert.deepEqual(await page.evaluate(() => [...pending.values(), ...tones]), ['setTimeout 1000', ...session.tones]);
+          assert.deepEqual(await page.evaluate(() => [...pending.values(), ...tones, qzAudio.state]), ['setTimeout 1000', ...session.tones, 'suspended']);
           if (engine.can.has('devtools')) {
             // Nothing accumulates: after a collection of garbage one program instance is left, and
             // the key field has one program's 10 listeners.
