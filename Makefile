@@ -69,8 +69,9 @@ web: web-deps
 web-deps:
 	@tools/install-deps.sh web
 
-# The pages in Debian's Chromium, headless, driven by Playwright: typed sessions against the
-# native screen's picture, keys, sizes, full screen, a phone, the end and a new run.
+# The pages in Debian's Chromium, Firefox ESR and WebKitGTK, side by side: typed sessions against
+# the native screen's picture, keys and text, sizes, full screen, a phone, the end and new runs,
+# and the site installed and offline.
 web-test: export NODE_PATH := /usr/share/nodejs
 web-test: deps web
 	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON,native_picture)

@@ -1,7 +1,8 @@
 // Measures the web pages in a browser of the web tests (chromium, firefox or webkit): the time
 // from the start of the page's load to its first picture (the dialogue's question), and the
 // processor time the whole browser (every process it started) uses while the program waits for
-// the line, then for the final key. Run after make web-test (which installs the drivers):
+// the line, then for the final key, and how long after Delete's key the beep's sound begins
+// (its audio clock moves on from the tone's start), as the first key and half a second after. Run after make web-test (which installs the drivers):
 //   node tools/web_measure.mjs [ENGINE [PROGRAM [SECONDS]]]
 import { execFileSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
@@ -32,6 +33,26 @@ function browserCpuSeconds() {
 
 const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
+// The milliseconds from a key's event to the first frame at which the audio clock has moved on
+// from the start of the tone the key made.
+function watchBeep() {
+  document.addEventListener('keydown', () => { window.keyAt = performance.now(); }, true);
+  const start = OscillatorNode.prototype.start;
+  OscillatorNode.prototype.start = function (...args) {
+    const [audio, from] = [this.context, this.context.currentTime];
+    const look = () => (audio.currentTime > from ? (window.beepAfter = performance.now() - keyAt) : requestAnimationFrame(look));
+    look();
+    return start.apply(this, args);
+  };
+}
+
+async function beepDelay(keys, what) {
+  await page.evaluate(() => { window.beepAfter = undefined; });
+  for (const key of keys) await (key === 'wait' ? pause(500) : page.press(key));
+  await pause(2000);
+  console.log(`${engine.name}, ${program}: ${what}: the beep sounded ${(await page.evaluate(() => window.beepAfter))?.toFixed(0)} ms after the key`);
+}
+
 async function idleShare(what) {
   await pause(1500);
   const before = browserCpuSeconds();
@@ -47,7 +68,11 @@ while (!await page.evaluate(() => document.getElementById('qztext')?.textContent
 const first = await page.evaluate(() => window.firstPicture);
 console.log(`${engine.name}, ${program}: first picture ${first.toFixed(0)} ms after the load began`);
 await idleShare('waiting for the line');
-for (const key of ['1', '0', 'Enter']) await page.press(key);
+await page.evaluate(watchBeep);
+await beepDelay(['Delete'], 'Delete as the first key');
+await pause(2000);
+await beepDelay(['1', 'wait', 'Delete'], 'Delete half a second after a key');
+for (const key of ['0', 'Enter']) await page.press(key);
 await idleShare('waiting for the final key');
 await engine.close();
 await server.close();

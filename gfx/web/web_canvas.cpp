@@ -47,15 +47,19 @@ EM_JS(void, page_show_row, (int row, const char* text), {
   page.rows[row].textContent = UTF8ToString(text);
 });
 
-// The browser's audio, made or resumed at the user's key or tap, which it waits for: a context
-// made at the first beep would sound a good while after it. A running context costs processor
-// time even while silent, so it is suspended a second (of its own clock) after the last key or
-// beep: a silent source keeps it awake until then. One audio context serves every run of the
-// page.
-EM_JS(void, page_wake_audio, (), {
+// The browser's audio: one context for every run of the page, made with the screen and
+// suspended, since the browser lets it sound only after the user's key or tap. Each key or tap
+// resumes it, so that its beep sounds at once (a context made at the beep would sound a good
+// while later). A running context costs processor time even while silent: a silent source keeps
+// it awake a second (of its own clock) after the last key or beep, then it is suspended again.
+EM_JS(void, page_prepare_audio, (), {
   var Context = window.AudioContext || window.webkitAudioContext;
-  if (!Context) return;
-  var audio = window.qzAudio || (window.qzAudio = new Context());
+  if (Context && !window.qzAudio) (window.qzAudio = new Context()).suspend();
+});
+
+EM_JS(void, page_wake_audio, (), {
+  var audio = window.qzAudio;
+  if (!audio) return;
   if (audio.state !== "running") audio.resume();
   var awake = audio.createConstantSource();
   var mute = audio.createGain();
@@ -211,6 +215,7 @@ int32_t init(const char* title, int32_t width, int32_t height, int32_t, int32_t,
   emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
                                            fullscreen_changed);
   web_keys_listen();
+  page_prepare_audio();
   GfxWindow& w = gfx_window();
   w.running = true;
   w.active = true;
