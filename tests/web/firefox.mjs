@@ -17,33 +17,41 @@ import { keyActions } from './webdriver-keys.mjs';
 async function startSoundServer(home) {
   const socket = join(home, 'pulse-socket'), environment = { ...process.env, HOME: home, XDG_RUNTIME_DIR: home,
     XDG_CONFIG_HOME: join(home, 'config'), DBUS_SESSION_BUS_ADDRESS: 'disabled:' };
+  // A null sink with no stream in it sleeps up to 2 s, and a new stream waits for it to wake: the
+  // loopback keeps it awake every 40 ms, so that an AudioContext runs within that of its start.
   const server = spawn('pulseaudio', ['-n', '--daemonize=no', '--exit-idle-time=-1', '--use-pid-file=no',
     '--load=module-null-sink sink_name=out', '--load=module-null-sink sink_name=quiet',
-    `--load=module-loopback source=quiet.monitor sink=out latency_msec=40`, `--load=module-native-protocol-unix socket=${socket} auth-anonymous=1`],
-  { env: environment, stdio: 'ignore' });
+    '--load=module-loopback source=quiet.monitor sink=out latency_msec=40',
+    `--load=module-native-protocol-unix socket=${socket} auth-anonymous=1`], { env: environment, stdio: 'ignore' });
   for (let tries = 0; !existsSync(socket); tries++) {
     if (tries > 200 || server.exitCode !== null) throw new Error('PulseAudio did not start');
     await sleep(25);
   }
   writeFileSync(join(home, 'client.conf'), 'autospawn = no\n');
-  return { server, environment: { ...environment, PULSE_SERVER: `unix:${socket}`, PULSE_CLIENTCONFIG: join(home, 'client.conf') } };
+  return { server, environment: { ...environment, PULSE_SERVER: `unix:${socket}`,
+    PULSE_CLIENTCONFIG: join(home, 'client.conf') } };
 }
 
 export async function launch() {
   const home = mkdtempSync(join(tmpdir(), 'firefox-'));
   const sound = await startSoundServer(home);
-  const endNow = () => sound.server.kill();  // should the caller end without close(); the browser puppeteer ends
+  const endNow = () => {  // should the caller end without close() (puppeteer ends the browser)
+    sound.server.kill();
+    try { rmSync(home, { recursive: true, force: true }); } catch { /* still in use: left behind */ }
+  };
   process.once('exit', endNow);
   let browser;
   async function close() {
     process.off('exit', endNow);
     await browser?.close();
     sound.server.kill();
-    if (sound.server.exitCode === null && sound.server.signalCode === null) await new Promise((resolve) => sound.server.once('exit', resolve));
+    const { exitCode, signalCode } = sound.server;
+    if (exitCode === null && signalCode === null) await new Promise((resolve) => sound.server.once('exit', resolve));
     rmSync(home, { recursive: true, force: true });
   }
   try {
-    browser = await puppeteer.launch({ browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true, env: sound.environment });
+    browser = await puppeteer.launch({ browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true,
+      userDataDir: join(home, 'profile'), env: sound.environment });
   } catch (error) { await close(); throw error; }
 
   async function open(url, { width, height }) {
@@ -57,7 +65,9 @@ export async function launch() {
     await page.goto(url, { waitUntil: 'load' });
     return {
       evaluate: (fn, arg) => page.evaluate(fn, arg),
-      press: async (key) => { for (const { type, value } of keyActions(key)) await page.keyboard[type === 'keyDown' ? 'down' : 'up'](value); },
+      press: async (key) => {
+        for (const { type, value } of keyActions(key)) await page.keyboard[type === 'keyDown' ? 'down' : 'up'](value);
+      },
       resize,
       close: () => context.close(),
     };

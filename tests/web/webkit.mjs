@@ -24,13 +24,15 @@ function runningParents() {
   return parents;
 }
 
+const signal = (pid, name) => { try { process.kill(pid, name); } catch { /* ended already */ } };
+
 // Ends the processes given and all they started (a kill after a second), and waits for them.
 async function endAll(roots) {
   const found = [...roots], parents = runningParents();
   for (let i = 0; i < found.length; i++) for (const [pid, parent] of parents) if (parent === found[i]) found.push(pid);
-  roots.forEach((pid) => { try { process.kill(pid); } catch { /* ended already */ } });
+  roots.forEach((pid) => signal(pid, 'SIGTERM'));
   for (let tries = 0, left = found; left.length > 0; tries++, left = found.filter((pid) => runningParents().has(pid))) {
-    if (tries === 50) left.forEach((pid) => { try { process.kill(pid, 'SIGKILL'); } catch { /* ended meanwhile */ } });
+    if (tries === 50) left.forEach((pid) => signal(pid, 'SIGKILL'));
     await sleep(20);
   }
 }
@@ -68,11 +70,13 @@ const endpoint = (base) => async (method, path, body) => {
 // No session bus and no accessibility bus: either would start daemons that outlive the browser.
 async function startSession(display, home, children) {
   const port = await freePort();
-  children.push(spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore', env: { ...process.env, DISPLAY: display,
-    HOME: home, XDG_RUNTIME_DIR: home, XDG_CACHE_HOME: join(home, 'cache'), XDG_DATA_HOME: join(home, 'data'),
-    XDG_CONFIG_HOME: join(home, 'config'), DBUS_SESSION_BUS_ADDRESS: 'disabled:', NO_AT_BRIDGE: '1', GTK_A11Y: 'none' } }));
+  const environment = { ...process.env, DISPLAY: display, HOME: home, XDG_RUNTIME_DIR: home,
+    XDG_CACHE_HOME: join(home, 'cache'), XDG_DATA_HOME: join(home, 'data'), XDG_CONFIG_HOME: join(home, 'config'),
+    DBUS_SESSION_BUS_ADDRESS: 'disabled:', NO_AT_BRIDGE: '1', GTK_A11Y: 'none' };
+  children.push(spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore', env: environment }));
   const call = endpoint(`http://127.0.0.1:${port}`);
-  for (let tries = 0; !(await call('GET', '/status').catch((error) => { if (tries > 100) throw error; }))?.ready; tries++) await sleep(50);
+  const ready = (tries) => call('GET', '/status').then(({ ready }) => ready, (error) => { if (tries > 100) throw error; });
+  for (let tries = 0; !(await ready(tries)); tries++) await sleep(50);
   const { sessionId } = await call('POST', '/session', { capabilities: { alwaysMatch: {
     'webkitgtk:browserOptions': { binary: kMiniBrowser, args: ['--automation'] } } } });
   const session = (method, path = '', body) => call(method, `/session/${sessionId}${path}`, body);
@@ -84,7 +88,10 @@ export async function launch() {
   const home = mkdtempSync(join(tmpdir(), 'webkit-'));
   const { xvfb, display } = await startXvfb();
   const children = [xvfb], session = { call: null };
-  const endNow = () => children.forEach((child) => child.kill());  // should the caller end without close()
+  const endNow = () => {  // should the caller end without close()
+    children.forEach((child) => child.kill());
+    try { rmSync(home, { recursive: true, force: true }); } catch { /* still in use: left behind */ }
+  };
   process.once('exit', endNow);
   async function close() {
     process.off('exit', endNow);
@@ -101,7 +108,8 @@ export async function launch() {
     const { handle } = await call('POST', '/window/new', { type: 'window' });
     const inWindow = async (method, path, body) => (await call('POST', '/window', { handle }), call(method, path, body));
     const evaluate = (fn, arg) => inWindow('POST', '/execute/async', { args: [arg], script: `const done = arguments[1];
-      Promise.resolve(arguments[0]).then(${fn}).then((value) => done({ value }), (error) => done({ error: String(error) }));` })
+      Promise.resolve(arguments[0]).then(${fn})
+        .then((value) => done({ value }), (error) => done({ error: String(error) }));` })
       .then(({ value, error }) => { if (error) throw new Error(error); return value; });
     // The window's outer size less the chrome around the page, until the page has the size.
     async function resize(w, h) {
@@ -117,15 +125,18 @@ export async function launch() {
     // WebKit pastes on Shift+Insert from the X server but not from WebDriver: that key goes
     // through the X server to the window under the pointer, and is done once the page sees it.
     async function pressThroughX(key) {
-      await evaluate(() => { window.keyReleased = new Promise((resolve) => addEventListener('keyup', resolve, { once: true, capture: true })); });
+      await evaluate(() => {
+        window.keyReleased = new Promise((resolve) => addEventListener('keyup', resolve, { once: true, capture: true }));
+      });
       const { x, y, width: w, height: h } = await inWindow('GET', '/window/rect');
-      await new Promise((resolve, reject) => execFile('xdotool', ['mousemove', '--sync', String(x + w / 2), String(y + h / 2),
-        'key', key], { env: { ...process.env, DISPLAY: display } }, (error) => (error ? reject(error) : resolve())));
+      const xdotool = ['mousemove', '--sync', String(x + w / 2), String(y + h / 2), 'key', key];
+      await new Promise((resolve, reject) => execFile('xdotool', xdotool, { env: { ...process.env, DISPLAY: display } },
+        (error) => (error ? reject(error) : resolve())));
       await evaluate(() => keyReleased.then(() => delete window.keyReleased));
     }
     const page = { evaluate, resize, close: () => inWindow('DELETE', '/window'),
-      press: (key) => (key === 'Shift+Insert' ? pressThroughX('shift+Insert')
-        : inWindow('POST', '/actions', { actions: [{ type: 'key', id: 'keyboard', actions: keyActions(key) }] })) };
+      press: (key) => (key === 'Shift+Insert' ? pressThroughX('shift+Insert') : inWindow('POST', '/actions',
+        { actions: [{ type: 'key', id: 'keyboard', actions: keyActions(key) }] })) };
     await inWindow('POST', '/url', { url });
     await resize(width, height);
     return page;
