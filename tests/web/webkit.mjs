@@ -100,10 +100,10 @@ export async function launch() {
     rmSync(home, { recursive: true, force: true });
   }
   try { session.call = await startSession(display, home, children); } catch (error) { await close(); throw error; }
-  const call = session.call;
+  const call = session.call, first = await call('GET', '/window');
 
-  // Each page has a window of its own; the first window stays open while pages come and go, as
-  // the session ends with its last window.
+  // Each page has a window of its own; the first window stays open while pages come and go (the
+  // session ends with its last window), and is the current one while no page is.
   async function open(url, { width, height }) {
     const { handle } = await call('POST', '/window/new', { type: 'window' });
     const inWindow = async (method, path, body) => (await call('POST', '/window', { handle }), call(method, path, body));
@@ -134,7 +134,8 @@ export async function launch() {
         (error) => (error ? reject(error) : resolve())));
       await evaluate(() => keyReleased.then(() => delete window.keyReleased));
     }
-    const page = { evaluate, resize, close: () => inWindow('DELETE', '/window'),
+    const close = () => inWindow('DELETE', '/window').then(() => call('POST', '/window', { handle: first }));
+    const page = { evaluate, resize, close,
       press: (key) => (key === 'Shift+Insert' ? pressThroughX('shift+Insert') : inWindow('POST', '/actions',
         { actions: [{ type: 'key', id: 'keyboard', actions: keyActions(key) }] })) };
     await inWindow('POST', '/url', { url });
