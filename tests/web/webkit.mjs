@@ -26,12 +26,16 @@ function runningParents() {
 
 const signal = (pid, name) => { try { process.kill(pid, name); } catch { /* ended already */ } };
 
-// Ends the processes given and all they started (a kill after a second), and waits for them.
-async function endAll(roots) {
+// The processes given and all they started, as far as they run.
+function family(roots) {
   const found = [...roots], parents = runningParents();
   for (let i = 0; i < found.length; i++) for (const [pid, parent] of parents) if (parent === found[i]) found.push(pid);
-  roots.forEach((pid) => signal(pid, 'SIGTERM'));
-  for (let tries = 0, left = found; left.length > 0; tries++, left = found.filter((pid) => runningParents().has(pid))) {
+  return found;
+}
+
+// Waits for the processes given to end (a kill after a second).
+async function ended(pids) {
+  for (let tries = 0, left = pids; left.length > 0; tries++, left = pids.filter((pid) => runningParents().has(pid))) {
     if (tries === 50) left.forEach((pid) => signal(pid, 'SIGKILL'));
     await sleep(20);
   }
@@ -95,8 +99,10 @@ export async function launch() {
   process.once('exit', endNow);
   async function close() {
     process.off('exit', endNow);
+    const pids = family(children.map((child) => child.pid));  // before the browser's processes lose their parent
     await session.call?.('DELETE').catch(() => {});
-    await endAll(children.map((child) => child.pid));
+    children.forEach((child) => child.kill());
+    await ended(pids);
     rmSync(home, { recursive: true, force: true });
   }
   try { session.call = await startSession(display, home, children); } catch (error) { await close(); throw error; }
