@@ -140,8 +140,8 @@ export async function launch() {
         (error) => (error ? reject(error) : resolve())));
       await evaluate(() => keyReleased.then(() => delete window.keyReleased));
     }
-    const close = () => inWindow('DELETE', '/window').then(() => call('POST', '/window', { handle: first }));
-    const page = { evaluate, resize, close,
+    const closePage = () => inWindow('DELETE', '/window').then(() => call('POST', '/window', { handle: first }));
+    const page = { evaluate, resize, close: closePage,
       press: (key) => (key === 'Shift+Insert' ? pressThroughX('shift+Insert') : inWindow('POST', '/actions',
         { actions: [{ type: 'key', id: 'keyboard', actions: keyActions(key) }] })) };
     await inWindow('POST', '/url', { url });
