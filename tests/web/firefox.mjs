@@ -35,14 +35,8 @@ async function startSoundServer(home) {
 export async function launch() {
   const home = mkdtempSync(join(tmpdir(), 'firefox-'));
   const sound = await startSoundServer(home);
-  const endNow = () => {  // should the caller end without close() (puppeteer ends the browser)
-    sound.server.kill();
-    try { rmSync(home, { recursive: true, force: true }); } catch { /* still in use: left behind */ }
-  };
-  process.once('exit', endNow);
   let browser;
   async function close() {
-    process.off('exit', endNow);
     await browser?.close();
     sound.server.kill();
     const { exitCode, signalCode } = sound.server;
@@ -72,5 +66,6 @@ export async function launch() {
       close: () => context.close(),
     };
   }
-  return { name: 'firefox', open, close };
+  // Full screen is the size of the headless screen, not of the page.
+  return { name: 'Firefox', can: new Set(['narrow']), cannot: [], open, close };
 }

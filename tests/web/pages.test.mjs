@@ -12,10 +12,12 @@ import { after, describe, test } from 'node:test';
 import { devices } from 'playwright-core';
 
 import { launch as chromium } from './chromium.mjs';
+import { launch as firefox } from './firefox.mjs';
 import { serve } from './serve.mjs';
+import { launch as webkit } from './webkit.mjs';
 
 const server = await serve({ site: process.env.WEB_SITE, probe: process.env.WEB_PROBE });
-const engines = await Promise.all([chromium].map((launch) => launch()));
+const engines = await Promise.all([chromium, firefox, webkit].map((launch) => launch()));
 after(() => Promise.all([server.close(), ...engines.map((engine) => engine.close())]));
 
 // A test that hangs fails, with what it waited for.
@@ -96,7 +98,7 @@ const kSessions = [
 
 describe('the pages', { concurrency: true }, () => {
   for (const engine of engines) {
-    describe(engine.name, () => {
+    describe(engine.name, { concurrency: 1 }, () => {
       for (const session of kSessions.filter((s) => !s.needs || engine.can.has(s.needs))) {
         test(`${session.program}${session.device ? ' on a phone' : ''}: from the index, a typed session shows the native screen, runs again, waits on no timer of its own`, kTimeout, async () => {
           const page = await engine.open(`${server.url}/site/index.html`, { ...session.size, device: session.device });
@@ -169,7 +171,7 @@ test('Chromium: the site installs, runs offline, and a new build replaces the ca
   cpSync(process.env.WEB_SITE, folder, { recursive: true });
   const cacheName = () => `zorvy-plemo-${readFileSync(join(folder, 'service-worker.js'), 'latin1').match(/kBuild = '(\w+)'/)[1]}`;
   let host = await serve({ site: folder });
-  const page = await engines[0].open(`${host.url}/site/zorvy.html`, { width: 1000, height: 700 });
+  const page = await engines.find((engine) => engine.can.has('devtools')).open(`${host.url}/site/zorvy.html`, { width: 1000, height: 700 });
   const cdp = await page.raw.context().newCDPSession(page.raw);
   assert.deepEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, [{ errorId: 'in-incognito', errorArguments: [] }]);
   for (const title of ['zorvy', 'zorvy, rebuilt']) {

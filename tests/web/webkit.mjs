@@ -1,8 +1,8 @@
 // WebKitGTK's MiniBrowser through Debian's WebKitWebDriver, on an X server of its own (Xvfb),
 // driven by plain W3C WebDriver calls. The browser's home, caches and runtime files live in a
 // folder of its own, removed at the end. All pages share the browser's storage.
-import { execFile, spawn } from 'node:child_process';
-import { mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { spawn } from 'node:child_process';
+import { mkdtempSync, rmSync } from 'node:fs';
 import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -11,35 +11,6 @@ import { setTimeout as sleep } from 'node:timers/promises';
 import { keyActions } from './webdriver-keys.mjs';
 
 const kMiniBrowser = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
-
-// Each running process's parent, from /proc (ended ones left unreaped count as ended).
-function runningParents() {
-  const parents = new Map();
-  for (const pid of readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
-    try {
-      const [state, parent] = readFileSync(`/proc/${pid}/stat`, 'utf8').split(') ').pop().split(' ');
-      if (state !== 'Z') parents.set(Number(pid), Number(parent));
-    } catch { /* ended meanwhile */ }
-  }
-  return parents;
-}
-
-const signal = (pid, name) => { try { process.kill(pid, name); } catch { /* ended already */ } };
-
-// The processes given and all they started, as far as they run.
-function family(roots) {
-  const found = [...roots], parents = runningParents();
-  for (let i = 0; i < found.length; i++) for (const [pid, parent] of parents) if (parent === found[i]) found.push(pid);
-  return found;
-}
-
-// Waits for the processes given to end (a kill after a second).
-async function ended(pids) {
-  for (let tries = 0, left = pids; left.length > 0; tries++, left = pids.filter((pid) => runningParents().has(pid))) {
-    if (tries === 50) left.forEach((pid) => signal(pid, 'SIGKILL'));
-    await sleep(20);
-  }
-}
 
 async function freePort() {
   const server = createServer().listen(0, '127.0.0.1');
@@ -84,39 +55,29 @@ async function startSession(display, home, children) {
   const { sessionId } = await call('POST', '/session', { capabilities: { alwaysMatch: {
     'webkitgtk:browserOptions': { binary: kMiniBrowser, args: ['--automation'] } } } });
   const session = (method, path = '', body) => call(method, `/session/${sessionId}${path}`, body);
-  await session('POST', '/timeouts', { script: 300000 });
   return session;
 }
 
 export async function launch() {
   const home = mkdtempSync(join(tmpdir(), 'webkit-'));
   const { xvfb, display } = await startXvfb();
-  const children = [xvfb], session = { call: null };
-  const endNow = () => {  // should the caller end without close()
-    children.forEach((child) => child.kill());
-    try { rmSync(home, { recursive: true, force: true }); } catch { /* still in use: left behind */ }
-  };
-  process.once('exit', endNow);
+  const children = [xvfb];
+  // The browser's web processes may still write their caches for a moment after the session.
   async function close() {
-    process.off('exit', endNow);
-    const pids = family(children.map((child) => child.pid));  // before the browser's processes lose their parent
-    await session.call?.('DELETE').catch(() => {});
+    await call?.('DELETE').catch(() => {});
     children.forEach((child) => child.kill());
-    await ended(pids);
-    rmSync(home, { recursive: true, force: true });
+    rmSync(home, { recursive: true, force: true, maxRetries: 20, retryDelay: 100 });
   }
-  try { session.call = await startSession(display, home, children); } catch (error) { await close(); throw error; }
-  const call = session.call, first = await call('GET', '/window');
+  let call;
+  try { call = await startSession(display, home, children); } catch (error) { await close(); throw error; }
+  const first = await call('GET', '/window');
 
   // Each page has a window of its own; the first window stays open while pages come and go (the
   // session ends with its last window), and is the current one while no page is.
   async function open(url, { width, height }) {
     const { handle } = await call('POST', '/window/new', { type: 'window' });
     const inWindow = async (method, path, body) => (await call('POST', '/window', { handle }), call(method, path, body));
-    const evaluate = (fn, arg) => inWindow('POST', '/execute/async', { args: [arg], script: `const done = arguments[1];
-      Promise.resolve(arguments[0]).then(${fn})
-        .then((value) => done({ value }), (error) => done({ error: String(error) }));` })
-      .then(({ value, error }) => { if (error) throw new Error(error); return value; });
+    const evaluate = (fn, arg) => inWindow('POST', '/execute/sync', { args: [arg], script: `return (${fn})(arguments[0]);` });
     // The window's outer size less the chrome around the page, until the page has the size.
     async function resize(w, h) {
       for (let tries = 0; tries < 20; tries++) {
@@ -128,25 +89,14 @@ export async function launch() {
       }
       throw new Error(`WebKit's page cannot be ${w} x ${h}`);
     }
-    // WebKit pastes on Shift+Insert from the X server but not from WebDriver: that key goes
-    // through the X server to the window under the pointer, and is done once the page sees it.
-    async function pressThroughX(key) {
-      await evaluate(() => {
-        window.keyReleased = new Promise((resolve) => addEventListener('keyup', resolve, { once: true, capture: true }));
-      });
-      const { x, y, width: w, height: h } = await inWindow('GET', '/window/rect');
-      const xdotool = ['mousemove', '--sync', String(x + w / 2), String(y + h / 2), 'key', key];
-      await new Promise((resolve, reject) => execFile('xdotool', xdotool, { env: { ...process.env, DISPLAY: display } },
-        (error) => (error ? reject(error) : resolve())));
-      await evaluate(() => keyReleased.then(() => delete window.keyReleased));
-    }
     const closePage = () => inWindow('DELETE', '/window').then(() => call('POST', '/window', { handle: first }));
     const page = { evaluate, resize, close: closePage,
-      press: (key) => (key === 'Shift+Insert' ? pressThroughX('shift+Insert') : inWindow('POST', '/actions',
-        { actions: [{ type: 'key', id: 'keyboard', actions: keyActions(key) }] })) };
+      press: (key) => inWindow('POST', '/actions', { actions: [{ type: 'key', id: 'keyboard', actions: keyActions(key) }] }) };
     await inWindow('POST', '/url', { url });
     await resize(width, height);
     return page;
   }
-  return { name: 'webkit', open, close };
+  // No touch; no window narrower than 447 pixels; a full screen the size of the window, not of
+  // the page; Shift+Insert from WebDriver does not paste.
+  return { name: 'WebKit', can: new Set(), cannot: ['Shift+Insert'], open, close };
 }
