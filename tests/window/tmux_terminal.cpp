@@ -26,10 +26,6 @@ void TmuxTerminal::command(const std::string& command) const {
   std::system((tmux_ + command + " > /dev/null 2>&1").c_str());
 }
 
-bool TmuxTerminal::rang() const {
-  return command_output(tmux_ + "display-message -p '#{window_bell_flag}'") == "1\n";
-}
-
 std::vector<std::string> TmuxTerminal::rows(bool with_colours) const {
   const std::string screen = command_output(tmux_ + "capture-pane -p" + (with_colours ? " -e" : ""));
   std::vector<std::string> found;
