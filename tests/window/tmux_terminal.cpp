@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 
 #include "child_process.hpp"
 
@@ -45,14 +44,6 @@ bool TmuxTerminal::shows(const std::string& text, int timeout_ms) const {
 }
 
 namespace {
-
-// Writes bytes to a new temporary file and returns its name.
-std::string temporary_file(const std::string& bytes) {
-  char path[] = "/tmp/qz-output.XXXXXX";
-  close(mkstemp(path));
-  std::ofstream(path, std::ios::binary) << bytes;
-  return path;
-}
 
 // Waits until the terminal took in the file (which its command removes) and its screen settled.
 std::vector<std::string> settled_rows(const TmuxTerminal& terminal, const std::string& file) {

@@ -280,21 +280,16 @@ TEST(WindowFaults, LosingTheServerOrTheWindowOrASignalEndsTheProgram) {
 // with no thread to be had for the window (thread stacks of a terabyte): the window counts as
 // not opened and the whole dialogue runs on standard output instead, without a complaint.
 TEST(WindowFaults, NoWindowLeavesTheDialogueToTheOutput) {
-  char cookie_file[] = "/tmp/zorvy-cookie-XXXXXX";
-  const int fd = mkstemp(cookie_file);
-  const std::string entry = std::string{'\xff', '\xff', 0, 0, 0, 0, 0, 18} + "MIT-MAGIC-COOKIE-1" +
-                            std::string{0, 16} + "0123456789abcdef";  // any address and display
-  ASSERT_EQ(write(fd, entry.data(), entry.size()), static_cast<ssize_t>(entry.size()));
-  close(fd);
-  setenv("XAUTHORITY", cookie_file, 1);
+  const std::string cookie_file = temporary_file(std::string{'\xff', '\xff', 0, 0, 0, 0, 0, 18} + "MIT-MAGIC-COOKIE-1" +
+                                                 std::string{0, 16} + "0123456789abcdef");  // any address and display
+  setenv("XAUTHORITY", cookie_file.c_str(), 1);
   PrivateXServer guarded({"-auth", cookie_file}), silent;
   unsetenv("XAUTHORITY");
   kill(silent.pid(), SIGSTOP);  // connections are taken by the system, never answered
   rlimit saved{};
   getrlimit(RLIMIT_STACK, &saved);
   const rlimit huge{rlim_t{1} << 40, saved.rlim_max};  // threads get stacks this size: none can be made
-  std::string dialogue;
-  for (const std::string& row : dialogue_rows(" Zorvy Numbers", "", {"1"}, "2", "2")) dialogue += row + "\r\n";
+  const std::string dialogue = crlf_lines(dialogue_rows(" Zorvy Numbers", "", {"1"}, "2", "2"));
   for (const std::string& display : {guarded.display(), silent.display(), std::string(std::getenv("DISPLAY"))}) {
     ASSERT_FALSE(display.empty()) << "Xvfb did not start";
     const bool no_thread = display == std::getenv("DISPLAY");
@@ -308,7 +303,7 @@ TEST(WindowFaults, NoWindowLeavesTheDialogueToTheOutput) {
     EXPECT_EQ(zorvy.wait_exit(15000), 0) << display;
     EXPECT_EQ(zorvy.errors(), "") << display;
   }
-  unlink(cookie_file);
+  unlink(cookie_file.c_str());
 }
 
 }  // namespace
