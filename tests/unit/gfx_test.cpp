@@ -47,7 +47,6 @@ TEST(ScreenMode, SetsModeOneWithItsPalettesAndRefusesModesThatDoNotExist) {
   EXPECT_EQ(shape, std::vector<int>({320, 200, 40, 25, 0, 0}));
   EXPECT_EQ(std::make_pair(context_get().fg_color, context_get().bg_color), std::make_pair(3u, 0u));
   for (const PageMemory& page : s.pages) EXPECT_EQ(std::count(page.get(), page.get() + 320 * 200, 0), 320 * 200);
-  EXPECT_NE(device_hooks().text_output, nullptr);
   EXPECT_EQ(std::string(program_name()), "unit_tests");
   const uint32_t* const p = s.device_palette;
   // The colour statement's arguments, and the four entries afterwards.
