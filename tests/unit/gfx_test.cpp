@@ -19,7 +19,6 @@
 #include "memory_screen.hpp"
 #include "runtime/device_hooks.hpp"
 #include "runtime/key_translate.hpp"
-#include "runtime/program_name.hpp"
 #include "runtime/virtual_key.hpp"
 #include <gtest/gtest.h>
 
@@ -47,7 +46,6 @@ TEST(ScreenMode, SetsModeOneWithItsPalettesAndRefusesModesThatDoNotExist) {
   EXPECT_EQ(shape, std::vector<int>({320, 200, 40, 25, 0, 0}));
   EXPECT_EQ(std::make_pair(context_get().fg_color, context_get().bg_color), std::make_pair(3u, 0u));
   for (const PageMemory& page : s.pages) EXPECT_EQ(std::count(page.get(), page.get() + 320 * 200, 0), 320 * 200);
-  EXPECT_EQ(std::string(program_name()), "unit_tests");
   const uint32_t* const p = s.device_palette;
   // The colour statement's arguments, and the four entries afterwards.
   const struct { int32_t background, palette, flags; uint32_t entries[4]; } kRows[] = {
