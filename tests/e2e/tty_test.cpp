@@ -97,7 +97,6 @@ TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
   const std::string kLeft = "\x1b[D", kRight = "\x1b[C", kUp = "\x1b[A", kDown = "\x1b[B";
   const std::string kHome = "\x1b[H", kEnd = "\x1b[F", kDelete = "\x1b[3~", kBackspace = "\x7f";
   const std::string ones(70, '1');
-  const std::vector<std::string> kAllZorvy = {"1", "5", "23", "719", "5039", "479001599", "87178291199"};
   const std::vector<TerminalStep> kPlemo = {{"? ", "3\r"}, {"faktorial:", " "}};
   const struct {
     const char* name;

@@ -49,7 +49,6 @@ if [ "$generator" = DEB ]; then
   done
 else
   cmake -E tar xf "$dir"/out/*.zip && cd ./*/ || fail "the zip cannot be unpacked into a folder"
-  [ -f plemo.exe ] || fail "the zip has no plemo.exe"
   [ -s README.txt ] && ! grep -qv "$(printf '\r')\$" README.txt || fail "README.txt lacks CR LF line ends"
   same_bytes zorvy "$wine_run" zorvy.exe
   # Each program carries the icon, one group of the seven sizes.

@@ -7,18 +7,16 @@
 #include "app/prime_factor.hpp"
 #include "app/search.hpp"
 #include "app/trial_count.hpp"
+#include "../window/dialogue.hpp"
 #include "captured_output.hpp"
 
 namespace {
 
 using Search = CapturedOutput;
 
-std::string report(const std::vector<std::string>& listed, const std::string& trials,
-                   const std::string& n) {
-  std::string out;
-  for (const auto& candidate : listed) out += " " + candidate + "\r\n";
-  return out + "\r\n\r\n Celkovy pocet provedenych vypoctu: \r\n\r\n " + trials +
-         "\r\n\r\n Nejvyssi faktorial:  " + n + "\r\n";
+// The bytes the search writes: the dialogue's rows from the listed candidates on.
+std::string report(const std::vector<std::string>& listed, const std::string& trials, const std::string& n) {
+  return crlf_lines(dialogue_rows("", "", listed, trials, n), 7);
 }
 
 TEST_F(Search, ListsTheCandidatesAndReportsWithEitherTestAndEndsAfterPass66) {

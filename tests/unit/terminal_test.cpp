@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/key_code.hpp"
@@ -30,13 +31,9 @@ std::vector<int32_t> decode(const std::string& bytes, bool utf8 = true, std::vec
   return codes;
 }
 
-struct Case {
-  std::string bytes;
-  std::vector<int32_t> codes;
-};
-
-// One row per form: each sequence shape and modifier spelling, not every key of a table.
-const Case kKeys[] = {
+// The bytes and the keys they give; one row per form: each sequence shape and modifier
+// spelling, not every key of a table.
+const std::pair<std::string, std::vector<int32_t>> kKeys[] = {
     // Cursor, editing and function keys in their xterm, VT220, rxvt and Linux console forms.
     {"\x1b[A", {18687}}, {"\x1bOA", {18687}}, {"\x1b[1~", {18431}}, {"\x1b[1;1H", {18431}}, {"\x1b[3~", {21503}},
     {"\x1b[P", {21503}}, {"\x1b[E", {19711}}, {"\x1bOP", {15359}}, {"\x1b[11~", {15359}}, {"\x1b[[A", {15359}},
@@ -78,16 +75,16 @@ const Case kKeys[] = {
 TEST(TerminalKeys, DecodesKeysToTheirCodesAtTheLastByte) {
   std::string run;
   std::vector<int32_t> run_codes;
-  for (const Case& c : kKeys) {
+  for (const auto& [bytes, codes] : kKeys) {
     std::vector<size_t> at;
-    EXPECT_EQ(decode(c.bytes, true, &at), c.codes) << testing::PrintToString(c.bytes);
-    const bool ends_on_expiry = c.bytes.back() == '\x1b' || c.bytes == "\xe2\x82" || c.codes.empty();
-    if (ends_on_expiry || c.bytes == "\x1b\x1b\x1b" || c.bytes == "\x1b\x1bx") continue;
-    if (c.codes.size() == 1) {
-      EXPECT_EQ(at, std::vector<size_t>{c.bytes.size() - 1}) << testing::PrintToString(c.bytes);
+    EXPECT_EQ(decode(bytes, true, &at), codes) << testing::PrintToString(bytes);
+    const bool ends_on_expiry = bytes.back() == '\x1b' || bytes == "\xe2\x82" || codes.empty();
+    if (ends_on_expiry || bytes == "\x1b\x1b\x1b" || bytes == "\x1b\x1bx") continue;
+    if (codes.size() == 1) {
+      EXPECT_EQ(at, std::vector<size_t>{bytes.size() - 1}) << testing::PrintToString(bytes);
     }
-    run += c.bytes;
-    run_codes.insert(run_codes.end(), c.codes.begin(), c.codes.end());
+    run += bytes;
+    run_codes.insert(run_codes.end(), codes.begin(), codes.end());
   }
   EXPECT_EQ(decode(run), run_codes);
   // Without UTF-8 the high bytes are code page 437's.

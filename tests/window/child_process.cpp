@@ -170,3 +170,10 @@ std::string command_output(const std::string& command) {
   EXPECT_EQ(pipe != nullptr ? pclose(pipe) : -1, 0) << command;
   return output;
 }
+
+std::string temporary_file(const std::string& bytes) {
+  char path[] = "/tmp/qz-test.XXXXXX";
+  close(mkstemp(path));
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}

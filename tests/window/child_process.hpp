@@ -64,3 +64,6 @@ int milliseconds_until(std::chrono::steady_clock::time_point deadline);
 
 // What a shell command writes to standard output; the test fails when it fails.
 std::string command_output(const std::string& command);
+
+// Writes bytes to a new file of /tmp and returns its name; the caller removes it.
+std::string temporary_file(const std::string& bytes);

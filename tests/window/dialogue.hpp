@@ -17,3 +17,14 @@ inline std::vector<std::string> dialogue_rows(const std::string& title, const st
                            " Nejvyssi faktorial:  " + n});
   return rows;
 }
+
+// Everything zorvy lists, up to the end of its search.
+inline const std::vector<std::string> kAllZorvy = {"1", "5", "23", "719", "5039", "479001599", "87178291199"};
+
+// The rows from the first given on, as the byte stream writes them: each ends with CR LF. The
+// report's rows start at 7 when the line is empty.
+inline std::string crlf_lines(const std::vector<std::string>& rows, size_t first = 0) {
+  std::string bytes;
+  for (size_t r = first; r < rows.size(); ++r) bytes += rows[r] + "\r\n";
+  return bytes;
+}

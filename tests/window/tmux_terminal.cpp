@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 
 #include "child_process.hpp"
 
@@ -26,10 +25,6 @@ void TmuxTerminal::command(const std::string& command) const {
   std::system((tmux_ + command + " > /dev/null 2>&1").c_str());
 }
 
-bool TmuxTerminal::rang() const {
-  return command_output(tmux_ + "display-message -p '#{window_bell_flag}'") == "1\n";
-}
-
 std::vector<std::string> TmuxTerminal::rows(bool with_colours) const {
   const std::string screen = command_output(tmux_ + "capture-pane -p" + (with_colours ? " -e" : ""));
   std::vector<std::string> found;
@@ -49,14 +44,6 @@ bool TmuxTerminal::shows(const std::string& text, int timeout_ms) const {
 }
 
 namespace {
-
-// Writes bytes to a new temporary file and returns its name.
-std::string temporary_file(const std::string& bytes) {
-  char path[] = "/tmp/qz-output.XXXXXX";
-  close(mkstemp(path));
-  std::ofstream(path, std::ios::binary) << bytes;
-  return path;
-}
 
 // Waits until the terminal took in the file (which its command removes) and its screen settled.
 std::vector<std::string> settled_rows(const TmuxTerminal& terminal, const std::string& file) {

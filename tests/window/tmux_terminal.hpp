@@ -22,9 +22,6 @@ class TmuxTerminal {
   // Waits up to timeout_ms for a row that holds text.
   bool shows(const std::string& text, int timeout_ms = 30000) const;
 
-  // Whether the terminal's bell has rung.
-  bool rang() const;
-
  private:
   std::string folder_, tmux_;
 };

@@ -12,6 +12,7 @@
 #include "runtime/runtime_state.hpp"
 
 int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);  // each line reaches the test as it is written
   runtime_init(argc, argv);
   if (screen_statement(1, 8, 0, 0, 0) != 0) {
     std::fprintf(stderr, "no window\n");
@@ -20,17 +21,14 @@ int main(int argc, char** argv) {
   color_statement(1, 5, 0);
   print_literal(" Probe", PRINT_NEWLINE);
   std::printf("ready\n");
-  std::fflush(stdout);
   for (;;) {
     const int32_t code = getkey_statement();
     std::printf("%d\n", code);
-    std::fflush(stdout);
     if (code == 'q') break;
     if (code == 'b') {
       sleep_milliseconds(600);
       sleep_statement(-1);
       std::printf("waited\n");
-      std::fflush(stdout);
     }
   }
   return 0;  // without the end statement: the screen still closes at exit

@@ -104,13 +104,6 @@ Grab expected_picture(const std::vector<std::string>& rows, Cell cursor) {
   return picture;
 }
 
-bool window_exists(Window window) { return !grab_window(window).pixels.empty(); }
-
-bool window_gone(Window window, Display* d) {
-  for (int waited = 0; waited < 3000 && !grab_window(window, d).pixels.empty(); waited += 20) usleep(20000);
-  return grab_window(window, d).pixels.empty();
-}
-
 Grab scaled_picture(const Grab& picture, int width, int height) {
   const int scale = std::min(width / picture.width, height / picture.height);
   const int left = (width - picture.width * scale) / 2, top = (height - picture.height * scale) / 2;

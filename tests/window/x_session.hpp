@@ -18,8 +18,6 @@ Display* test_display();
 // The top-level window whose name is title, waiting up to timeout_ms; 0 when none appears.
 // The server is the one display is connected to, or the test's own.
 Window find_window(const std::string& title, int timeout_ms = 5000, Display* display = nullptr);
-bool window_exists(Window window);  // and shows a picture
-bool window_gone(Window window, Display* d = test_display());  // within 3 s: the server takes it away
 
 struct Cell { int column, row; };  // from 0
 
