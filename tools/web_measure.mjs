@@ -2,14 +2,21 @@
 // from the start of the page's load to its first picture (the dialogue's question), and the
 // processor time the whole browser (every process it started) uses while the program waits for
 // the line, then for the final key, and how long after Delete's key the beep's sound begins
-// (its audio clock moves on from the tone's start), as the first key and half a second after. Run after make web-test (which installs the drivers):
+// (its audio clock moves on from the tone's start), as the first key and half a second after. Run after make web-test (which installs the
+// drivers in tools/browsers/):
 //   node tools/web_measure.mjs [ENGINE [PROGRAM [SECONDS]]]
 import { execFileSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 
 const [engineName = 'chromium', program = 'zorvy', seconds = 10] = process.argv.slice(2);
-const { launch } = await import(`../tests/web/${engineName}.mjs`);
-const { serve } = await import('../tests/web/serve.mjs');
+const { launch } = await import(`./browsers/${engineName}.mjs`);
+const { serve } = await import('./browsers/serve.mjs');
+// The time of the page's first picture: its first drawing on a canvas.
+const kFirstPicture = `<script>const put = CanvasRenderingContext2D.prototype.putImageData;
+CanvasRenderingContext2D.prototype.putImageData = function (...args) {
+  window.firstPicture ??= performance.now();
+  return put.apply(this, args);
+};</script>`;
 
 // Processor time (user + system, in seconds) of the processes below this one.
 function browserCpuSeconds() {
@@ -61,7 +68,7 @@ async function idleShare(what) {
   console.log(`${engine.name}, ${program}: ${what}: the browser used ${share} % of a core`);
 }
 
-const server = await serve({ site: new URL('../build-web', import.meta.url).pathname });
+const server = await serve({ site: new URL('../build-web', import.meta.url).pathname }, { head: kFirstPicture });
 const engine = await launch();
 const page = await engine.open(`${server.url}/site/${program}.html`, { width: 1000, height: 700 });
 while (!await page.evaluate(() => document.getElementById('qztext')?.textContent.includes('Zadej'))) await pause(20);

@@ -1,6 +1,7 @@
 // The web pages in Chromium, Firefox and WebKit, each driven through a small adapter of its own
 // (chromium.mjs, firefox.mjs, webkit.mjs), from the tests' own static file server: /site/ is
-// the built site (the folder WEB_SITE), /probe/ the key probe's site (WEB_PROBE). NATIVE_PICTURE
+// the built site (the folder WEB_SITE), /probe/ the key probe's site (WEB_PROBE), /tests/ this
+// folder. NATIVE_PICTURE
 // gives the picture and the text cells the native screen shows after the same keys.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -9,14 +10,15 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, describe, test } from 'node:test';
 
-import { devices } from 'playwright-core';
+import { devices, launch as chromium } from '../../tools/browsers/chromium.mjs';
+import { launch as firefox } from '../../tools/browsers/firefox.mjs';
+import { serve } from '../../tools/browsers/serve.mjs';
+import { launch as webkit } from '../../tools/browsers/webkit.mjs';
 
-import { launch as chromium } from './chromium.mjs';
-import { launch as firefox } from './firefox.mjs';
-import { serve } from './serve.mjs';
-import { launch as webkit } from './webkit.mjs';
-
-const server = await serve({ site: process.env.WEB_SITE, probe: process.env.WEB_PROBE });
+// Each page has the recorder (record.js) first.
+const kRecorded = { head: '<script src="/tests/record.js"></script>' };
+const kTests = new URL('.', import.meta.url).pathname;
+const server = await serve({ site: process.env.WEB_SITE, probe: process.env.WEB_PROBE, tests: kTests }, kRecorded);
 const engines = await Promise.all([chromium, firefox, webkit].map((launch) => launch()));
 after(() => Promise.all([server.close(), ...engines.map((engine) => engine.close())]));
 
@@ -179,7 +181,7 @@ test('Chromium: the site installs, runs offline, and a new build replaces the ca
       writeFileSync(join(folder, 'zorvy.html'), readFileSync(join(folder, 'zorvy.html'), 'latin1').replace('<title>zorvy', `<title>${title}`));
       execFileSync('cmake', [`-DSITE=${folder}`, `-DTEMPLATE=${new URL('../../app/web/service-worker.js', import.meta.url).pathname}`,
         '-P', new URL('../../app/web/service_worker.cmake', import.meta.url).pathname]);
-      host = await serve({ site: folder }, host.port);
+      host = await serve({ site: folder }, { port: host.port });
       await page.raw.reload();
     }
     // The page is served by the worker of the build, which has cached its files.

@@ -1,15 +1,9 @@
 // What a page does, recorded from its start (the tests' server puts this script first on each
 // page): each tone it plays (frequency, the milliseconds the page asked for, and whether the
 // audio clock already ran when it started), its pending timers and animation frames, each as
-// its kind and delay, a weak reference to each program instance, the lines of its console, and
-// when it first drew on a canvas.
+// its kind and delay, a weak reference to each program instance, and the lines of its console.
 Object.assign(window, { tones: [], pending: new Map(), instances: [], logged: [] });
 (function () {
-  const put = CanvasRenderingContext2D.prototype.putImageData;
-  CanvasRenderingContext2D.prototype.putImageData = function (...args) {
-    window.firstPicture ??= performance.now();
-    return put.apply(this, args);
-  };
   const log = console.log;
   console.log = (...args) => logged.push(args.join(' ')) && log(...args);
   const instantiate = WebAssembly.instantiateStreaming;

@@ -1,6 +1,7 @@
 // WebKitGTK's MiniBrowser through Debian's WebKitWebDriver, on an X server of its own (Xvfb),
-// driven by plain W3C WebDriver calls. The browser's home, caches and runtime files live in a
-// folder of its own, removed at the end. All pages share the browser's storage.
+// driven by plain W3C WebDriver calls: one of the browsers that drive the pages (as chromium.mjs
+// and firefox.mjs do), one page at a time. The browser's home, caches and runtime files live in
+// a folder of its own, removed at the end. All pages share the browser's storage.
 import { spawn } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { createServer } from 'node:net';
@@ -70,29 +71,24 @@ export async function launch() {
   }
   let call;
   try { call = await startSession(display, home, children); } catch (error) { await close(); throw error; }
-  const first = await call('GET', '/window');
-
-  // Each page has a window of its own; the first window stays open while pages come and go (the
-  // session ends with its last window), and is the current one while no page is.
-  async function open(url, { width, height }) {
-    const { handle } = await call('POST', '/window/new', { type: 'window' });
-    const inWindow = async (method, path, body) => (await call('POST', '/window', { handle }), call(method, path, body));
-    const evaluate = (fn, arg) => inWindow('POST', '/execute/sync', { args: [arg], script: `return (${fn})(arguments[0]);` });
-    // The window's outer size less the chrome around the page, until the page has the size.
-    async function resize(w, h) {
-      for (let tries = 0; tries < 20; tries++) {
-        const [innerW, innerH] = await evaluate(() => [innerWidth, innerHeight]);
-        if (innerW === w && innerH === h) return;
-        const rect = await inWindow('GET', '/window/rect');
-        await inWindow('POST', '/window/rect', { width: rect.width + w - innerW, height: rect.height + h - innerH });
-        await sleep(50);
-      }
-      throw new Error(`WebKit's page cannot be ${w} x ${h}`);
+  const evaluate = (fn, arg) => call('POST', '/execute/sync', { args: [arg], script: `return (${fn})(arguments[0]);` });
+  // The window's outer size less the chrome around the page, until the page has the size.
+  async function resize(w, h) {
+    for (let tries = 0; tries < 20; tries++) {
+      const [innerW, innerH] = await evaluate(() => [innerWidth, innerHeight]);
+      if (innerW === w && innerH === h) return;
+      const rect = await call('GET', '/window/rect');
+      await call('POST', '/window/rect', { width: rect.width + w - innerW, height: rect.height + h - innerH });
+      await sleep(50);
     }
-    const closePage = () => inWindow('DELETE', '/window').then(() => call('POST', '/window', { handle: first }));
-    const page = { evaluate, resize, close: closePage,
-      press: (key) => inWindow('POST', '/actions', { actions: [{ type: 'key', id: 'keyboard', actions: keyActions(key) }] }) };
-    await inWindow('POST', '/url', { url });
+    throw new Error(`WebKit's page cannot be ${w} x ${h}`);
+  }
+  const page = { evaluate, resize, close: () => call('POST', '/url', { url: 'about:blank' }),
+    press: (key) => call('POST', '/actions', { actions: [{ type: 'key', id: 'keyboard', actions: keyActions(key) }] }) };
+
+  // The pages come one after another in the session's window.
+  async function open(url, { width, height }) {
+    await call('POST', '/url', { url });
     await resize(width, height);
     return page;
   }

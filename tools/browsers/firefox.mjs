@@ -1,4 +1,5 @@
-// Debian's Firefox ESR, headless, driven by puppeteer-core over WebDriver BiDi. Each page has a
+// Debian's Firefox ESR, headless, driven by puppeteer-core over WebDriver BiDi: one of the
+// browsers that drive the pages (as chromium.mjs and webkit.mjs do). Each page has a
 // browser context (its storage) of its own. Firefox's audio runs only with a sound server: it
 // has a PulseAudio of its own with a null sink. The browser's home and the sound server's files
 // live in a folder of their own, removed at the end.

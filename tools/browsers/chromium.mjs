@@ -1,7 +1,9 @@
-// Debian's Chromium, headless, through Playwright: the pages' tests' browser adapter (as
-// firefox.mjs and webkit.mjs), and the one engine that also emulates a phone and speaks the
-// DevTools protocol (page.raw is Playwright's page).
+// Debian's Chromium, headless, through Playwright: one of the browsers that drive the pages (as
+// firefox.mjs and webkit.mjs do, with the same operations), and the one that also emulates a
+// phone and speaks the DevTools protocol (page.raw is Playwright's page).
 import { chromium } from 'playwright-core';
+
+export { devices } from 'playwright-core';
 
 export async function launch() {
   const browser = await chromium.launch({ executablePath: '/usr/bin/chromium',
