@@ -61,6 +61,7 @@ EM_JS(void, page_wake_audio, (), {
   var audio = window.qzAudio;
   if (!audio) return;
   if (audio.state !== "running") audio.resume();
+  if (!audio.createConstantSource) return;  // older engines: it stays awake
   var awake = audio.createConstantSource();
   var mute = audio.createGain();
   mute.gain.value = 0;
