@@ -1,8 +1,7 @@
-// The web pages in Chromium, Firefox and WebKit, each driven through a small adapter of its own
-// (chromium.mjs, firefox.mjs, webkit.mjs), from the tests' own static file server: /site/ is
-// the built site (the folder WEB_SITE), /probe/ the key probe's site (WEB_PROBE), /tests/ this
-// folder. NATIVE_PICTURE
-// gives the picture and the text cells the native screen shows after the same keys.
+// The web pages in Chromium, Firefox and WebKit, each driven with the same operations
+// (tools/browsers/), from the tests' own static file server: /site/ is the built site (the
+// folder WEB_SITE), /probe/ the key probe's site (WEB_PROBE), /tests/ this folder.
+// NATIVE_PICTURE gives the picture and the text cells the native screen shows after the same keys.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { cpSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
@@ -22,6 +21,8 @@ const server = await serve({ site: process.env.WEB_SITE, probe: process.env.WEB_
 const engines = await Promise.all([chromium, firefox, webkit].map((launch) => launch()));
 after(() => Promise.all([server.close(), ...engines.map((engine) => engine.close())]));
 
+const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
 // A test that hangs fails, with what it waited for.
 const kTimeout = { timeout: 120000 };
 
@@ -29,7 +30,7 @@ const kTimeout = { timeout: 120000 };
 async function until(page, fn, arg) {
   for (let waited = 0; waited < 500; ++waited) {
     if (await page.evaluate(fn, arg).catch(() => false)) return;  // false while a page loads
-    await new Promise((resolve) => setTimeout(resolve, 20));
+    await pause(20);
   }
   assert.fail(`the page never showed ${fn} (${arg})`);
 }
@@ -86,16 +87,16 @@ async function assertTypedScreen(page, program, keys, codes) {
 // line, once the first key has made the audio ready; one on a desktop whose page changes size
 // and goes full screen and back (the screen's state after each step), one on a large desktop,
 // one on a phone. A step may need what not every engine can do.
+const kPlemo = { program: 'plemo', keys: ['2', '7', 'ArrowLeft', 'Backspace', 'End', '0', 'Enter'],
+  codes: [50, 55, 19455, 8, 20479, 48, 13], tones: [] };
 const kSessions = [
   { program: 'zorvy', keys: ['1', 'wait:audio', 'text:é', 'Backspace', '0', 'End', 'Delete', 'text:\r\n'], tones: [[1000, 250, true]],
     codes: [49, 130, 8, 48, 20479, 21503, 13], size: { width: 1000, height: 700 }, steps: [
       [{ width: 480, height: 300 }, ['', 80, 50, 320, 200, 0, 0]], [{ width: 300, height: 180, needs: 'narrow' }, ['', -10, -10, 320, 200, 0, 0]],
       [{ width: 1000, height: 700 }, ['', 20, 50, 960, 600, 0, 0]], [{ key: 'Alt+Enter', needs: 'fullscreen' }, ['qzscreen', 20, 50, 960, 600, 0, 0]],
       [{ key: 'Alt+Enter', needs: 'fullscreen' }, ['', 20, 50, 960, 600, 0, 0]]] },
-  { program: 'plemo', keys: ['2', '7', 'ArrowLeft', 'Backspace', 'End', '0', 'Enter'], codes: [50, 55, 19455, 8, 20479, 48, 13],
-    tones: [], size: { width: 1280, height: 800 }, steps: [[{}, ['', 0, 0, 1280, 800, 0, 0]]] },
-  { program: 'plemo', keys: ['2', '7', 'ArrowLeft', 'Backspace', 'End', '0', 'Enter'], codes: [50, 55, 19455, 8, 20479, 48, 13],
-    tones: [], size: {}, device: devices['Pixel 5'], needs: 'phone', steps: [[{}, ['', 60, 700, 960, 600, 0, 0]]] },
+  { ...kPlemo, size: { width: 1280, height: 800 }, steps: [[{}, ['', 0, 0, 1280, 800, 0, 0]]] },
+  { ...kPlemo, size: {}, device: devices['Pixel 5'], needs: 'phone', steps: [[{}, ['', 60, 700, 960, 600, 0, 0]]] },
 ];
 
 describe('the pages', { concurrency: true }, () => {
@@ -109,8 +110,8 @@ describe('the pages', { concurrency: true }, () => {
           await showsText(page, 'Zadej do jakeho cisla pocitat');
           for (const [step, state] of session.steps.filter(([s]) => !s.needs || engine.can.has(s.needs))) {
             await (step.key ? page.press(step.key) : step.width && page.resize(step.width, step.height));
-            await until(page, (expected) => eval(expected.screenState)().join() === expected.state.join(), { screenState: String(screenState), state })
-              .catch(async () => assert.deepEqual(await page.evaluate(screenState), state));
+            for (let waited = 0; (await page.evaluate(screenState)).join() !== state.join() && waited < 100; ++waited) await pause(20);
+            assert.deepEqual(await page.evaluate(screenState), state);
           }
           if (session.device) {
             // A tap on the screen brings up the keyboard.
@@ -129,7 +130,7 @@ describe('the pages', { concurrency: true }, () => {
             await assertTypedScreen(page, session.program, ['text:5\r\n'], [53, 13]);
           }
           // A while later the pause for keys is still all that is pending, and the audio sleeps.
-          await new Promise((resolve) => setTimeout(resolve, 1500));
+          await pause(1500);
           assert.deepEqual(await page.evaluate(() => [...pending.values(), ...tones, qzAudio.state]), ['setTimeout 1000', ...session.tones, 'suspended']);
           if (engine.can.has('devtools')) {
             // Nothing accumulates: after a collection of garbage one program instance is left, and
@@ -164,8 +165,9 @@ describe('the pages', { concurrency: true }, () => {
   }
 });
 
-// The site holds its pages and what they link to. As an app: Chromium finds it installable; after a first visit the program runs to its
-// report with the host gone; a rebuild that changes a page is, after one visit, what runs offline.
+// The site holds its pages and what they link to. As an app: Chromium finds it installable;
+// after a first visit the program runs to its report with the host gone; a rebuild that changes
+// a page is, after one visit, what runs offline.
 test('Chromium: the site installs, runs offline, and a new build replaces the cached one', kTimeout, async () => {
   assert.deepEqual(readdirSync(process.env.WEB_SITE).sort(), ['favicon.png', 'icon-256.png', 'index.html', 'page.js', 'plemo.html',
     'plemo.js', 'plemo.wasm', 'plemo.webmanifest', 'service-worker.js', 'zorvy.html', 'zorvy.js', 'zorvy.wasm', 'zorvy.webmanifest']);
