@@ -92,17 +92,18 @@ package:
 	  sed -n 's/^CPack: - package: \(.*\) generated[.]$$/made \1/p' $$b/cpack.log; \
 	done
 
-# First the includes are checked against the layers. Every test runs in the plain build, under
-# AddressSanitizer with UndefinedBehaviorSanitizer, and under ThreadSanitizer, each on an X
-# server of its own; then the fuzz targets replay their corpora. Quiet while everything passes.
+# First the includes are checked against the layers. Every test runs in the plain build and
+# under AddressSanitizer with UndefinedBehaviorSanitizer, the window tests (the programs with
+# their presentation thread) also under ThreadSanitizer, each build on an X server of its own;
+# then the fuzz targets replay their corpora. Quiet while everything passes.
 test: deps
 	@tools/check-layers.sh
 	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON)
 	@tests/run-ctest.sh $(BUILD)
 	$(call quiet_build,$(ASAN_BUILD),-DBUILD_TESTS=ON -DSANITIZE=address)
 	@tests/run-ctest.sh $(ASAN_BUILD)
-	$(call quiet_build,$(TSAN_BUILD),-DBUILD_TESTS=ON -DSANITIZE=thread)
-	@tests/run-ctest.sh $(TSAN_BUILD)
+	$(call quiet_build,$(TSAN_BUILD),-DBUILD_TESTS=ON -DSANITIZE=thread,window_tests)
+	@TEST_LABEL=window tests/run-ctest.sh $(TSAN_BUILD)
 	@$(MAKE) --no-print-directory fuzz-regression
 	@$(MAKE) --no-print-directory windows-test
 	@$(MAKE) --no-print-directory web-test
