@@ -4,6 +4,7 @@
 // GoogleTest comes before the X headers, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <signal.h>
@@ -39,6 +40,20 @@ long idle_cpu_ms(const ChildProcess& program) {
   return cpu_time_ms(program.pid()) - before;
 }
 
+// The bells rung on the server since the last call, from its bell notices to the test's display.
+int bells_rung() {
+  int opcode = 0, event_base = 0, error_base = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
+  if (!XkbQueryExtension(test_display(), &opcode, &event_base, &error_base, &major, &minor)) return -1;
+  XkbSelectEvents(test_display(), XkbUseCoreKbd, XkbBellNotifyMask, XkbBellNotifyMask);
+  XSync(test_display(), False);
+  int rung = 0;
+  for (XkbEvent event; XPending(test_display()) > 0;) {
+    XNextEvent(test_display(), &event.core);
+    rung += event.type == event_base && event.any.xkb_type == XkbBellNotify;
+  }
+  return rung;
+}
+
 // One session of the whole dialogue: the window's properties, the picture with the cursor
 // mark, full screen resized to a huge size and then wider than tall (the picture at most at the
 // screen's size, scaled by the smaller whole factor and centred on black), back to a window that
@@ -47,6 +62,7 @@ long idle_cpu_ms(const ChildProcess& program) {
 // the report, and the close button ending the final wait. Waiting, the program takes next to
 // no processor time.
 TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
+  bells_rung();
   ChildProcess zorvy(ZORVY_PATH);
   const Window window = find_window("zorvy");
   ASSERT_NE(window, 0u) << zorvy.errors();
@@ -83,6 +99,7 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
   const std::string line = "5        134123456789012345678901234567890";
   EXPECT_EQ(differing_pixels(window, expected_picture(dialogue_rows(" Zorvy Numbers", line, {"1", "5", "23"}, "15", "4", 40))), 0);
   EXPECT_LT(idle_cpu_ms(zorvy), 200) << "in the final wait";
+  EXPECT_EQ(bells_rung(), 1) << "Delete at the end of the line";
   send_close_request(window);
   EXPECT_EQ(zorvy.wait_exit(), 0);
   EXPECT_EQ(zorvy.read_all(), "");  // nothing reached the terminal, the beep included
