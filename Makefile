@@ -109,7 +109,7 @@ test: deps
 	@$(MAKE) --no-print-directory web-test
 
 # make test on a freshly installed Debian 12 root with a clean clone of HEAD, as CI runs it (as
-# root; about 20 minutes, a third of them installing packages).
+# root; about 16 minutes, 4 to 5 of them installing packages).
 test-fresh:
 	@tools/fresh-debian.sh 'make test'
 
