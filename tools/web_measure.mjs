@@ -2,8 +2,8 @@
 // from the start of the page's load to its first picture (the dialogue's question), and the
 // processor time the whole browser (every process it started) uses while the program waits for
 // the line, then for the final key, and how long after Delete's key the beep's sound begins
-// (its audio clock moves on from the tone's start), as the first key and half a second after. Run after make web-test (which installs the
-// drivers in tools/browsers/):
+// (its audio clock moves on from the tone's start), as the first key and half a second after.
+// Run after make web-test (which installs the drivers in tools/browsers/):
 //   node tools/web_measure.mjs [ENGINE [PROGRAM [SECONDS]]]
 import { execFileSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';

@@ -153,9 +153,12 @@ EM_JS(void, listen_text, (const char* field_selector, void* send), {
   function type(text) {
     for (var c of text) put(c.codePointAt(0));
   }
+  function composing(e) {
+    return e.isComposing || e.inputType === "insertCompositionText";
+  }
   // What an input event of the field types; false for text still being composed.
   function take(e) {
-    if (e.isComposing || e.inputType === "insertCompositionText") return false;
+    if (composing(e)) return false;
     if (e.inputType === "deleteContentBackward") put(8);
     else if (e.inputType === "insertLineBreak" || e.inputType === "insertParagraph") put(13);
     else if (e.inputType.startsWith("insert")) {
@@ -178,7 +181,7 @@ EM_JS(void, listen_text, (const char* field_selector, void* send), {
       if (e.cancelable && take(e)) e.preventDefault();
     },
     input: function (e) {
-      if (e.isComposing || e.inputType === "insertCompositionText" || inserted) return;
+      if (composing(e) || inserted) return;
       inserted = true;
       queueMicrotask(take_inserted);
     },

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Runs the web pages' tests: the browser drivers' libraries (tools/browsers/) from their lock
 # file (no browser download: Debian's browsers serve), then node's test runner, whose tests
-# serve the site and the key probe's site themselves. The browsers' sound clients keep their files in the run's folder.
-# Quiet while they pass: the summary only, or the whole report when one fails.
+# serve the site and the key probe's site themselves. The browsers' sound clients keep their
+# files in the run's folder. Quiet while they pass: the summary only, or the whole report when
+# one fails.
 # Usage: run.sh SITE_DIR PROBE_DIR NATIVE_PICTURE
 set -u
 root=$(mktemp -d) && log=$root/log && trap 'rm -rf "$root"' EXIT

@@ -55,8 +55,7 @@ async function startSession(display, home, children) {
   for (let tries = 0; !(await ready(tries)); tries++) await sleep(50);
   const { sessionId } = await call('POST', '/session', { capabilities: { alwaysMatch: {
     'webkitgtk:browserOptions': { binary: kMiniBrowser, args: ['--automation'] } } } });
-  const session = (method, path = '', body) => call(method, `/session/${sessionId}${path}`, body);
-  return session;
+  return (method, path = '', body) => call(method, `/session/${sessionId}${path}`, body);
 }
 
 export async function launch() {
