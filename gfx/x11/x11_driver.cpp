@@ -205,7 +205,7 @@ bool open_window() {
   x.colormap = x.visual->c_class == PseudoColor ? DefaultColormap(x.display, screen) : None;
   intern_atoms();
   GfxWindow& w = gfx_window();
-  x.desktop_scale = x11_desktop_scale(x.display);
+  x.desktop_scale = x11_desktop_scale(x.display, w.width, w.height);
   const int width = w.width * x.desktop_scale;
   const int height = w.height * x.desktop_scale;
   XSetWindowAttributes attributes{};

@@ -40,9 +40,9 @@ struct X11Window {
 };
 
 // The whole scale the desktop asks applications to show at: GDK_SCALE when it is a whole
-// number of at least 1, else the server's Xft.dpi resource over 96 (rounded down, at least 1),
-// else 1.
-int x11_desktop_scale(Display* display);
+// number of at least 1, else the server's Xft.dpi resource over 96 (the nearest whole scale),
+// else 1; lowered until a window of width x height fits the screen's work area.
+int x11_desktop_scale(Display* display, int width, int height);
 
 // Makes the image for the current size of the window and places the picture; false when no
 // image can be made.
