@@ -1,5 +1,5 @@
 // The web pages in Chromium, Firefox and WebKit, each driven with the same operations
-// (tools/browsers/), from the tests' own static file server: /site/ is the built site (the
+// (browsers/), from the tests' own static file server: /site/ is the built site (the
 // folder WEB_SITE), /probe/ the key probe's site (WEB_PROBE), /tests/ this folder.
 // NATIVE_PICTURE gives the picture and the text cells the native screen shows after the same keys.
 import assert from 'node:assert/strict';
@@ -9,10 +9,10 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, describe, test } from 'node:test';
 
-import { devices, launch as chromium } from '../../tools/browsers/chromium.mjs';
-import { launch as firefox } from '../../tools/browsers/firefox.mjs';
-import { serve } from '../../tools/browsers/serve.mjs';
-import { launch as webkit } from '../../tools/browsers/webkit.mjs';
+import { devices, launch as chromium } from './browsers/chromium.mjs';
+import { launch as firefox } from './browsers/firefox.mjs';
+import { serve } from './browsers/serve.mjs';
+import { launch as webkit } from './browsers/webkit.mjs';
 
 // Each page has the recorder (record.js) first.
 const kRecorded = { head: '<script src="/tests/record.js"></script>' };

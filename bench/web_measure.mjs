@@ -3,14 +3,14 @@
 // processor time the whole browser (every process it started) uses while the program waits for
 // the line, then for the final key, and how long after Delete's key the beep's sound begins
 // (its audio clock moves on from the tone's start), as the first key and half a second after.
-// Run after make web-test (which installs the drivers in tools/browsers/):
-//   node tools/web_measure.mjs [ENGINE [PROGRAM [SECONDS]]]
+// Run after make web-test (which installs the drivers in tests/web/browsers/):
+//   node bench/web_measure.mjs [ENGINE [PROGRAM [SECONDS]]]
 import { execFileSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 
 const [engineName = 'chromium', program = 'zorvy', seconds = 10] = process.argv.slice(2);
-const { launch } = await import(`./browsers/${engineName}.mjs`);
-const { serve } = await import('./browsers/serve.mjs');
+const { launch } = await import(`../tests/web/browsers/${engineName}.mjs`);
+const { serve } = await import('../tests/web/browsers/serve.mjs');
 // The time of the page's first picture: its first drawing on a canvas.
 const kFirstPicture = `<script>const put = CanvasRenderingContext2D.prototype.putImageData;
 CanvasRenderingContext2D.prototype.putImageData = function (...args) {
