@@ -13,17 +13,12 @@ const kNamedKeys = {
   ...Object.fromEntries(Array.from({ length: 12 }, (_, i) => [`F${i + 1}`, String.fromCharCode(0xE031 + i)])),
 };
 
-function keyValue(name) {
-  if ([...name].length === 1) return name;
-  if (name in kNamedKeys) return kNamedKeys[name];
-  throw new Error(`no such key: ${name}`);
-}
-
-// The key actions of one press: the modifiers down, the key down and up, the modifiers up.
+// The key actions of one press: each key of the combination down in turn (the modifiers first),
+// then up in the reverse order.
 export function keyActions(combination) {
-  const [, modifiers, key] = combination.match(/^((?:(?:Shift|Control|Alt|Meta)\+)*)(.+)$/);
-  const held = modifiers.split('+').filter(Boolean).map(keyValue);
-  const value = keyValue(key);
-  return [...held.map((m) => ({ type: 'keyDown', value: m })), { type: 'keyDown', value }, { type: 'keyUp', value },
-    ...held.reverse().map((m) => ({ type: 'keyUp', value: m }))];
+  const values = combination.split(/\+(?=.)/).map((name) => {
+    if ([...name].length === 1 || name in kNamedKeys) return kNamedKeys[name] ?? name;
+    throw new Error(`no such key: ${name}`);
+  });
+  return [...values.map((value) => ({ type: 'keyDown', value })), ...values.reverse().map((value) => ({ type: 'keyUp', value }))];
 }
