@@ -1,5 +1,5 @@
 // The web pages in Chromium, Firefox and WebKit, each driven with the same operations
-// (tools/browsers/), from the tests' own static file server: /site/ is the built site (the
+// (browsers/), from the tests' own static file server: /site/ is the built site (the
 // folder WEB_SITE), /probe/ the key probe's site (WEB_PROBE), /tests/ this folder.
 // NATIVE_PICTURE gives the picture and the text cells the native screen shows after the same keys.
 import assert from 'node:assert/strict';
@@ -8,16 +8,17 @@ import { cpSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync }
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, describe, test } from 'node:test';
+import { isDeepStrictEqual } from 'node:util';
 
-import { devices, launch as chromium } from '../../tools/browsers/chromium.mjs';
-import { launch as firefox } from '../../tools/browsers/firefox.mjs';
-import { serve } from '../../tools/browsers/serve.mjs';
-import { launch as webkit } from '../../tools/browsers/webkit.mjs';
+import { devices, launch as chromium } from './browsers/chromium.mjs';
+import { launch as firefox } from './browsers/firefox.mjs';
+import { poll } from './browsers/poll.mjs';
+import { serve } from './browsers/serve.mjs';
+import { launch as webkit } from './browsers/webkit.mjs';
 
 // Each page has the recorder (record.js) first.
-const kRecorded = { head: '<script src="/tests/record.js"></script>' };
-const kTests = new URL('.', import.meta.url).pathname;
-const server = await serve({ site: process.env.WEB_SITE, probe: process.env.WEB_PROBE, tests: kTests }, kRecorded);
+const server = await serve({ site: process.env.WEB_SITE, probe: process.env.WEB_PROBE, tests: new URL('.', import.meta.url).pathname },
+  { head: '<script src="/tests/record.js"></script>' });
 const engines = await Promise.all([chromium, firefox, webkit].map((launch) => launch()));
 after(() => Promise.all([server.close(), ...engines.map((engine) => engine.close())]));
 
@@ -25,35 +26,37 @@ const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 // A test that hangs fails, with what it waited for.
 const kTimeout = { timeout: 120000 };
+const kDesktop = { width: 1000, height: 700 };
 
-// Waits for the page's own signal: fn(arg) in the page becomes true (within 10 s).
-async function until(page, fn, arg) {
-  for (let waited = 0; waited < 500; ++waited) {
-    if (await page.evaluate(fn, arg).catch(() => false)) return;  // false while a page loads
-    await pause(20);
-  }
-  assert.fail(`the page never showed ${fn} (${arg})`);
+// Waits for the page's own signal, fn(arg) in the page giving expected (within 10 s), and asserts
+// that it came.
+async function settles(page, expected, fn, arg) {
+  let value;
+  await poll(async () => isDeepStrictEqual(value = await page.evaluate(fn, arg), expected), fn, { tries: 500, ms: 20 })
+    .catch(() => assert.deepEqual(value, expected, `the page never showed ${fn} (${arg}): it gave ${JSON.stringify(value)}`));
 }
 
-const showsText = (page, text) => until(page, (t) => document.getElementById('qztext')?.textContent.includes(t), text);
+const showsText = (page, text) => settles(page, true, (t) => document.getElementById('qztext')?.textContent.includes(t), text);
+const hasEnded = (page) => settles(page, false, () => document.getElementById('qzend').hidden);
 
-// Presses each key as Playwright names it. "text:" inserts its text as an editing command,
-// "copy:" puts its text on the clipboard, "wait:audio" waits until the page's audio clock runs.
+// Keys as Playwright names them, or "text:" to insert its text as an editing command, "copy:" to
+// copy its text as a user does (from a field of its own, giving the keys back to the screen),
+// "wait:audio" to wait until the page's audio clock runs.
+const kActions = {
+  text: (page, text) => page.evaluate((t) => document.execCommand('insertText', false, t), text),
+  wait: (page) => settles(page, true, () => window.qzAudio?.currentTime > 0),
+  async copy(page, text) {
+    await page.evaluate((t) => Object.assign(document.body.appendChild(document.createElement('textarea')), { id: 'copied', value: t }).select(), text);
+    await page.press('Control+C');
+    await page.evaluate(() => document.getElementById('copied').remove() || document.getElementById('qzkeys').focus());
+  },
+};
+
 async function typeKeys(page, keys) {
   for (const key of keys) {
     const [kind, text] = key.split(/:(.*)/s);
-    if (kind === 'text') await page.evaluate((t) => document.execCommand('insertText', false, t), text);
-    else if (kind === 'copy') await copy(page, text);
-    else if (kind === 'wait') await until(page, () => window.qzAudio?.currentTime > 0);
-    else await page.press(key);
+    await (kActions[kind]?.(page, text) ?? page.press(key));
   }
-}
-
-// Copies text as a user does, from a field of its own, and gives the keys back to the screen.
-async function copy(page, text) {
-  await page.evaluate((t) => Object.assign(document.body.appendChild(document.createElement('textarea')), { id: 'copied', value: t }).select(), text);
-  await page.press('Control+C');
-  await page.evaluate(() => document.getElementById('copied').remove() || document.getElementById('qzkeys').focus());
 }
 
 // The id of the full-screen element ('' for none), the canvas's box in the device's pixels (left,
@@ -91,9 +94,9 @@ const kPlemo = { program: 'plemo', keys: ['2', '7', 'ArrowLeft', 'Backspace', 'E
   codes: [50, 55, 19455, 8, 20479, 48, 13], tones: [] };
 const kSessions = [
   { program: 'zorvy', keys: ['1', 'wait:audio', 'text:é', 'Backspace', '0', 'End', 'Delete', 'text:\r\n'], tones: [[1000, 250, true]],
-    codes: [49, 130, 8, 48, 20479, 21503, 13], size: { width: 1000, height: 700 }, steps: [
+    codes: [49, 130, 8, 48, 20479, 21503, 13], size: kDesktop, steps: [
       [{ width: 480, height: 300 }, ['', 80, 50, 320, 200, 0, 0]], [{ width: 300, height: 180, needs: 'narrow' }, ['', -10, -10, 320, 200, 0, 0]],
-      [{ width: 1000, height: 700 }, ['', 20, 50, 960, 600, 0, 0]], [{ key: 'Alt+Enter', needs: 'fullscreen' }, ['qzscreen', 20, 50, 960, 600, 0, 0]],
+      [kDesktop, ['', 20, 50, 960, 600, 0, 0]], [{ key: 'Alt+Enter', needs: 'fullscreen' }, ['qzscreen', 20, 50, 960, 600, 0, 0]],
       [{ key: 'Alt+Enter', needs: 'fullscreen' }, ['', 20, 50, 960, 600, 0, 0]]] },
   { ...kPlemo, size: { width: 1280, height: 800 }, steps: [[{}, ['', 0, 0, 1280, 800, 0, 0]]] },
   { ...kPlemo, size: {}, device: devices['Pixel 5'], needs: 'phone', steps: [[{}, ['', 60, 700, 960, 600, 0, 0]]] },
@@ -101,17 +104,17 @@ const kSessions = [
 
 describe('the pages', { concurrency: true }, () => {
   for (const engine of engines) {
+    const can = ({ needs }) => !needs || engine.can.has(needs);
     describe(engine.name, { concurrency: 1 }, () => {
-      for (const session of kSessions.filter((s) => !s.needs || engine.can.has(s.needs))) {
+      for (const session of kSessions.filter(can)) {
         test(`${session.program}${session.device ? ' on a phone' : ''}: from the index, a typed session shows the native screen, runs again, waits on no timer of its own`, kTimeout, async () => {
           const page = await engine.open(`${server.url}/site/index.html`, { ...session.size, device: session.device });
           assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('a')].map((a) => a.getAttribute('href'))), ['zorvy.html', 'plemo.html']);
           await page.evaluate((href) => document.querySelector(`a[href="${href}"]`).click(), `${session.program}.html`);
           await showsText(page, 'Zadej do jakeho cisla pocitat');
-          for (const [step, state] of session.steps.filter(([s]) => !s.needs || engine.can.has(s.needs))) {
+          for (const [step, state] of session.steps.filter(([s]) => can(s))) {
             await (step.key ? page.press(step.key) : step.width && page.resize(step.width, step.height));
-            for (let waited = 0; (await page.evaluate(screenState)).join() !== state.join() && waited < 100; ++waited) await pause(20);
-            assert.deepEqual(await page.evaluate(screenState), state);
+            await settles(page, state, screenState);
           }
           if (session.device) {
             // A tap on the screen brings up the keyboard.
@@ -123,10 +126,10 @@ describe('the pages', { concurrency: true }, () => {
           // Runs again, the bound inserted as text with CR LF.
           for (let run = 0; run < 3; ++run) {
             await page.press('x');
-            await until(page, () => !document.getElementById('qzend').hidden);
+            await hasEnded(page);
             assert.equal(await page.evaluate(() => document.getElementById('qzstatus').textContent), `${session.program} has ended.`);
             await page.evaluate(() => document.getElementById('qzrun').click());
-            await until(page, () => /Zadej.*\?$/.test(document.getElementById('qztext').textContent.trimEnd()));
+            await settles(page, true, () => /Zadej.*\?$/.test(document.getElementById('qztext').textContent.trimEnd()));
             await assertTypedScreen(page, session.program, ['text:5\r\n'], [53, 13]);
           }
           // A while later the pause for keys is still all that is pending, and the audio sleeps.
@@ -135,9 +138,8 @@ describe('the pages', { concurrency: true }, () => {
           if (engine.can.has('devtools')) {
             // Nothing accumulates: after a collection of garbage one program instance is left, and
             // the key field has one program's 10 listeners.
-            const cdp = await page.raw.context().newCDPSession(page.raw);
-            await cdp.send('HeapProfiler.collectGarbage');
-            assert.deepEqual((await cdp.send('Runtime.evaluate', { returnByValue: true, includeCommandLineAPI: true,
+            await page.devtools('HeapProfiler.collectGarbage');
+            assert.deepEqual((await page.devtools('Runtime.evaluate', { returnByValue: true, includeCommandLineAPI: true,
               expression: '[instances.filter((instance) => instance.deref()).length, Object.values(getEventListeners(qzkeys)).flat().length]' })).result.value, [1, 10]);
           }
           await page.close();
@@ -145,7 +147,7 @@ describe('the pages', { concurrency: true }, () => {
       }
 
       test('keys and text reach the program with the native key codes, and the browser keeps none', kTimeout, async () => {
-        const page = await engine.open(`${server.url}/probe/window_probe.html`, { width: 1000, height: 700 });
+        const page = await engine.open(`${server.url}/probe/window_probe.html`, kDesktop);
         await showsText(page, 'Probe');
         const kKeys = [['copy:x\r\ny'], ['F1', 15359], ['ArrowUp', 18687], ['Shift+F1', 21759], ['Control+ArrowLeft', 29695],
           ['Delete', 21503], ['text:é', 130], ['Tab', 9], ['Shift+Tab', 4095, 9], ['Backspace', 8], ['Space', 32],
@@ -155,7 +157,7 @@ describe('the pages', { concurrency: true }, () => {
         await typeKeys(page, kKeys.map(([key]) => key));
         // The probe has ended: the page offers to run it again, unscrolled. Its lines since it
         // became ready are the codes.
-        await until(page, () => !document.getElementById('qzend').hidden);
+        await hasEnded(page);
         const lines = await page.evaluate(() => logged);
         assert.deepEqual(lines.slice(lines.indexOf('ready') + 1), kKeys.flatMap(([, ...codes]) => codes.map(String)));
         assert.deepEqual(await page.evaluate(() => [document.activeElement.id, scrollY, document.querySelector('main').scrollTop]), ['qzrun', 0, 0]);
@@ -175,9 +177,8 @@ test('Chromium: the site installs, runs offline, and a new build replaces the ca
   cpSync(process.env.WEB_SITE, folder, { recursive: true });
   const cacheName = () => `zorvy-plemo-${readFileSync(join(folder, 'service-worker.js'), 'latin1').match(/kBuild = '(\w+)'/)[1]}`;
   let host = await serve({ site: folder });
-  const page = await engines.find((engine) => engine.can.has('devtools')).open(`${host.url}/site/zorvy.html`, { width: 1000, height: 700 });
-  const cdp = await page.raw.context().newCDPSession(page.raw);
-  assert.deepEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, [{ errorId: 'in-incognito', errorArguments: [] }]);
+  const page = await engines.find((engine) => engine.can.has('devtools')).open(`${host.url}/site/zorvy.html`, kDesktop);
+  assert.deepEqual((await page.devtools('Page.getInstallabilityErrors')).installabilityErrors, [{ errorId: 'in-incognito', errorArguments: [] }]);
   for (const title of ['zorvy', 'zorvy, rebuilt']) {
     if (title !== 'zorvy') {
       writeFileSync(join(folder, 'zorvy.html'), readFileSync(join(folder, 'zorvy.html'), 'latin1').replace('<title>zorvy', `<title>${title}`));
@@ -187,7 +188,7 @@ test('Chromium: the site installs, runs offline, and a new build replaces the ca
       await page.raw.reload();
     }
     // The page is served by the worker of the build, which has cached its files.
-    await until(page, (name) => navigator.serviceWorker.controller?.state === 'activated' && caches.keys().then((names) => names.join() === name), cacheName());
+    await settles(page, true, (name) => navigator.serviceWorker.controller?.state === 'activated' && caches.keys().then((names) => names.join() === name), cacheName());
     await host.close();
     await page.raw.reload();
     await showsText(page, 'Zadej do jakeho cisla pocitat');

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Runs the web pages' tests: the browser drivers' libraries (tools/browsers/) from their lock
+# Runs the web pages' tests: the browser drivers' libraries (browsers/) from their lock
 # file (no browser download: Debian's browsers serve), then node's test runner, whose tests
 # serve the site and the key probe's site themselves. The browsers' sound clients keep their
 # files in the run's folder. Quiet while they pass: the summary only, or the whole report when
@@ -7,7 +7,7 @@
 # Usage: run.sh SITE_DIR PROBE_DIR NATIVE_PICTURE
 set -u
 root=$(mktemp -d) && log=$root/log && trap 'rm -rf "$root"' EXIT
-(cd "$(dirname "$0")/../../tools/browsers" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error) > "$log" 2>&1 \
+(cd "$(dirname "$0")/browsers" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error) > "$log" 2>&1 \
   || { cat "$log"; exit 1; }
 if WEB_SITE=$(realpath "$1") WEB_PROBE=$(realpath "$2") NATIVE_PICTURE=$(realpath "$3") \
     XDG_RUNTIME_DIR=$root node --test --test-reporter=tap "$(dirname "$0")"/*.test.mjs > "$log" 2>&1; then

@@ -3,14 +3,20 @@
 // processor time the whole browser (every process it started) uses while the program waits for
 // the line, then for the final key, and how long after Delete's key the beep's sound begins
 // (its audio clock moves on from the tone's start), as the first key and half a second after.
-// Run after make web-test (which installs the drivers in tools/browsers/):
-//   node tools/web_measure.mjs [ENGINE [PROGRAM [SECONDS]]]
+// Run after make web-test (which installs the drivers in tests/web/browsers/):
+//   node bench/web_measure.mjs [ENGINE [PROGRAM [SECONDS]]]
 import { execFileSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 
+import { poll } from '../tests/web/browsers/poll.mjs';
+import { serve } from '../tests/web/browsers/serve.mjs';
+
 const [engineName = 'chromium', program = 'zorvy', seconds = 10] = process.argv.slice(2);
-const { launch } = await import(`./browsers/${engineName}.mjs`);
-const { serve } = await import('./browsers/serve.mjs');
+if (!['chromium', 'firefox', 'webkit'].includes(engineName) || !['zorvy', 'plemo'].includes(program) || !(seconds > 0)) {
+  console.error('usage: node bench/web_measure.mjs [chromium|firefox|webkit [zorvy|plemo [SECONDS]]]');
+  process.exit(2);
+}
+const { launch } = await import(`../tests/web/browsers/${engineName}.mjs`);
 // The time of the page's first picture: its first drawing on a canvas.
 const kFirstPicture = `<script>const put = CanvasRenderingContext2D.prototype.putImageData;
 CanvasRenderingContext2D.prototype.putImageData = function (...args) {
@@ -71,7 +77,8 @@ async function idleShare(what) {
 const server = await serve({ site: new URL('../build-web', import.meta.url).pathname }, { head: kFirstPicture });
 const engine = await launch();
 const page = await engine.open(`${server.url}/site/${program}.html`, { width: 1000, height: 700 });
-while (!await page.evaluate(() => document.getElementById('qztext')?.textContent.includes('Zadej'))) await pause(20);
+await poll(() => page.evaluate(() => document.getElementById('qztext')?.textContent.includes('Zadej')), 'the question',
+  { tries: 500, ms: 20 });
 const first = await page.evaluate(() => window.firstPicture);
 console.log(`${engine.name}, ${program}: first picture ${first.toFixed(0)} ms after the load began`);
 await idleShare('waiting for the line');

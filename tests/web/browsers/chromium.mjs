@@ -11,18 +11,15 @@ export async function launch() {
   return {
     name: 'Chromium',
     can: new Set(['narrow', 'fullscreen', 'phone', 'devtools']),
-    cannot: [],
     async open(url, { width, height, device = {} }) {
       const context = await browser.newContext({ viewport: { width, height }, permissions: ['clipboard-read', 'clipboard-write'], ...device });
       const raw = await context.newPage();
       await raw.goto(url);
-      return {
-        raw,
-        evaluate: (fn, arg) => raw.evaluate(fn, arg),
-        press: (key) => raw.keyboard.press(key),
-        resize: (w, h) => raw.setViewportSize({ width: w, height: h }),
-        close: () => context.close(),
-      };
+      let cdp;
+      return { raw, evaluate: (fn, arg) => raw.evaluate(fn, arg), press: (key) => raw.keyboard.press(key),
+        resize: (w, h) => raw.setViewportSize({ width: w, height: h }), close: () => context.close(),
+        // A call of the DevTools protocol, in the page's own session.
+        devtools: async (method, params) => (cdp ??= await context.newCDPSession(raw)).send(method, params) };
     },
     close: () => browser.close(),
   };
