@@ -10,7 +10,8 @@ WIN_BUILD := build-win
 WEB_BUILD := build-wasm
 WEB_SITE := build-web
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := input_item_fuzz terminal_keys_fuzz line_editor_fuzz
+# The fuzz targets, as fuzz/CMakeLists.txt lists them.
+FUZZ_TARGETS := $(shell sed -n 's/^set(FUZZ_TARGETS \(.*\))$$/\1/p' fuzz/CMakeLists.txt)
 JOBS ?= 2
 
 # Configures and builds quietly: the compiler's output is shown only when the build fails.

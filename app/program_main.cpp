@@ -13,10 +13,23 @@
 #include "runtime/runtime_state.hpp"
 #include "runtime/text_console.hpp"
 
+namespace {
+
+// The dialogue's screen: 320 x 200 pixels, 40 x 25 text cells.
+constexpr int32_t kDialogueMode = 1;
+
+// Two of the 16 text colours. A terminal draws the text blue on magenta; mode 1 makes the
+// foreground its background colour and takes the background's palette, whose text colour
+// is light grey.
+constexpr int32_t kBlue = 1;
+constexpr int32_t kMagenta = 5;
+
+}  // namespace
+
 void run_dialogue(const ProgramVariant& variant) {
   clear_screen_statement(CLEAR_DEFAULT);
-  screen_statement(1, 8, 0, 0, 0);
-  color_statement(1, 5, 0);
+  screen_statement(kDialogueMode, /*depth=*/8, /*page_count=*/0, /*flags=*/0, /*refresh_rate=*/0);
+  color_statement(kBlue, kMagenta, /*flags=*/0);
   print_literal("", PRINT_NEWLINE);
   print_string(0, temp_string_from_literal(variant.title, std::strlen(variant.title)),
                PRINT_NEWLINE);

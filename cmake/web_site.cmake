@@ -1,6 +1,15 @@
 # The web pages: a page and an app manifest per program, which any static file host serves
 # beside the program's .js and .wasm.
+# The program is linked for its page: one thread, whose waits yield to the browser (Asyncify),
+# so any static file host serves the pages; each page makes a fresh instance of its program
+# for every run. A pause for keys (web_pause.js) is the one wait of our own that puts the stack
+# aside.
 function(web_page program folder)
+  set(web_pause ${PROJECT_SOURCE_DIR}/runtime/web/web_pause.js)
+  target_link_options(${program} PRIVATE -sASYNCIFY -sASYNCIFY_IMPORTS=page_pause_for_keys
+    -sASYNCIFY_STACK_SIZE=16384 -sENVIRONMENT=web -sMODULARIZE -sEXPORT_NAME=createProgram
+    -sEXIT_RUNTIME -sALLOW_MEMORY_GROWTH --js-library ${web_pause})
+  set_property(TARGET ${program} APPEND PROPERTY LINK_DEPENDS ${web_pause})
   set(PROGRAM ${program})
   configure_file(${PROJECT_SOURCE_DIR}/app/web/program.html.in ${folder}/${program}.html @ONLY)
   configure_file(${PROJECT_SOURCE_DIR}/app/web/program.webmanifest.in ${folder}/${program}.webmanifest @ONLY)

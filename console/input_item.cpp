@@ -59,6 +59,45 @@ ItemText trimmed(const char* text, int32_t length) {
 
 constexpr double kTwoTo63 = 9223372036854775808.0;
 
+// value * base + digit for each leading digit of the base (2, 8 or 16), modulo 2^64.
+uint64_t radix_digits_to_u64(const char* digits, int32_t length, int base) {
+  uint64_t value = 0;
+  for (int32_t i = 0; i < length; ++i) {
+    const int digit = digit_value(digits[i], base);
+    if (digit < 0) break;
+    value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
+  }
+  return value;
+}
+
+// Decimal (strtoull rules: sign, saturation) or, after "&H", "&B", "&O" or "&", hexadecimal,
+// binary or octal digits.
+uint64_t item_text_to_integer(const char* text, int32_t length) {
+  const ItemText item = trimmed(text, length);
+  if (item.length >= 2 && item.text[0] == '&') {
+    switch (item.text[1]) {
+      case 'H': case 'h': return radix_digits_to_u64(item.text + 2, item.length - 2, 16);
+      case 'B': case 'b': return radix_digits_to_u64(item.text + 2, item.length - 2, 2);
+      case 'O': case 'o': return radix_digits_to_u64(item.text + 2, item.length - 2, 8);
+      default: return radix_digits_to_u64(item.text + 1, item.length - 1, 8);
+    }
+  }
+  return std::strtoull(item.text, nullptr, 10);
+}
+
+// The C conversion of text to double, with D taken as E; "0x" gives 0.
+double item_text_to_double(const char* text, int32_t length) {
+  ItemText item = trimmed(text, length);
+  if (item.length >= 2 && item.text[0] == '0' && (item.text[1] == 'x' || item.text[1] == 'X')) {
+    return 0.0;
+  }
+  for (int32_t i = 0; i < item.length; ++i) {
+    if (item.text[i] == 'D') item.text[i] = 'E';
+    if (item.text[i] == 'd') item.text[i] = 'e';
+  }
+  return std::strtod(item.text, nullptr);
+}
+
 }  // namespace
 
 int32_t scan_input_item(char* item, int32_t limit, bool* float_mark) {
@@ -103,39 +142,4 @@ void input_item_u64(uint64_t* target) {
   const double rounded = std::nearbyint(item_text_to_double(item, length));  // ties to even
   const bool fits = rounded >= -kTwoTo63 && rounded < kTwoTo63;                // false for NaN
   *target = static_cast<uint64_t>(fits ? static_cast<int64_t>(rounded) : INT64_MIN);
-}
-
-uint64_t item_text_to_integer(const char* text, int32_t length) {
-  const ItemText item = trimmed(text, length);
-  if (item.length >= 2 && item.text[0] == '&') {
-    switch (item.text[1]) {
-      case 'H': case 'h': return radix_digits_to_u64(item.text + 2, item.length - 2, 16);
-      case 'B': case 'b': return radix_digits_to_u64(item.text + 2, item.length - 2, 2);
-      case 'O': case 'o': return radix_digits_to_u64(item.text + 2, item.length - 2, 8);
-      default: return radix_digits_to_u64(item.text + 1, item.length - 1, 8);
-    }
-  }
-  return std::strtoull(item.text, nullptr, 10);
-}
-
-double item_text_to_double(const char* text, int32_t length) {
-  ItemText item = trimmed(text, length);
-  if (item.length >= 2 && item.text[0] == '0' && (item.text[1] == 'x' || item.text[1] == 'X')) {
-    return 0.0;
-  }
-  for (int32_t i = 0; i < item.length; ++i) {
-    if (item.text[i] == 'D') item.text[i] = 'E';
-    if (item.text[i] == 'd') item.text[i] = 'e';
-  }
-  return std::strtod(item.text, nullptr);
-}
-
-uint64_t radix_digits_to_u64(const char* digits, int32_t length, int base) {
-  uint64_t value = 0;
-  for (int32_t i = 0; i < length; ++i) {
-    const int digit = digit_value(digits[i], base);
-    if (digit < 0) break;
-    value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
-  }
-  return value;
 }

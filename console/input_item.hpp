@@ -14,13 +14,3 @@ int32_t scan_input_item(char* item, int32_t limit, bool* float_mark);
 
 // Reads the next item as an unsigned 64-bit number into target.
 void input_item_u64(uint64_t* target);
-
-// Decimal (strtoull rules: sign, saturation) or, after "&H", "&B", "&O" or "&", hexadecimal,
-// binary or octal digits.
-uint64_t item_text_to_integer(const char* text, int32_t length);
-
-// The C conversion of text to double, with D taken as E; "0x" gives 0.
-double item_text_to_double(const char* text, int32_t length);
-
-// value * base + digit for each leading digit of the base (2, 8 or 16), modulo 2^64.
-uint64_t radix_digits_to_u64(const char* digits, int32_t length, int base);

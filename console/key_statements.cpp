@@ -3,10 +3,16 @@
 #include "runtime/console_input.hpp"
 #include "runtime/device_hooks.hpp"
 
+namespace {
+
+// A key as a new temporary string: one byte for codes up to 255, else the low byte (255) and
+// the code byte. The shared empty string when it cannot be made.
 StringDescriptor* key_code_to_string(int32_t code) {
   const uint8_t bytes[] = {static_cast<uint8_t>(code & 0xFF), static_cast<uint8_t>(code >> 8)};
   return temp_string_from_bytes(bytes, code <= 255 ? 1 : 2);
 }
+
+}  // namespace
 
 int32_t key_string_value(const StringDescriptor& key) {
   if (string_length(key) == 1) return key.data[0];

@@ -5,10 +5,6 @@
 
 #include "console/temp_string.hpp"
 
-// A key as a new temporary string: one byte for codes up to 255, else the low byte (255) and
-// the code byte. The shared empty string when it cannot be made.
-StringDescriptor* key_code_to_string(int32_t code);
-
 // The key a key string stands for: its byte, or for two bytes second * 256 + 255.
 int32_t key_string_value(const StringDescriptor& key);
 

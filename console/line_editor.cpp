@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int32_t kKeyPollMs = 25;
+constexpr int32_t kEditorPollMs = 25;  // how often the editor waiting for a key looks
 constexpr int32_t kTabWidth = 8;
 
 struct Cell {
@@ -179,7 +179,7 @@ bool act(LineEditor& e, int32_t key) {
 int32_t wait_for_key() {
   while (!key_hit_statement()) {
     if (input_ended_statement()) return -1;
-    pause_for_keys(kKeyPollMs);
+    pause_for_keys(kEditorPollMs);
   }
   StringDescriptor* key = inkey_statement();
   const int32_t value = string_length(*key) == 0 ? -2 : key_string_value(*key);

@@ -1,6 +1,6 @@
 #pragma once
-// The screen's queue of input events (keys, mouse, focus, close), kept for readers of the
-// screen; when it is full the oldest event is dropped.
+// The screen's queue of input events (keys, mouse, focus, close), filled by the window drivers;
+// no statement reads it. When it is full the oldest event is dropped.
 #include <cstdint>
 
 enum GfxEventType : int32_t {

@@ -26,9 +26,9 @@ int32_t key_read() {
   return code;
 }
 
-int32_t take_key_arrived() {
+bool take_key_arrived() {
   screen_lock();
-  const int32_t arrived = key_buffer.take_key_arrived();
+  const bool arrived = key_buffer.take_key_arrived();
   screen_unlock_unmarked();
   return arrived;
 }

@@ -11,7 +11,7 @@ void key_push(int32_t code);
 int32_t key_read();
 
 // The key-arrived flag, cleared.
-int32_t take_key_arrived();
+bool take_key_arrived();
 
 // The key statements on the graphics screen.
 int32_t gfx_key_hit();

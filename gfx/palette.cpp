@@ -42,22 +42,16 @@ uint32_t packed(const uint8_t* rgb) {
 
 int32_t widened(uint32_t six_bits) { return static_cast<int32_t>((six_bits & 63) * 255 / 63); }
 
-}  // namespace
-
-void palette_statement(int32_t index, int32_t color, int32_t green, int32_t blue) {
-  GfxScreen* screen = current_screen();
-  if (screen == nullptr || screen->depth > 8) return;
-  screen_lock();
-  if (index < 0) {
-    palette_reset(index);
-  } else if (green < 0 || blue < 0) {
-    palette_set(index, color);
-  } else {
-    palette_set_rgb(index, color, green, blue);
-  }
-  screen_unlock(0, -1);
+void palette_set_rgb(int32_t index, int32_t red, int32_t green, int32_t blue) {
+  GfxScreen& screen = *current_screen();
+  index &= screen.palette->count - 1;
+  screen.device_palette[index] = static_cast<uint32_t>(red & 255) |
+                                 static_cast<uint32_t>(green & 255) << 8 |
+                                 static_cast<uint32_t>(blue & 255) << 16;
+  if (screen.driver->set_palette != nullptr) screen.driver->set_palette(index, red, green, blue);
 }
 
+// Reloads the device palette from the default palette through the mode's colour map.
 void palette_reset(int32_t selector) {
   GfxScreen& screen = *current_screen();
   const ModeColorMap* map = color_map_for(screen.mode, selector);
@@ -90,13 +84,20 @@ void palette_set(int32_t index, int32_t color) {
   palette_set_rgb(index, rgb[0], rgb[1], rgb[2]);
 }
 
-void palette_set_rgb(int32_t index, int32_t red, int32_t green, int32_t blue) {
-  GfxScreen& screen = *current_screen();
-  index &= screen.palette->count - 1;
-  screen.device_palette[index] = static_cast<uint32_t>(red & 255) |
-                                 static_cast<uint32_t>(green & 255) << 8 |
-                                 static_cast<uint32_t>(blue & 255) << 16;
-  if (screen.driver->set_palette != nullptr) screen.driver->set_palette(index, red, green, blue);
+}  // namespace
+
+void palette_statement(int32_t index, int32_t color, int32_t green, int32_t blue) {
+  GfxScreen* screen = current_screen();
+  if (screen == nullptr || screen->depth > 8) return;
+  screen_lock();
+  if (index < 0) {
+    palette_reset(index);
+  } else if (green < 0 || blue < 0) {
+    palette_set(index, color);
+  } else {
+    palette_set_rgb(index, color, green, blue);
+  }
+  screen_unlock(0, -1);
 }
 
 uint32_t gfx_color(int32_t foreground, int32_t background, int32_t flags) {

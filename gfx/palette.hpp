@@ -7,11 +7,6 @@
 // nothing without a screen of at most 8 bits per pixel; marks every line dirty.
 void palette_statement(int32_t index, int32_t color, int32_t green, int32_t blue);
 
-// Reloads the device palette from the default palette through the mode's colour map.
-void palette_reset(int32_t selector);
-void palette_set(int32_t index, int32_t color);
-void palette_set_rgb(int32_t index, int32_t red, int32_t green, int32_t blue);
-
 // The colour statement: flag bit 1 keeps the foreground, bit 2 the background. In mode 1 it
 // changes the palette, not the drawing colours. Returns the previous drawing colours.
 uint32_t gfx_color(int32_t foreground, int32_t background, int32_t flags);

@@ -28,6 +28,13 @@ PaletteEntry direct_color(const uint8_t* pixel, int32_t source_bytes) {
   return {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8), static_cast<uint8_t>(p), 0};
 }
 
+// The display's pixel for a colour: each 8-bit channel's top bits where its mask says (a mask
+// wider than 8 bits takes the channel in its top bits).
+uint32_t display_pixel(const DisplayFormat& format, const PaletteEntry& color) {
+  return channel(color.red, format.red_mask) | channel(color.green, format.green_mask) |
+         channel(color.blue, format.blue_mask);
+}
+
 template <int Bytes>
 void store(uint8_t* out, uint32_t value) {
   for (int b = 0; b < Bytes; ++b) out[b] = static_cast<uint8_t>(value >> (8 * b));
@@ -62,11 +69,6 @@ void convert(const DisplayFormat& format, const uint32_t* table, const uint8_t* 
 }
 
 }  // namespace
-
-uint32_t display_pixel(const DisplayFormat& format, const PaletteEntry& color) {
-  return channel(color.red, format.red_mask) | channel(color.green, format.green_mask) |
-         channel(color.blue, format.blue_mask);
-}
 
 void fill_pixel_table(const DisplayFormat& format, const PaletteEntry palette[256], uint32_t table[256]) {
   const bool indexed = (format.red_mask | format.green_mask | format.blue_mask) == 0;

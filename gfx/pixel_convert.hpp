@@ -13,10 +13,6 @@ struct DisplayFormat {
   int32_t bytes_per_pixel;  // 1, 2, 3 or 4; pixels are stored least significant byte first
 };
 
-// The display's pixel for a colour: each 8-bit channel's top bits where its mask says (a mask
-// wider than 8 bits takes the channel in its top bits).
-uint32_t display_pixel(const DisplayFormat& format, const PaletteEntry& color);
-
 // The display's pixel for each of the 256 palette entries; the index itself without masks.
 void fill_pixel_table(const DisplayFormat& format, const PaletteEntry palette[256], uint32_t table[256]);
 

@@ -47,6 +47,9 @@ using PageMemory = std::unique_ptr<uint8_t[], FreeDeleter>;
 // Screen flag: the cursor is parked on the last cell of the view and a newline is owed.
 inline constexpr uint32_t SCREEN_PENDING_NEWLINE = 4;
 
+// The open screen. Some of what it keeps is set and never read by these programs' statements:
+// default_palette_rgb, color_map, aspect, refresh_rate and the event queue (as is the window's
+// mouse state beyond whether the pointer is inside).
 struct GfxScreen {
   int32_t serial;                    // from a counter each mode set advances
   int32_t mode;

@@ -60,7 +60,16 @@ constexpr ModeInfo kModeTable[] = {
     {1280, 1024, 8, 1, 1, 3, 2, 160, 64},
 };
 
-constexpr int32_t kQuietClose = static_cast<int32_t>(0x80000000u);
+// A mode set as asked: the mode's row of the table, with the depth and page count chosen.
+struct ModeRequest {
+  int32_t mode;
+  ModeInfo info;
+  int32_t depth;
+  int32_t page_count;
+  int32_t refresh_rate;
+  int32_t flags;
+};
+
 constexpr int32_t kPageAlignment = 16;
 
 int32_t serial_counter = 0;
@@ -147,65 +156,47 @@ void clear_pages(GfxScreen& screen, const GfxContext& context) {
   }
 }
 
-}  // namespace
-
-int32_t screen_statement(int32_t mode, int32_t depth, int32_t page_count, int32_t flags,
-                         int32_t refresh_rate) {
-  int32_t result = 1;
-  if (mode == 0) {
-    result = set_mode(0, 0, 0, 0, 0, 1, refresh_rate, -1, -1, flags, 0, 0, 0);
-  } else if (mode > 0 && mode < static_cast<int32_t>(std::size(kModeTable)) &&
-             kModeTable[mode].width != 0) {
-    const ModeInfo& m = kModeTable[mode];
-    const int32_t chosen_depth = mode > 13 && depth_selectable(depth) ? depth : m.depth;
-    result = set_mode(mode, m.width, m.height, chosen_depth, m.scanline_multiplier,
-                      page_count > 0 ? page_count : m.default_pages, refresh_rate, m.palette,
-                      m.font, flags, 0.0f, m.text_columns, m.text_rows);
-  }
-  set_last_error_number(result);
-  return result;
+// Closes the open screen, if any, and gives the statements back to the whole text console.
+void release_to_console() {
+  release_screen();
+  device_hooks() = DeviceHooks{};
+  console_view_range() = {-1, -1};
 }
 
-int32_t set_mode(int32_t mode, int32_t width, int32_t height, int32_t depth,
-                 int32_t scanline_multiplier, int32_t page_count, int32_t refresh_rate,
-                 int32_t palette, int32_t font, int32_t flags, float aspect,
-                 int32_t text_columns, int32_t text_rows) {
-  if (flags >= 0 && (flags & GFX_SHAPED)) flags |= GFX_SHAPED | GFX_NO_SWITCHING | GFX_NO_FRAME;
+// The mode-set sequence: closes an open screen, then opens the one asked for.
+int32_t set_mode(const ModeRequest& request) {
+  const ModeInfo& m = request.info;
+  int32_t flags = request.flags;
+  if (flags & GFX_SHAPED) flags |= GFX_SHAPED | GFX_NO_SWITCHING | GFX_NO_FRAME;
   release_screen();
-  if (mode == 0 || width == 0) {
-    device_hooks() = DeviceHooks{};
-    if (flags != kQuietClose) console_clear(0);
-    console_view_range() = {-1, -1};
-    return 0;
-  }
   install_device_hooks();
   auto* screen = new GfxScreen{};
   screen->serial = ++serial_counter;
-  screen->mode = mode;
-  screen->width = width;
-  screen->height = height;
-  screen->palette = palette >= 0 ? &kDefaultPalettes[palette] : nullptr;
-  screen->scanline_multiplier = scanline_multiplier;
-  screen->font = font >= 0 ? &kFonts[font] : nullptr;
-  screen->aspect = aspect != 0.0f ? aspect : static_cast<float>(height) / static_cast<float>(width) * 4.0f / 3.0f;
-  set_depth(*screen, depth);
-  screen->dirty.assign(static_cast<size_t>(height * scanline_multiplier), 0);
+  screen->mode = request.mode;
+  screen->width = m.width;
+  screen->height = m.height;
+  screen->palette = m.palette >= 0 ? &kDefaultPalettes[m.palette] : nullptr;
+  screen->scanline_multiplier = m.scanline_multiplier;
+  screen->font = m.font >= 0 ? &kFonts[m.font] : nullptr;
+  screen->aspect = static_cast<float>(m.height) / static_cast<float>(m.width) * 4.0f / 3.0f;
+  set_depth(*screen, request.depth);
+  screen->dirty.assign(static_cast<size_t>(m.height * m.scanline_multiplier), 0);
   screen->pixels = pixel_ops_for(screen->bytes_per_pixel);
   set_current_screen(screen);
   unpack_gfx_data();
-  if (!allocate_pages(*screen, page_count)) {
+  if (!allocate_pages(*screen, request.page_count)) {
     close_screen();
     return 1;
   }
-  screen->driver = select_driver(program_name(), width, height * scanline_multiplier, depth,
-                                 refresh_rate, flags);
+  screen->driver = select_driver(program_name(), m.width, m.height * m.scanline_multiplier,
+                                 request.depth, request.refresh_rate, flags);
   if (screen->driver == nullptr) {
     close_screen();
     return 1;
   }
   palette_statement(-1, 0, 0, 0);
-  screen->text_columns = text_columns;
-  screen->text_rows = text_rows;
+  screen->text_columns = m.text_columns;
+  screen->text_rows = m.text_rows;
   screen_lock();  // the presentation already runs
   clear_pages(*screen, context_get());
   screen_unlock(0, -1);
@@ -214,14 +205,31 @@ int32_t set_mode(int32_t mode, int32_t width, int32_t height, int32_t depth,
     at_program_exit(ExitStage::SCREEN, close_screen);  // also for a return without the end statement
     end_hook_set = true;
   }
-  if (flags != kQuietClose) {
-    reset_screen_channel(0, static_cast<uint32_t>(text_columns));
-    reset_text_view();
-  }
+  reset_screen_channel(0, m.text_columns);
+  reset_text_view();
   return 0;
 }
 
+}  // namespace
+
+int32_t screen_statement(int32_t mode, int32_t depth, int32_t page_count, int32_t flags,
+                         int32_t refresh_rate) {
+  int32_t result = 1;
+  if (mode == 0) {
+    release_to_console();
+    console_clear(0);
+    result = 0;
+  } else if (mode > 0 && mode < static_cast<int32_t>(std::size(kModeTable)) &&
+             kModeTable[mode].width != 0) {
+    const ModeInfo& m = kModeTable[mode];
+    const int32_t chosen_depth = mode > 13 && depth_selectable(depth) ? depth : m.depth;
+    result = set_mode({mode, m, chosen_depth, page_count > 0 ? page_count : m.default_pages,
+                       refresh_rate, flags});
+  }
+  set_last_error_number(result);
+  return result;
+}
+
 void close_screen() {
-  if (current_screen() == nullptr) return;
-  set_mode(0, 0, 0, 0, 0, 1, 0, -1, -1, kQuietClose, 0.0f, 0, 0);
+  if (current_screen() != nullptr) release_to_console();
 }

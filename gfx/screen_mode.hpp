@@ -2,19 +2,13 @@
 // Screen modes: opening a graphics screen, and closing it.
 #include <cstdint>
 
-// Opens the screen of a mode (0 to 21) from the mode table. The depth argument counts only
-// for modes above 13 (8, 15, 16, 24 or 32); a page count of 0 or less takes the mode's own.
+// Opens the screen of a mode (1 to 21) from the mode table; mode 0 closes an open one and
+// clears the text console. The depth argument counts only for modes above 13 (8, 15, 16, 24
+// or 32); a page count of 0 or less takes the mode's own.
 // Returns 0 on success, 1 for a mode that does not exist or when no presentation opens (the
 // text console then stays in use); the result is also the thread's last error number.
 int32_t screen_statement(int32_t mode, int32_t depth, int32_t page_count, int32_t flags,
                          int32_t refresh_rate);
-
-// The mode-set sequence: closes an open screen, then opens the new one (mode 0 or width 0:
-// none, back to the text console).
-int32_t set_mode(int32_t mode, int32_t width, int32_t height, int32_t depth,
-                 int32_t scanline_multiplier, int32_t page_count, int32_t refresh_rate,
-                 int32_t palette, int32_t font, int32_t flags, float aspect,
-                 int32_t text_columns, int32_t text_rows);
 
 // Closes an open screen without touching the text console; nothing when none is open.
 void close_screen();

@@ -19,6 +19,10 @@ struct MouseState {
   int32_t last_x, last_y;
 };
 
+// The presentation thread's cycle: a window's driver presents every so many milliseconds,
+// sooner when the window system has events.
+inline constexpr int32_t kPresentCycleMs = 10;
+
 struct GfxWindow {
   std::string title;
   int32_t width, height;      // the client area: the framebuffer times the line multiplier

@@ -14,17 +14,22 @@ std::string console_read_line();
 // The console key buffer: 512 slots, at most 511 keys, the oldest dropped when full.
 void console_key_push(int32_t code);
 
-// Reads what standard input holds without waiting and pushes its keys. The end of input (a
-// closed terminal or stream) and a hang-up or termination signal push one close request.
-void console_poll_input();
+// The close request that the end of input makes, pushed once however often it is reported.
+void console_push_end_of_input();
 
-// The oldest key after a poll, or -1 when there is none. With extended 0, a key above 255 is
+// Each platform's part. The poll reads what standard input holds without waiting and pushes
+// its keys; the end of input (a closed terminal or stream) and a hang-up or termination
+// signal push one close request. The other tells whether input has ended, as polled last.
+void console_poll_input();
+bool console_stream_ended();
+
+// The oldest key after a poll, or -1 when there is none. Not extended, a key above 255 is
 // read as two keys: 255 now (nothing removed), then its code byte. With take, the key is
 // removed and the key-arrived flag cleared.
-int32_t console_key_read(int32_t extended, int32_t take);
+int32_t console_key_read(bool extended, bool take);
 
-// Polls, then gives the key-arrived flag and clears it; always 1 once input has ended.
-int32_t console_take_key_arrived();
+// Polls, then gives the key-arrived flag and clears it; always true once input has ended.
+bool console_take_key_arrived();
 
 // 1 once standard input has ended: no key can come any more.
 int32_t console_input_ended();

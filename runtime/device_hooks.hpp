@@ -9,6 +9,10 @@
 // carrying out an owed newline only.
 inline constexpr int32_t TEXT_OUTPUT_FORCE = 8;
 
+// The beep, wherever a screen or console can sound one: 1000 Hz for 250 ms.
+inline constexpr int32_t kToneHertz = 1000;
+inline constexpr int32_t kToneMilliseconds = 250;
+
 struct DeviceHooks {
   void (*clear)(uint32_t mode);
   uint32_t (*color)(int32_t foreground, int32_t background, int32_t flags);
@@ -23,7 +27,7 @@ struct DeviceHooks {
   int32_t (*getkey)();         // the oldest key, waiting for one
   int32_t (*input_ended)();    // 1 when no key can ever come again
   void (*sleep)(int32_t milliseconds);
-  void (*tone)();              // the beep: 1000 Hz for 250 ms where the screen can sound it
+  void (*tone)();              // the beep, where the screen can sound it
 };
 
 DeviceHooks& device_hooks();

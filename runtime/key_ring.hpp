@@ -8,7 +8,7 @@ struct KeyRing {
   int32_t codes[N];
   int64_t read_index;
   int64_t write_index;
-  int32_t key_arrived;  // set by every push; cleared by reads and by taking the flag
+  bool key_arrived;  // set by every push; cleared by reads and by taking the flag
 
   bool empty() const { return read_index == write_index; }
 
@@ -17,7 +17,7 @@ struct KeyRing {
     const int64_t next = (write_index + 1) % N;
     if (next == read_index) read_index = (next + 1) % N;
     write_index = next;
-    key_arrived = 1;
+    key_arrived = true;
   }
 
   // The oldest key, left in place; the ring must not be empty.
@@ -26,12 +26,12 @@ struct KeyRing {
   void drop_oldest() { read_index = (read_index + 1) % N; }
 
   // After a read the flag stays set while keys wait: they came after the key just read.
-  void settle_key_arrived() { key_arrived = empty() ? 0 : 1; }
+  void settle_key_arrived() { key_arrived = !empty(); }
 
   // The text console's key read: the oldest key, or -1 with none. An extended key read as not
   // extended gives 255 and leaves its code byte for the next read. A key taken leaves the ring;
   // poll then brings in what came meanwhile, so the flag settles on every key still waiting.
-  int32_t read(int32_t extended, int32_t take, void (*poll)()) {
+  int32_t read(bool extended, bool take, void (*poll)()) {
     if (empty()) return -1;
     int32_t& slot = oldest();
     const int32_t code = slot;
@@ -47,9 +47,9 @@ struct KeyRing {
     return code;
   }
 
-  int32_t take_key_arrived() {
-    const int32_t arrived = key_arrived;
-    key_arrived = 0;
+  bool take_key_arrived() {
+    const bool arrived = key_arrived;
+    key_arrived = false;
     return arrived;
   }
 };

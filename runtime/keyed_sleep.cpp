@@ -2,19 +2,20 @@
 
 namespace {
 
-constexpr int32_t kKeyPollMs = 50;
+// How often a sleep looks for a key that arrived.
+constexpr int32_t kSleepPollMs = 50;
 
 }  // namespace
 
-void keyed_sleep(int32_t ms, int32_t (*take_key_arrived)(), bool zero_sleeps) {
+void keyed_sleep(int32_t ms, bool (*take_key_arrived)(), bool zero_sleeps) {
   if (ms == -1) {
-    while (take_key_arrived() != 1) pause_for_keys(kKeyPollMs);
+    while (!take_key_arrived()) pause_for_keys(kSleepPollMs);
   } else if (ms >= 100) {
     do {
-      if (take_key_arrived() == 1) return;
-      sleep_milliseconds(kKeyPollMs);
-      ms -= kKeyPollMs;
-    } while (ms > kKeyPollMs);
+      if (take_key_arrived()) return;
+      sleep_milliseconds(kSleepPollMs);
+      ms -= kSleepPollMs;
+    } while (ms > kSleepPollMs);
     sleep_milliseconds(ms);
   } else if (ms >= 1 || (ms == 0 && zero_sleeps)) {
     sleep_milliseconds(ms);

@@ -8,4 +8,4 @@
 // -1 tests before the first sleep and has no time limit; 100 ms or more tests, then sleeps
 // 50 ms at a time while more than 50 remain, then sleeps the rest untested; 1 to 99 only
 // sleeps; 0 returns at once unless zero_sleeps; below -1 returns at once. No key is removed.
-void keyed_sleep(int32_t ms, int32_t (*take_key_arrived)(), bool zero_sleeps);
+void keyed_sleep(int32_t ms, bool (*take_key_arrived)(), bool zero_sleeps);

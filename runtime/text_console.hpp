@@ -43,7 +43,11 @@ void console_locate(int32_t row, int32_t column);
 // The cursor cell, 1-based; with a newline owed, the last cell of the view.
 void console_cursor_cell(int32_t* column, int32_t* row);
 
-// The text area: the terminal's columns and rows (80 columns of unlimited rows in a stream).
+// The width of the print zones when the output is a stream, not a terminal or console.
+inline constexpr int32_t kStreamWidth = 80;
+
+// The text area: the terminal's columns and rows (kStreamWidth columns of unlimited rows in a
+// stream).
 void console_text_size(int32_t* columns, int32_t* rows);
 
 // The beep: the terminal bell, and nothing when the output is a stream.

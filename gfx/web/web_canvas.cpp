@@ -13,12 +13,11 @@
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
 #include "runtime/cp437.hpp"
+#include "runtime/device_hooks.hpp"
 
 namespace {
 
 constexpr const char* kTextRows = "#qztext";
-constexpr int kBeepHertz = 1000;
-constexpr int kBeepMilliseconds = 250;
 constexpr uint32_t kOpaque = 0xFF000000u;
 // The canvas's pixels: red, green, blue and alpha bytes, in this order.
 constexpr DisplayFormat kCanvasFormat{0x000000FFu, 0x0000FF00u, 0x00FF0000u, 4};
@@ -154,7 +153,7 @@ void present_cycle() {
   if (GfxScreen* screen = current_screen()) present(*screen);
   if (w.bell_requested) {
     page_wake_audio();
-    page_beep(kBeepHertz, kBeepMilliseconds);
+    page_beep(kToneHertz, kToneMilliseconds);
     w.bell_requested = false;
   }
 }

@@ -1,6 +1,7 @@
 #include "gfx/driver.hpp"
 #include "gfx/win32/win32_window.hpp"
 #include "gfx/window.hpp"
+#include "runtime/device_hooks.hpp"
 #include "runtime/platform.hpp"
 
 #include <windowsx.h>
@@ -9,12 +10,10 @@
 
 namespace {
 
-constexpr DWORD kFramedStyle = 0x10CB0000;  // caption, system menu, minimise and maximise boxes
-constexpr DWORD kFixedStyle = 0x10CA0000;   // the same without the maximise box
-constexpr DWORD kBareStyle = 0x90000000;    // a visible pop-up
-// The window's beep: the platform's tone.
-constexpr DWORD kToneHertz = 1000;
-constexpr DWORD kToneMilliseconds = 250;
+// Caption, system menu, minimise and maximise boxes; the fixed one without the maximise box.
+constexpr DWORD kFramedStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+constexpr DWORD kFixedStyle = kFramedStyle & ~static_cast<DWORD>(WS_MAXIMIZEBOX);
+constexpr DWORD kBareStyle = WS_VISIBLE | WS_POPUP;
 
 Win32Window w32;
 
@@ -101,8 +100,19 @@ void fit_window() {
 // the picture's size.
 void take_scale(UINT dpi) { w32.scale = (gfx_window().flags & GFX_FULLSCREEN) ? 1 : scale_of_dpi(dpi); }
 
+// Dispatches every pending message of the presentation thread without waiting; a key
+// message among them sets keys_changed.
+void pump_messages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) w32.keys_changed = true;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
 // Presentation thread: opens the window and the presentation, says so, and presents every
-// 10 ms until exit; then closes both. A failure ends the thread before the ready event. The
+// cycle until exit; then closes both. A failure ends the thread before the ready event. The
 // wait between cycles ends early when a message arrives, and the queue is emptied only then:
 // under Wine a look into an empty queue costs as much as the wait itself.
 DWORD WINAPI presentation_thread(void*) {
@@ -124,7 +134,7 @@ DWORD WINAPI presentation_thread(void*) {
     driver_unlock();
     if (bell) Beep(kToneHertz, kToneMilliseconds);  // the statements need not wait for it
     // Messages already looked at but left in the queue (a library may look) count too.
-    messages = MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
+    messages = MsgWaitForMultipleObjectsEx(0, nullptr, kPresentCycleMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
   }
   w32.presentation->close();
   win32_close_window();
@@ -440,13 +450,4 @@ bool win32_open_window() {
 void win32_close_window() {
   if (w32.window != nullptr) DestroyWindow(w32.window);
   w32.window = nullptr;
-}
-
-void pump_messages() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) w32.keys_changed = true;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
 }

@@ -73,10 +73,6 @@ void win32_close_window();
 // The window's message handler; runs on the presentation thread.
 LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM first, LPARAM second);
 
-// Dispatches every pending message of the presentation thread without waiting; a key
-// message among them sets keys_changed.
-void pump_messages();
-
 // The keyboard and character messages, turned into key codes (true: no default processing).
 bool win32_key_message(UINT message, WPARAM virtual_key, LPARAM key_data);
 void win32_char_message(WPARAM value, LPARAM key_data);

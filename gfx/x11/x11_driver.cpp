@@ -30,7 +30,6 @@
 
 namespace {
 
-constexpr int32_t kCycleMs = 10;
 // How long the window may take to open: a server that takes the connection but never answers
 // must not hold the start for ever.
 constexpr auto kOpenLimit = std::chrono::seconds(5);
@@ -42,7 +41,7 @@ struct Presentation {
 };
 
 Presentation presentation;
-X11Window x;
+X11Window x11;
 
 // Set once the display refused the connection or did not answer in time: it is not asked
 // again, since the X library would complain at every try and a server that never answers
@@ -94,7 +93,7 @@ std::vector<int> open_sockets() {
 }
 
 // The visual's pixels: channel masks for true colour of 16 to 32 bits, palette indices for an
-// 8-bit colour map (whose cells x11_fill_pixel_table allocates).
+// 8-bit colour map (whose cells x11_allocate_colors allocates).
 bool find_pixel_format(DisplayFormat& f, const Visual* visual, int bits_per_pixel) {
   if (visual->c_class == PseudoColor && bits_per_pixel == 8) {
     f = DisplayFormat{0, 0, 0, 1};
@@ -125,33 +124,33 @@ void set_size_limits() {
   const GfxWindow& w = gfx_window();
   XSizeHints* hints = XAllocSizeHints();
   hints->flags = PMinSize;
-  hints->min_width = w.width * x.desktop_scale;
-  hints->min_height = w.height * x.desktop_scale;
-  XSetWMNormalHints(x.display, x.window, hints);
+  hints->min_width = w.width * x11.desktop_scale;
+  hints->min_height = w.height * x11.desktop_scale;
+  XSetWMNormalHints(x11.display, x11.window, hints);
   XFree(hints);
 }
 
 void set_utf8_property(Atom property, const std::string& text) {
-  XChangeProperty(x.display, x.window, property, x.utf8_string, 8, PropModeReplace,
+  XChangeProperty(x11.display, x11.window, property, x11.utf8_string, 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
 }
 
 // The title as the window's and its icon's name, and the process that owns the window.
 void name_window() {
   const GfxWindow& w = gfx_window();
-  XStoreName(x.display, x.window, w.title.c_str());
-  XSetIconName(x.display, x.window, w.title.c_str());
-  set_utf8_property(x.net_wm_name, w.title);
-  set_utf8_property(XInternAtom(x.display, "_NET_WM_ICON_NAME", False), w.title);
+  XStoreName(x11.display, x11.window, w.title.c_str());
+  XSetIconName(x11.display, x11.window, w.title.c_str());
+  set_utf8_property(x11.net_wm_name, w.title);
+  set_utf8_property(XInternAtom(x11.display, "_NET_WM_ICON_NAME", False), w.title);
   const long pid = getpid();
-  XChangeProperty(x.display, x.window, XInternAtom(x.display, "_NET_WM_PID", False), XA_CARDINAL,
+  XChangeProperty(x11.display, x11.window, XInternAtom(x11.display, "_NET_WM_PID", False), XA_CARDINAL,
                   32, PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
   char host[256] = "";
   gethostname(host, sizeof host - 1);
   char* host_list[] = {host};
   XTextProperty machine{};
   if (XStringListToTextProperty(host_list, 1, &machine)) {
-    XSetWMClientMachine(x.display, x.window, &machine);
+    XSetWMClientMachine(x11.display, x11.window, &machine);
     XFree(machine.value);
   }
   // The class, the name capitalised as X resources have it, is what desktop menus match the
@@ -159,91 +158,91 @@ void name_window() {
   std::string class_name = w.title;
   if (!class_name.empty()) class_name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(class_name[0])));
   XClassHint hint{const_cast<char*>(w.title.c_str()), class_name.data()};
-  XSetClassHint(x.display, x.window, &hint);
+  XSetClassHint(x11.display, x11.window, &hint);
 }
 
 // The icon that taskbars and window switchers show. A property of format 32 is given as longs.
 void set_icon() {
   const std::vector<unsigned long> icon(kWindowIcon, kWindowIcon + kWindowIconSize);
-  XChangeProperty(x.display, x.window, XInternAtom(x.display, "_NET_WM_ICON", False), XA_CARDINAL, 32,
+  XChangeProperty(x11.display, x11.window, XInternAtom(x11.display, "_NET_WM_ICON", False), XA_CARDINAL, 32,
                   PropModeReplace, reinterpret_cast<const unsigned char*>(icon.data()),
                   static_cast<int>(icon.size()));
 }
 
 void intern_atoms() {
-  const auto atom = [](const char* name) { return XInternAtom(x.display, name, False); };
-  x.wm_protocols = atom("WM_PROTOCOLS");
-  x.wm_delete_window = atom("WM_DELETE_WINDOW");
-  x.net_wm_name = atom("_NET_WM_NAME");
-  x.utf8_string = atom("UTF8_STRING");
-  x.net_wm_state = atom("_NET_WM_STATE");
-  x.net_wm_state_fullscreen = atom("_NET_WM_STATE_FULLSCREEN");
-  x.net_wm_state_maximized_vert = atom("_NET_WM_STATE_MAXIMIZED_VERT");
-  x.net_wm_state_maximized_horz = atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+  const auto atom = [](const char* name) { return XInternAtom(x11.display, name, False); };
+  x11.wm_protocols = atom("WM_PROTOCOLS");
+  x11.wm_delete_window = atom("WM_DELETE_WINDOW");
+  x11.net_wm_name = atom("_NET_WM_NAME");
+  x11.utf8_string = atom("UTF8_STRING");
+  x11.net_wm_state = atom("_NET_WM_STATE");
+  x11.net_wm_state_fullscreen = atom("_NET_WM_STATE_FULLSCREEN");
+  x11.net_wm_state_maximized_vert = atom("_NET_WM_STATE_MAXIMIZED_VERT");
+  x11.net_wm_state_maximized_horz = atom("_NET_WM_STATE_MAXIMIZED_HORZ");
 }
 
 void suspend_screen_saver(bool suspend) {
   int event_base = 0, error_base = 0;
-  if (!XScreenSaverQueryExtension(x.display, &event_base, &error_base)) return;
-  if (suspend == x.screen_saver_suspended) return;
-  XScreenSaverSuspend(x.display, suspend);
-  x.screen_saver_suspended = suspend;
+  if (!XScreenSaverQueryExtension(x11.display, &event_base, &error_base)) return;
+  if (suspend == x11.screen_saver_suspended) return;
+  XScreenSaverSuspend(x11.display, suspend);
+  x11.screen_saver_suspended = suspend;
 }
 
 // Opens the window of exactly the screen's size at the desktop's scale, centred, not resizable.
 bool open_window() {
-  x.display = open_display();
-  if (x.display == nullptr) return false;
+  x11.display = open_display();
+  if (x11.display == nullptr) return false;
   XSetIOErrorHandler(connection_lost);
   XSetErrorHandler(request_failed);
-  const int screen = DefaultScreen(x.display);
-  x.visual = DefaultVisual(x.display, screen);
-  x.visual_depth = DefaultDepth(x.display, screen);
-  if (!find_pixel_format(x.format, x.visual, bits_per_pixel_of(x.display, x.visual_depth))) {
+  const int screen = DefaultScreen(x11.display);
+  x11.visual = DefaultVisual(x11.display, screen);
+  x11.visual_depth = DefaultDepth(x11.display, screen);
+  if (!find_pixel_format(x11.format, x11.visual, bits_per_pixel_of(x11.display, x11.visual_depth))) {
     return false;
   }
-  x.colormap = x.visual->c_class == PseudoColor ? DefaultColormap(x.display, screen) : None;
+  x11.colormap = x11.visual->c_class == PseudoColor ? DefaultColormap(x11.display, screen) : None;
   intern_atoms();
   GfxWindow& w = gfx_window();
-  x.desktop_scale = x11_desktop_scale(x.display, w.width, w.height);
-  const int width = w.width * x.desktop_scale;
-  const int height = w.height * x.desktop_scale;
+  x11.desktop_scale = x11_desktop_scale(x11.display, w.width, w.height);
+  const int width = w.width * x11.desktop_scale;
+  const int height = w.height * x11.desktop_scale;
   XSetWindowAttributes attributes{};
-  attributes.background_pixel = BlackPixel(x.display, screen);
+  attributes.background_pixel = BlackPixel(x11.display, screen);
   attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                           PointerMotionMask | EnterWindowMask | LeaveWindowMask | ExposureMask |
                           StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
-  const int left = (DisplayWidth(x.display, screen) - width) / 2;
-  const int top = (DisplayHeight(x.display, screen) - height) / 2;
-  x.window = XCreateWindow(x.display, RootWindow(x.display, screen), left, top,
+  const int left = (DisplayWidth(x11.display, screen) - width) / 2;
+  const int top = (DisplayHeight(x11.display, screen) - height) / 2;
+  x11.window = XCreateWindow(x11.display, RootWindow(x11.display, screen), left, top,
                            static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
                            CopyFromParent, InputOutput, CopyFromParent,
                            CWBackPixel | CWEventMask, &attributes);
-  x.client_width = width;
-  x.client_height = height;
-  x.gc = XCreateGC(x.display, x.window, 0, nullptr);
+  x11.client_width = width;
+  x11.client_height = height;
+  x11.gc = XCreateGC(x11.display, x11.window, 0, nullptr);
   name_window();
   set_icon();
   set_size_limits();
-  XSetWMProtocols(x.display, x.window, &x.wm_delete_window, 1);
-  XkbSetDetectableAutoRepeat(x.display, True, nullptr);
-  if (!x11_layout_picture(x)) return false;
-  XMapRaised(x.display, x.window);
-  if (w.flags & GFX_FULLSCREEN) x11_toggle_fullscreen(x);
+  XSetWMProtocols(x11.display, x11.window, &x11.wm_delete_window, 1);
+  XkbSetDetectableAutoRepeat(x11.display, True, nullptr);
+  if (!x11_layout_picture(x11)) return false;
+  XMapRaised(x11.display, x11.window);
+  if (w.flags & GFX_FULLSCREEN) x11_toggle_fullscreen(x11);
   suspend_screen_saver(true);
-  XSync(x.display, False);
+  XSync(x11.display, False);
   return true;
 }
 
 void close_window() {
-  if (x.display == nullptr) return;
-  x11_destroy_image(x);
-  x11_free_colors(x);
+  if (x11.display == nullptr) return;
+  x11_destroy_image(x11);
+  x11_free_colors(x11);
   suspend_screen_saver(false);
-  if (x.gc != nullptr) XFreeGC(x.display, x.gc);
-  if (x.window != 0) XDestroyWindow(x.display, x.window);
-  XCloseDisplay(x.display);
-  x = X11Window{};
+  if (x11.gc != nullptr) XFreeGC(x11.display, x11.gc);
+  if (x11.window != 0) XDestroyWindow(x11.display, x11.window);
+  XCloseDisplay(x11.display);
+  x11 = X11Window{};
 }
 
 // One cycle: show what changed, then take every pending event, all under the driver lock.
@@ -251,15 +250,15 @@ void present_cycle() {
   GfxWindow& w = gfx_window();
   driver_lock();
   GfxScreen* screen = current_screen();
-  if (screen != nullptr) x11_present(x, *screen);
+  if (screen != nullptr) x11_present(x11, *screen);
   if (w.bell_requested) {
-    XBell(x.display, 0);
+    XBell(x11.display, 0);
     w.bell_requested = false;
   }
-  while (XPending(x.display) > 0) {
+  while (XPending(x11.display) > 0) {
     XEvent event;
-    XNextEvent(x.display, &event);
-    x11_dispatch_event(x, event);
+    XNextEvent(x11.display, &event);
+    x11_dispatch_event(x11, event);
   }
   driver_unlock();
 }
@@ -268,8 +267,8 @@ void present_cycle() {
 // come, while the key map they were typed with still holds (tools that type characters
 // missing from the layout map them on a spare key only for the moment of the key).
 void wait_for_events() {
-  struct pollfd events {ConnectionNumber(x.display), POLLIN, 0};
-  if (XEventsQueued(x.display, QueuedAlready) == 0) poll(&events, 1, kCycleMs);
+  struct pollfd events {ConnectionNumber(x11.display), POLLIN, 0};
+  if (XEventsQueued(x11.display, QueuedAlready) == 0) poll(&events, 1, kPresentCycleMs);
 }
 
 void presentation_thread() {

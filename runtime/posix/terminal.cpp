@@ -3,6 +3,7 @@
 #include "runtime/console_stream.hpp"
 #include "runtime/exit_actions.hpp"
 #include "runtime/platform.hpp"
+#include "runtime/program_name.hpp"
 
 #include <langinfo.h>
 #include <poll.h>
@@ -83,7 +84,7 @@ void output_failed(int error) {
     terminal_restore();
     _exit(0);
   }
-  fatal_exit(output_failure_message(program_invocation_short_name, std::strerror(error)).c_str());
+  fatal_exit(output_failure_message(program_name(), std::strerror(error)).c_str());
 }
 
 void leave_on_signal(int signal_number) {

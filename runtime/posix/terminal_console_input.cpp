@@ -10,8 +10,6 @@
 
 #include "runtime/console_stream.hpp"
 #include "runtime/exit_actions.hpp"
-#include "runtime/key_code.hpp"
-#include "runtime/key_ring.hpp"
 #include "runtime/posix/terminal.hpp"
 #include "runtime/posix/terminal_keys.hpp"
 
@@ -25,39 +23,35 @@ constexpr int kNoByteYet = -1;
 // long enough for a sequence split by a slow link (ssh), short enough for Esc to feel prompt.
 constexpr auto kSequenceQuiet = std::chrono::milliseconds(100);
 
-StreamBlock input;
+// Standard input as the text console takes it.
+struct TerminalInput {
+  StreamBlock stream;            // the bytes read and not yet taken
+  TerminalKeyDecoder decoder;    // a terminal's keys, decoded from those bytes
+  Clock::time_point last_byte;   // when the decoder took its last byte
+  // Set by the signal handler, turned into a close request by the next poll.
+  volatile sig_atomic_t close_signalled;
+};
 
-// Set by the signal handler, turned into a close request by the next poll.
-volatile sig_atomic_t close_signalled = 0;
+TerminalInput input;
 
 // The next byte of standard input, waiting up to timeout_ms (-1: without limit).
 int next_input_byte(int timeout_ms) {
-  if (input.start == input.end) {
-    if (input.ended) return kEndOfInput;
+  if (input.stream.start == input.stream.end) {
+    if (input.stream.ended) return kEndOfInput;
     struct pollfd ready {STDIN_FILENO, POLLIN, 0};
     const int polled = poll(&ready, 1, timeout_ms);
     if (polled == 0 || (polled < 0 && errno == EINTR)) return kNoByteYet;
-    const ssize_t count = polled < 0 ? -1 : read(STDIN_FILENO, input.bytes, sizeof input.bytes);
+    const ssize_t count = polled < 0 ? -1 : read(STDIN_FILENO, input.stream.bytes, sizeof input.stream.bytes);
     if (count < 0 && (errno == EINTR || errno == EAGAIN)) return kNoByteYet;
     if (count <= 0) {
-      input.ended = true;  // end of the stream, or a terminal that went away (EIO)
+      input.stream.ended = true;  // end of the stream, or a terminal that went away (EIO)
       return kEndOfInput;
     }
-    input.start = 0;
-    input.end = static_cast<size_t>(count);
+    input.stream.start = 0;
+    input.stream.end = static_cast<size_t>(count);
   }
-  return input.bytes[input.start++];
+  return input.stream.bytes[input.stream.start++];
 }
-
-KeyRing<512> keys;
-bool close_pushed = false;  // the end of input has been reported
-
-struct KeyDecoding {
-  TerminalKeyDecoder decoder;
-  Clock::time_point last_byte;
-};
-
-KeyDecoding decoding;
 
 void push_decoded(const TerminalKeys& decoded) {
   for (int i = 0; i < decoded.count; ++i) {
@@ -69,16 +63,16 @@ void push_decoded(const TerminalKeys& decoded) {
 // A begun sequence that went quiet is complete, even when the next byte is already there:
 // the key poll may come later than the quiet time.
 void expire_quiet_sequence(Clock::time_point now) {
-  if (terminal_keys_pending(decoding.decoder) && now - decoding.last_byte >= kSequenceQuiet) {
-    push_decoded(terminal_keys_expire(decoding.decoder));
+  if (terminal_keys_pending(input.decoder) && now - input.last_byte >= kSequenceQuiet) {
+    push_decoded(terminal_keys_expire(input.decoder));
   }
 }
 
 void take_terminal_byte(uint8_t b) {
   const Clock::time_point now = Clock::now();
   expire_quiet_sequence(now);
-  decoding.last_byte = now;
-  push_decoded(terminal_keys_feed(decoding.decoder, b));
+  input.last_byte = now;
+  push_decoded(terminal_keys_feed(input.decoder, b));
 }
 
 void restore_default_signals() {
@@ -90,7 +84,7 @@ void install_ctrl_handler() {
   static bool installed = false;
   if (installed) return;
   installed = true;
-  decoding.decoder.utf8 = terminal_is_utf8();
+  input.decoder.utf8 = terminal_is_utf8();
   for (int s : {SIGHUP, SIGTERM}) {
     struct sigaction action {};
     action.sa_handler = console_ctrl_handler;
@@ -101,9 +95,8 @@ void install_ctrl_handler() {
 }
 
 void report_end_of_input() {
-  input.ended = true;
-  if (!close_pushed) console_key_push(KEY_WINDOW_CLOSE);
-  close_pushed = true;
+  input.stream.ended = true;
+  console_push_end_of_input();
 }
 
 }  // namespace
@@ -123,9 +116,7 @@ std::string console_read_line() {
   return line;
 }
 
-void console_key_push(int32_t code) { keys.push(code); }
-
-void console_ctrl_handler(int) { close_signalled = 1; }
+void console_ctrl_handler(int) { input.close_signalled = 1; }
 
 void console_poll_input() {
   install_ctrl_handler();
@@ -145,25 +136,11 @@ void console_poll_input() {
       console_key_push(b);
     }
   }
-  if (input.ended && terminal_keys_pending(decoding.decoder)) {
-    push_decoded(terminal_keys_expire(decoding.decoder));
+  if (input.stream.ended && terminal_keys_pending(input.decoder)) {
+    push_decoded(terminal_keys_expire(input.decoder));
   }
   expire_quiet_sequence(Clock::now());
-  if (close_signalled) report_end_of_input();
+  if (input.close_signalled) report_end_of_input();
 }
 
-int32_t console_key_read(int32_t extended, int32_t take) {
-  console_poll_input();
-  return keys.read(extended, take, console_poll_input);
-}
-
-int32_t console_take_key_arrived() {
-  console_poll_input();
-  const int32_t arrived = keys.take_key_arrived();
-  return input.ended ? 1 : arrived;
-}
-
-int32_t console_input_ended() {
-  console_poll_input();
-  return input.ended ? 1 : 0;
-}
+bool console_stream_ended() { return input.stream.ended; }

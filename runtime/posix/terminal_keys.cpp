@@ -497,6 +497,13 @@ constexpr OwnCharacter kOwnCharacters[] = {
     {vk::SUBTRACT, '-'},    {vk::DECIMAL, '.'},     {vk::DIVIDE, '/'},
 };
 
+// The own character of the virtual keys the decoder reports, as translate_key wants it.
+int terminal_own_character(int virtual_key) {
+  for (const OwnCharacter& row : kOwnCharacters)
+    if (row.virtual_key == virtual_key) return row.character;
+  return us_own_character(virtual_key);
+}
+
 }  // namespace
 
 TerminalKeys terminal_keys_feed(TerminalKeyDecoder& decoder, uint8_t byte) {
@@ -520,12 +527,6 @@ TerminalKeys terminal_keys_expire(TerminalKeyDecoder& decoder) {
     drop_sequence(decoder);
   }
   return keys;
-}
-
-int terminal_own_character(int virtual_key) {
-  for (const OwnCharacter& row : kOwnCharacters)
-    if (row.virtual_key == virtual_key) return row.character;
-  return us_own_character(virtual_key);
 }
 
 int32_t terminal_key_code(const ConsoleKeyEvent& event) {

@@ -59,8 +59,5 @@ bool terminal_keys_pending(const TerminalKeyDecoder& decoder);
 // the Esc key, a cut UTF-8 character is character 0, any other begun sequence is dropped.
 TerminalKeys terminal_keys_expire(TerminalKeyDecoder& decoder);
 
-// The own character of the virtual keys the decoder reports, as translate_key wants it.
-int terminal_own_character(int virtual_key);
-
 // The key code of a decoded key: translate_key with the terminal's own characters; -1 for no key.
 int32_t terminal_key_code(const ConsoleKeyEvent& event);

@@ -12,9 +12,6 @@
 
 namespace {
 
-// Width used for print zones when the output is not a terminal.
-constexpr int32_t kStreamWidth = 80;
-
 // A cell as the program last drew it: the byte, and its colours (foreground + background
 // times 16), or kOwnColors for the terminal's own.
 struct ShadowCell {

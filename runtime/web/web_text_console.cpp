@@ -1,12 +1,10 @@
 // The text console of a page is a stream: the browser's console log. It serves only when no
-// canvas can be opened; the bytes pass through unchanged, as to a pipe, in 80 columns.
+// canvas can be opened; the bytes pass through unchanged, as to a pipe, in the stream width.
 #include <cstdio>
 
 #include "runtime/text_console.hpp"
 
 namespace {
-
-constexpr int32_t kStreamWidth = 80;
 
 struct StreamConsole {
   ConsoleViewRange view_range{-1, -1};

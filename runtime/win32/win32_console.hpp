@@ -18,5 +18,3 @@ ConsoleHandles& console_handles();
 // The buffer the console output goes to.
 HANDLE console_output_buffer();
 
-// Whether standard input is a console (and not a pipe or a file).
-bool console_input_is_console();

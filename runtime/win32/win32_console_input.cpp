@@ -2,7 +2,6 @@
 #include "runtime/console_stream.hpp"
 #include "runtime/exit_actions.hpp"
 #include "runtime/key_code.hpp"
-#include "runtime/key_ring.hpp"
 #include "runtime/key_translate.hpp"
 #include "runtime/win32/win32_console.hpp"
 #include "runtime/win32/win32_keyboard.hpp"
@@ -21,13 +20,7 @@ bool handles_fetched = false;
 
 StreamBlock stream;
 
-struct ConsoleKeys {
-  KeyRing<512> ring;
-  int32_t alt_numpad_code;  // the character being typed as Alt + keypad digits
-  bool close_pushed;        // the end of input has been reported
-};
-
-ConsoleKeys keys;
+int32_t alt_numpad_code = 0;  // the character being typed as Alt + keypad digits
 
 // Set by the control handler's thread; the next poll turns it into a close request.
 std::atomic<bool> close_requested{false};
@@ -78,12 +71,11 @@ int next_stream_byte(bool wait) {
 
 void report_end_of_input() {
   stream.ended = true;
-  if (!keys.close_pushed) console_key_push(KEY_WINDOW_CLOSE);
-  keys.close_pushed = true;
+  console_push_end_of_input();
 }
 
 void push_composed(int32_t code) {
-  keys.alt_numpad_code = 0;
+  alt_numpad_code = 0;
   console_key_push(code);
 }
 
@@ -100,7 +92,7 @@ void key_event_step(const KEY_EVENT_RECORD& e) {
   if ((state & kAltBits) && !(state & kCtrlShiftBits)) {
     const bool keypad_digit = e.wVirtualKeyCode >= VK_NUMPAD0 && e.wVirtualKeyCode <= VK_NUMPAD9;
     if (keypad_digit) {
-      if (e.bKeyDown) keys.alt_numpad_code = keys.alt_numpad_code * 10 + (e.wVirtualKeyCode - VK_NUMPAD0);
+      if (e.bKeyDown) alt_numpad_code = alt_numpad_code * 10 + (e.wVirtualKeyCode - VK_NUMPAD0);
       if (code != -1) console_key_push(code);
     } else if (code != -1) {
       push_composed(code);
@@ -109,8 +101,8 @@ void key_event_step(const KEY_EVENT_RECORD& e) {
   }
   if (code != -1) {
     push_composed(code);
-  } else if (keys.alt_numpad_code != 0) {
-    push_composed(keys.alt_numpad_code & 0xFF);
+  } else if (alt_numpad_code != 0) {
+    push_composed(alt_numpad_code & 0xFF);
   }
 }
 
@@ -127,6 +119,12 @@ void poll_console_events() {
     const int repeats = e.bKeyDown ? e.wRepeatCount : 1;
     for (int i = 0; i < repeats; ++i) key_event_step(e);
   }
+}
+
+// Whether standard input is a console (and not a pipe or a file).
+bool console_input_is_console() {
+  DWORD mode = 0;
+  return GetConsoleMode(console_handles().input, &mode) != 0;
 }
 
 }  // namespace
@@ -151,11 +149,6 @@ HANDLE console_output_buffer() {
   return h.pages[h.active_page];
 }
 
-bool console_input_is_console() {
-  DWORD mode = 0;
-  return GetConsoleMode(console_handles().input, &mode) != 0;
-}
-
 bool console_edits_lines() {
   DWORD mode = 0;
   return console_input_is_console() && GetConsoleMode(console_handles().output, &mode) != 0;
@@ -169,8 +162,6 @@ std::string console_read_line() {
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
-
-void console_key_push(int32_t code) { keys.ring.push(code); }
 
 void console_ctrl_handler(int) { close_requested = true; }
 
@@ -187,18 +178,4 @@ void console_poll_input() {
   if (close_requested.exchange(false)) console_key_push(KEY_WINDOW_CLOSE);
 }
 
-int32_t console_key_read(int32_t extended, int32_t take) {
-  console_poll_input();
-  return keys.ring.read(extended, take, console_poll_input);
-}
-
-int32_t console_take_key_arrived() {
-  console_poll_input();
-  const int32_t arrived = keys.ring.take_key_arrived();
-  return stream.ended ? 1 : arrived;
-}
-
-int32_t console_input_ended() {
-  console_poll_input();
-  return stream.ended ? 1 : 0;
-}
+bool console_stream_ended() { return stream.ended; }

@@ -1,4 +1,5 @@
 #include "runtime/console_stream.hpp"
+#include "runtime/device_hooks.hpp"
 #include "runtime/platform.hpp"
 #include "runtime/program_name.hpp"
 #include "runtime/text_console.hpp"
@@ -11,8 +12,6 @@
 
 namespace {
 
-// Width used for print zones when the output is not a console.
-constexpr int32_t kStreamWidth = 80;
 constexpr WORD kDefaultAttribute = 7;
 
 // The columns and the rows of the buffer that the console window shows; all 0 when there is
@@ -140,7 +139,7 @@ void console_scroll(TextView& view, int32_t left, int32_t top, int32_t right, in
   view.row = view.bottom;
 }
 
-void console_bell(TextView&) { Beep(1000, 250); }
+void console_bell(TextView&) { Beep(kToneHertz, kToneMilliseconds); }
 
 // Output that cannot be written ends the program rather than pass for success; a reader that
 // went away ends it quietly.
@@ -251,5 +250,5 @@ void console_text_size(int32_t* columns, int32_t* rows) {
 }
 
 void console_tone() {
-  if (usable(text_area())) Beep(1000, 250);
+  if (usable(text_area())) Beep(kToneHertz, kToneMilliseconds);
 }
