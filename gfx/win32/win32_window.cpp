@@ -1,3 +1,4 @@
+#include "gfx/desktop_scale.hpp"
 #include "gfx/driver.hpp"
 #include "gfx/win32/win32_window.hpp"
 #include "gfx/window.hpp"
@@ -35,9 +36,6 @@ void look_up_user32_extras() {
   look_up(user32, "GetDpiForWindow", u.get_dpi_for_window);
 }
 
-// The whole scale of a monitor of the dots per inch: 96 is 1, and no scale is less.
-int32_t scale_of_dpi(UINT dpi) { return std::max<int32_t>(1, static_cast<int32_t>(dpi / USER_DEFAULT_SCREEN_DPI)); }
-
 // The dots per inch of the window's monitor; before the window exists, or without a way to ask
 // for its monitor, the system's.
 UINT monitor_dpi() {
@@ -58,16 +56,23 @@ HMONITOR monitor_under_pointer() {
              : nullptr;
 }
 
-// The rectangle of the monitor under the pointer, or of the primary screen.
-RECT monitor_rectangle() {
+// The monitor's rectangle and work area (without the task bar); the primary screen's whole
+// rectangle for both where the monitor cannot be asked.
+MONITORINFO monitor_info(HMONITOR monitor) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  const HMONITOR monitor = monitor_under_pointer();
-  if (monitor != nullptr && w32.user32.get_monitor_info != nullptr &&
-      w32.user32.get_monitor_info(monitor, &info)) {
-    return info.rcMonitor;
+  if (monitor == nullptr || w32.user32.get_monitor_info == nullptr || !w32.user32.get_monitor_info(monitor, &info)) {
+    info.rcMonitor = info.rcWork = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   }
-  return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return info;
+}
+
+// The window's monitor; before the window exists, the one under the pointer.
+HMONITOR window_monitor() {
+  if (w32.window != nullptr && w32.user32.monitor_from_window != nullptr) {
+    return w32.user32.monitor_from_window(w32.window, MONITOR_DEFAULTTOPRIMARY);
+  }
+  return monitor_under_pointer();
 }
 
 DWORD window_style(int32_t flags) {
@@ -96,9 +101,22 @@ void fit_window() {
   SetWindowPos(w32.window, nullptr, 0, 0, w32.outer.cx, w32.outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The scale of a monitor of the dots per inch; 1 in full screen, where the display's mode is
-// the picture's size.
-void take_scale(UINT dpi) { w32.scale = (gfx_window().flags & GFX_FULLSCREEN) ? 1 : scale_of_dpi(dpi); }
+// The scale of a monitor of the dots per inch (96 is 1), lowered until the framed window fits
+// the monitor's work area; 1 in full screen, where the display's mode is the picture's size.
+void take_scale(UINT dpi) {
+  const GfxWindow& w = gfx_window();
+  if (w.flags & GFX_FULLSCREEN) {
+    w32.scale = 1;
+    return;
+  }
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRect(&frame, window_style(w.flags), FALSE);
+  const RECT work = monitor_info(window_monitor()).rcWork;
+  w32.scale = fitting_scale(whole_scale(static_cast<double>(dpi) / USER_DEFAULT_SCREEN_DPI), w.width, w.height,
+                            work.right - work.left - (frame.right - frame.left),
+                            work.bottom - work.top - (frame.bottom - frame.top));
+}
+
 
 // Dispatches every pending message of the presentation thread without waiting; a key
 // message among them sets keys_changed.
@@ -118,6 +136,7 @@ void pump_messages() {
 DWORD WINAPI presentation_thread(void*) {
   GfxWindow& w = gfx_window();
   if (!win32_open_window() || !w32.presentation->open()) {
+    w32.presentation->close();  // what the presentation made before it failed
     win32_close_window();
     return 1;
   }
@@ -143,6 +162,12 @@ DWORD WINAPI presentation_thread(void*) {
 
 void restore_screen_saver() {
   SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, static_cast<UINT>(w32.saved_screen_saver), nullptr, 0);
+}
+
+// Ends the program with the message after the window's title, giving back the screen saver.
+[[noreturn]] void end_with(const char* message) {
+  restore_screen_saver();
+  fatal_exit((gfx_window().title + message).c_str());
 }
 
 // What the layer changed in the system, undone when the window goes or could not open.
@@ -191,8 +216,7 @@ void toggle_fullscreen() {
     if (!win32_open_window() || !w32.presentation->open()) {
       w32.presentation->close();
       win32_close_window();
-      restore_screen_saver();
-      fatal_exit((w.title + ": the window could not be made again after a refused switch of the display\n").c_str());
+      end_with(": the window could not be made again after a refused switch of the display\n");
     }
   }
   window_fullscreen_switched();
@@ -252,7 +276,7 @@ bool on_dpi_changed(HWND window, UINT, WPARAM first, LPARAM second, LRESULT& res
   SetWindowPos(window, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   fit_window();
   if (scale != w32.scale && !w32.presentation->open()) {
-    fatal_exit((w.title + ": the window could not be shown at its new monitor's scale\n").c_str());
+    end_with(": the window could not be shown at its new monitor's scale\n");
   }
   window_exposed();
   result = 0;
@@ -384,8 +408,6 @@ int32_t win32_window_init(const Win32Presentation& presentation, const char* tit
   w32 = Win32Window{};
   w32.refresh_rate = refresh_rate;
   w32.placed = placed;
-  w32.position = POINT{(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                       (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
   w32.presentation = &presentation;
   w32.instance = GetModuleHandleA(nullptr);
   const DWORD version = GetVersion();
@@ -426,9 +448,13 @@ bool win32_open_window() {
   const DWORD style = window_style(w.flags);
   take_scale(monitor_dpi());
   w32.outer = outer_size(style);
-  const RECT monitor = monitor_rectangle();
-  int x = w32.placed ? w32.position.x : monitor.left + (monitor.right - monitor.left - w32.outer.cx) / 2;
-  int y = w32.placed ? w32.position.y : monitor.top + (monitor.bottom - monitor.top - w32.outer.cy) / 2;
+  const RECT monitor = monitor_info(monitor_under_pointer()).rcMonitor;
+  int x = monitor.left + (monitor.right - monitor.left - w32.outer.cx) / 2;
+  int y = monitor.top + (monitor.bottom - monitor.top - w32.outer.cy) / 2;
+  if (w32.placed) {
+    x = w32.position ? w32.position->x : (GetSystemMetrics(SM_CXSCREEN) - w.width * w32.scale) / 2;
+    y = w32.position ? w32.position->y : (GetSystemMetrics(SM_CYSCREEN) - w.height * w32.scale) / 2;
+  }
   if (w.flags & GFX_FULLSCREEN) {
     x = monitor.left;
     y = monitor.top;

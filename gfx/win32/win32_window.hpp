@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,9 @@ struct Win32Window {
   HWND window;
   SIZE outer;                  // the window's outer size, which it keeps
   int32_t scale;               // the picture's: the monitor's whole scale in a window, 1 in full screen
-  bool placed;                 // position holds where the window's outer corner goes
-  POINT position;
+  bool placed;                 // the window's outer corner goes where a client area of the picture's
+                               // size at the scale is centred on the primary screen, or at position
+  std::optional<POINT> position;  // where the window was last, once it was
   int32_t version;             // the system's major version * 256 + minor
   int32_t refresh_rate;        // asked of a full-screen display mode; 0: the display's default
   User32Extras user32;
