@@ -17,6 +17,8 @@
 
 namespace {
 
+using namespace test_support;
+
 // The keypad and cursor keys' application mode, on and off.
 const std::string kKeypadOn = "\x1b[?1h\x1b=", kKeypadOff = "\x1b[?1l\x1b>";
 

@@ -24,6 +24,8 @@
 
 namespace {
 
+using namespace test_support;
+
 uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; }
 
 // Mode 1 and its palettes, chosen by the colour statement, which marks every line; the modes

@@ -29,6 +29,8 @@
 
 namespace {
 
+using namespace test_support;
+
 // What zorvy shows while it waits for the bound.
 const std::vector<std::string> kZorvyPrompt = {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? "};
 

@@ -12,11 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "../window/dialogue.hpp"
-#include "../window/tmux_terminal.hpp"
-#include "../window/x_session.hpp"
+#include "dialogue.hpp"
+#include "tmux_terminal.hpp"
+#include "x_session.hpp"
 
 namespace {
+
+using namespace test_support;
 
 // The path that the variable names; a path that names the unset variable otherwise.
 std::string exe(const char* variable) {

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-struct TerminalSize { int rows = 0, columns = 0; };  // 0: no terminal
+namespace test_support {
+
+struct PseudoTerminalSize { int rows = 0, columns = 0; };  // 0: no terminal
 
 class ChildProcess {
  public:
@@ -16,7 +18,7 @@ class ChildProcess {
   // runs on a pseudo-terminal of that size instead, whose other side is terminal(); standard
   // error goes to errors() either way.
   explicit ChildProcess(const char* program, const std::vector<std::string>& arguments = {},
-                        const std::string& display = "", TerminalSize terminal = {});
+                        const std::string& display = "", PseudoTerminalSize terminal = {});
   ChildProcess(const ChildProcess&) = delete;
   ~ChildProcess();
 
@@ -67,3 +69,5 @@ std::string command_output(const std::string& command);
 
 // Writes bytes to a new file of /tmp and returns its name; the caller removes it.
 std::string temporary_file(const std::string& bytes);
+
+}  // namespace test_support

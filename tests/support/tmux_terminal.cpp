@@ -6,6 +6,8 @@
 
 #include "child_process.hpp"
 
+namespace test_support {
+
 TmuxTerminal::TmuxTerminal(const std::string& command, int columns, int rows) {
   char folder[] = "/tmp/qz-tmux.XXXXXX";
   folder_ = mkdtemp(folder);
@@ -71,3 +73,5 @@ std::vector<std::string> terminal_rows(const std::string& output, int columns, i
                    " \\; wait-for -S resized");
   return settled_rows(terminal, rest);
 }
+
+}  // namespace test_support

@@ -17,6 +17,8 @@
 #include <fstream>
 #include <utility>
 
+namespace test_support {
+
 namespace {
 
 // The programs the tests start get the environment the tests mean, whatever the caller's: a
@@ -55,7 +57,7 @@ int milliseconds_until(std::chrono::steady_clock::time_point deadline) {
 }
 
 ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& arguments,
-                           const std::string& display, TerminalSize terminal) {
+                           const std::string& display, PseudoTerminalSize terminal) {
   const bool on_terminal = terminal.rows > 0;
   int out[2] = {-1, -1}, err[2];
   if (pipe(err) != 0 || (!on_terminal && pipe(out) != 0)) std::abort();
@@ -177,3 +179,5 @@ std::string temporary_file(const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
   return path;
 }
+
+}  // namespace test_support

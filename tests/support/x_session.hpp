@@ -9,6 +9,8 @@
 
 #include "child_process.hpp"
 
+namespace test_support {
+
 // A picture: its pixels 0xRRGGBB, row after row.
 struct Grab { int width = 0, height = 0; std::vector<uint32_t> pixels; };
 
@@ -79,3 +81,5 @@ class PrivateXServer {
   std::string number_;  // the display's number, as the server said it
   std::string display_;
 };
+
+}  // namespace test_support

@@ -16,6 +16,8 @@
 
 #include "gfx/gfx_data.hpp"
 
+namespace test_support {
+
 Display* test_display() {
   static Display* const display = XOpenDisplay(nullptr);
   return display;
@@ -256,3 +258,5 @@ PrivateXServer::~PrivateXServer() {
   if (!number_.empty() && stale) unlink(path.c_str());
   close(probe);
 }
+
+}  // namespace test_support
