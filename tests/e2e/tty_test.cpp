@@ -13,7 +13,6 @@
 
 #include "child_process.hpp"
 #include "dialogue.hpp"
-#include "row_name.hpp"
 #include "tmux_terminal.hpp"
 
 namespace {
@@ -90,7 +89,7 @@ const std::vector<TerminalStep> kPlemo = {{"? ", "3\r"}, {"faktorial:", " "}};
 // A session, named, and what it leaves: the exit code, the terminal's screen and the output's
 // escape sequences and bells.
 struct TerminalSession {
-  const char* name;
+  const char* name;  // the test's, after the test suite's
   std::vector<TerminalStep> steps;
   int exit_code = 0;
   std::vector<std::string> shown = {};  // the rows shown at the end from the first checked
@@ -102,7 +101,7 @@ struct TerminalSession {
 };
 std::ostream& operator<<(std::ostream& out, const TerminalSession& session) { return out << session.name; }
 const TerminalSession kSessions[] = {
-    {"every editing key",
+    {"EveryEditingKey",
      {{"? ", "999"}, {"", "\x1b"},
       {"", "1234" + kLeft + kLeft + kBackspace + kHome + "5" + kEnd + "\t6" + kHome + kDelete + kEnd + kDelete +
                kRight + kOnes + "2345678" + kUp + "9" + kDown + kEnd, 250},
@@ -110,33 +109,33 @@ const TerminalSession kSessions[] = {
       {"faktorial:", "\x1b"}},
      0, dialogue_rows(" Zorvy Numbers", "134  9  6" + kOnes + "2345678", {"1", "5", "23", "719"}, "380", "6"),
      0, 24, 80, "+-", 1},
-    {"shrunk below the cursor, ended by Ctrl+C so that the line stays in sight",
+    {"ShrunkBelowTheCursor",  // ended by Ctrl+C, so that the line stays in sight
      {{"? ", "1"}, {"", "0", 100, 0, 4, 40}, {"", "\x03", 200}},
      128 + SIGINT, {"", " Zadej do jakeho cisla pocitat", "", "? 10"}, 0, 4, 40},
-    {"narrowed under the line",
+    {"NarrowedUnderTheLine",
      {{"? ", kOnes.substr(10)}, {"", "\x1b[Dx\r", 100, 0, 24, 40}, {"faktorial:", "y"}},
      0, dialogue_rows(" Zorvy Numbers", kOnes.substr(11) + "x1", kAllZorvy, "43828654280", "65", 40), 0, 24, 40},
-    {"widened under the line",
+    {"WidenedUnderTheLine",
      {{"? ", kOnes + kOnes}, {"", "\x1b[Dx\r", 100, 0, 24, 160}, {"faktorial:", "y"}},
      0, dialogue_rows(" Zorvy Numbers", kOnes + kOnes.substr(1) + "x1", kAllZorvy, "43828654280", "65", 160),
      0, 24, 160},
-    {"resized, stopped and continued, ended by Ctrl+C so that the screen drawn again stays in sight",
+    {"ResizedStoppedAndContinued",  // ended by Ctrl+C, so that the screen drawn again stays in sight
      {{"? ", "4"}, {"", "", 50, SIGTSTP, 12, 40}, {"", "", 50, SIGCONT}, {" Zorvy Numbers", "\x03", 100}},
      128 + SIGINT, {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? 4", "", "", "", "", "", ""},
      0, 12, 40, "+-+-"},
-    {"a key typed with Enter ends the final wait", {{"? ", "7\rx"}}},
-    {"Ctrl+C while typing", {{"? ", "12"}, {"", "\x03", 50}}, 128 + SIGINT},
-    {"SIGTERM while typing", {{"? ", "12"}, {"", "", 50, SIGTERM}}},
-    {"SIGTERM in the final wait", {{"? ", "7\r"}, {"faktorial:", "", 0, SIGTERM}}},
-    {"hang-up signal while typing", {{"? ", "12"}, {"", "", 50, SIGHUP}}},
-    {"an abort", {{"? ", "", 100, SIGABRT}}, 128 + SIGABRT},
-    {"the terminal closed in the final wait", {{"? ", "5\r"}, {"faktorial:", "", 50, -1}}},
-    {"the terminal closed while typing", {{"? ", "12"}, {"", "", 100, -1}}},
-    {"the terminal closed as the report is written", {{"? ", "7\r", 100}, {"", "", 0, -1}}},
+    {"KeyTypedWithEnterEndsTheFinalWait", {{"? ", "7\rx"}}},
+    {"CtrlCWhileTyping", {{"? ", "12"}, {"", "\x03", 50}}, 128 + SIGINT},
+    {"SigtermWhileTyping", {{"? ", "12"}, {"", "", 50, SIGTERM}}},
+    {"SigtermInTheFinalWait", {{"? ", "7\r"}, {"faktorial:", "", 0, SIGTERM}}},
+    {"HangUpSignalWhileTyping", {{"? ", "12"}, {"", "", 50, SIGHUP}}},
+    {"Abort", {{"? ", "", 100, SIGABRT}}, 128 + SIGABRT},
+    {"TerminalClosedInTheFinalWait", {{"? ", "5\r"}, {"faktorial:", "", 50, -1}}},
+    {"TerminalClosedWhileTyping", {{"? ", "12"}, {"", "", 100, -1}}},
+    {"TerminalClosedAsTheReportIsWritten", {{"? ", "7\r", 100}, {"", "", 0, -1}}},
     // The terminal's own colours kept; TERM and NO_COLOR honoured.
-    {.name = "NO_COLOR empty", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR="},
-    {.name = "NO_COLOR set", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR=1", .colours = {}},
-    {.name = "TERM=dumb: no escape sequence at all", .steps = kPlemo, .switches = "", .program = PLEMO_PATH,
+    {.name = "NoColorEmpty", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR="},
+    {.name = "NoColorSet", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR=1", .colours = {}},
+    {.name = "TermDumbWritesNoEscapeSequence", .steps = kPlemo, .switches = "", .program = PLEMO_PATH,
      .setting = "TERM=dumb", .colours = {}},
 };
 
@@ -192,6 +191,6 @@ TEST_P(TerminalSessions, ShowTheDialogueAndRestoreTheTerminalsModes) {  // on a 
     EXPECT_EQ(rows[session.first + r], row.substr(0, row.find_last_not_of(' ') + 1)) << "row " << session.first + r + 1;
   }
 }
-INSTANTIATE_TEST_SUITE_P(, TerminalSessions, testing::ValuesIn(kSessions), RowName{});
+INSTANTIATE_TEST_SUITE_P(, TerminalSessions, testing::ValuesIn(kSessions), [](const auto& row) { return row.param.name; });
 
 }  // namespace
