@@ -128,15 +128,10 @@ std::string ChildProcess::read_all(int timeout_ms) {
 }
 
 int ChildProcess::wait_exit(int timeout_ms) {
-  for (int waited = 0; waited <= timeout_ms; waited += 10) {
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      pid_ = -1;
-      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    usleep(10000);
-  }
-  return -1;
+  int status = 0;
+  if (!wait_until(timeout_ms, 10, [&] { return waitpid(pid_, &status, WNOHANG) == pid_; })) return -1;
+  pid_ = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 std::string ChildProcess::errors() {

@@ -64,6 +64,15 @@ long cpu_time_ms(pid_t pid);
 // The milliseconds left until the deadline, 0 once it passed.
 int milliseconds_until(std::chrono::steady_clock::time_point deadline);
 
+// Asks done() every step_ms until it answers true, for up to timeout_ms; its last answer.
+template <typename Done>
+bool wait_until(int timeout_ms, int step_ms, Done done) {
+  for (int waited = 0; !done(); waited += step_ms, usleep(static_cast<useconds_t>(step_ms) * 1000)) {
+    if (waited >= timeout_ms) return false;
+  }
+  return true;
+}
+
 // What a shell command writes to standard output; the test fails when it fails.
 std::string command_output(const std::string& command);
 

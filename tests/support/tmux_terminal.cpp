@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "child_process.hpp"
@@ -37,12 +38,10 @@ std::vector<std::string> TmuxTerminal::rows(bool with_colours) const {
 }
 
 bool TmuxTerminal::shows(const std::string& text, int timeout_ms) const {
-  for (int waited = 0; waited <= timeout_ms; waited += 50, usleep(50000)) {
-    for (const std::string& row : rows()) {
-      if (row.find(text) != std::string::npos) return true;
-    }
-  }
-  return false;
+  return wait_until(timeout_ms, 50, [&] {
+    const std::vector<std::string> shown = rows();
+    return std::ranges::any_of(shown, [&](const std::string& row) { return row.find(text) != std::string::npos; });
+  });
 }
 
 namespace {
