@@ -235,8 +235,7 @@ TEST(Window, DeeperScreensShowTheirColoursAndWindowsComeAndGoWithoutLeaking) {
 // busy ending its key wait at once and keeping the last fifteen, and a return from main with
 // the window open.
 TEST(Window, KeysReachTheKeyBufferAsTheirCodes) {
-  constexpr int kSpareKey = 93;  // a key code without symbols in the server's layout
-  map_key(kSpareKey, "eacute");
+  const SpareKeyEAcute spare_key;
   setenv("LC_ALL", "C.UTF-8", 1);  // keys then give their characters' UTF-8 bytes
   ChildProcess probe(WINDOW_PROBE_PATH);
   unsetenv("LC_ALL");
@@ -261,7 +260,6 @@ TEST(Window, KeysReachTheKeyBufferAsTheirCodes) {
   EXPECT_EQ(probe.read_line(2000), "113");  // keys that push nothing left nothing behind
   EXPECT_EQ(probe.wait_exit(), 0);
   EXPECT_EQ(probe.errors(), "");
-  map_key(kSpareKey, nullptr);
 }
 
 // The X server or the window going away, or an ending signal, while typing or in the final
