@@ -16,6 +16,8 @@
 
 namespace {
 
+using namespace test_support;
+
 constexpr int32_t kColumns = 40, kRows = 25;
 constexpr size_t kMaxKeys = 100;  // a line of tabs fills 800 cells at most
 

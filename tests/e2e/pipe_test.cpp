@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace test_support;
+
 // Through a pipe the typed line is not echoed and every row ends with CR LF. Input that never
 // ends or is always ready, and output that cannot be written, go by file: the program's own
 // standard output then carries nothing.

@@ -17,6 +17,8 @@
 
 namespace {
 
+using namespace test_support;
+
 // The keypad and cursor keys' application mode, on and off.
 const std::string kKeypadOn = "\x1b[?1h\x1b=", kKeypadOff = "\x1b[?1l\x1b>";
 
@@ -79,6 +81,64 @@ bool play(const TerminalStep& s, ChildProcess& child, EarlierSize& earlier) {
   return true;
 }
 
+const std::string kLeft = "\x1b[D", kRight = "\x1b[C", kUp = "\x1b[A", kDown = "\x1b[B";
+const std::string kHome = "\x1b[H", kEnd = "\x1b[F", kDelete = "\x1b[3~", kBackspace = "\x7f";
+const std::string kOnes(70, '1');
+const std::vector<TerminalStep> kPlemo = {{"? ", "3\r"}, {"faktorial:", " "}};
+
+// A session, named, and what it leaves: the exit code, the terminal's screen and the output's
+// escape sequences and bells.
+struct TerminalSession {
+  const char* name;  // the test's, after the test suite's
+  std::vector<TerminalStep> steps;
+  int exit_code = 0;
+  std::vector<std::string> shown = {};  // the rows shown at the end from the first checked
+  int first = 0, rows = 24, columns = 80;  // the terminal's size at the end
+  const char* switches = "+-";             // the keypad's switches
+  int bells = 0;
+  const char *program = ZORVY_PATH, *setting = "LC_ALL=C.UTF-8";  // the setting added to the environment
+  std::set<std::string> colours = {"\x1b[0;34;45m", "\x1b[0m"};  // the colour sequences
+};
+std::ostream& operator<<(std::ostream& out, const TerminalSession& session) { return out << session.name; }
+const TerminalSession kSessions[] = {
+    {"EveryEditingKey",
+     {{"? ", "999"}, {"", "\x1b"},
+      {"", "1234" + kLeft + kLeft + kBackspace + kHome + "5" + kEnd + "\t6" + kHome + kDelete + kEnd + kDelete +
+               kRight + kOnes + "2345678" + kUp + "9" + kDown + kEnd, 250},
+      {"", "\x1b["}, {"", "C\r", 60},  // a sequence split by a slow link is still one key
+      {"faktorial:", "\x1b"}},
+     0, dialogue_rows(" Zorvy Numbers", "134  9  6" + kOnes + "2345678", {"1", "5", "23", "719"}, "380", "6"),
+     0, 24, 80, "+-", 1},
+    {"ShrunkBelowTheCursor",  // ended by Ctrl+C, so that the line stays in sight
+     {{"? ", "1"}, {"", "0", 100, 0, 4, 40}, {"", "\x03", 200}},
+     128 + SIGINT, {"", " Zadej do jakeho cisla pocitat", "", "? 10"}, 0, 4, 40},
+    {"NarrowedUnderTheLine",
+     {{"? ", kOnes.substr(10)}, {"", "\x1b[Dx\r", 100, 0, 24, 40}, {"faktorial:", "y"}},
+     0, dialogue_rows(" Zorvy Numbers", kOnes.substr(11) + "x1", kAllZorvy, "43828654280", "65", 40), 0, 24, 40},
+    {"WidenedUnderTheLine",
+     {{"? ", kOnes + kOnes}, {"", "\x1b[Dx\r", 100, 0, 24, 160}, {"faktorial:", "y"}},
+     0, dialogue_rows(" Zorvy Numbers", kOnes + kOnes.substr(1) + "x1", kAllZorvy, "43828654280", "65", 160),
+     0, 24, 160},
+    {"ResizedStoppedAndContinued",  // ended by Ctrl+C, so that the screen drawn again stays in sight
+     {{"? ", "4"}, {"", "", 50, SIGTSTP, 12, 40}, {"", "", 50, SIGCONT}, {" Zorvy Numbers", "\x03", 100}},
+     128 + SIGINT, {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? 4", "", "", "", "", "", ""},
+     0, 12, 40, "+-+-"},
+    {"KeyTypedWithEnterEndsTheFinalWait", {{"? ", "7\rx"}}},
+    {"CtrlCWhileTyping", {{"? ", "12"}, {"", "\x03", 50}}, 128 + SIGINT},
+    {"SigtermWhileTyping", {{"? ", "12"}, {"", "", 50, SIGTERM}}},
+    {"SigtermInTheFinalWait", {{"? ", "7\r"}, {"faktorial:", "", 0, SIGTERM}}},
+    {"HangUpSignalWhileTyping", {{"? ", "12"}, {"", "", 50, SIGHUP}}},
+    {"Abort", {{"? ", "", 100, SIGABRT}}, 128 + SIGABRT},
+    {"TerminalClosedInTheFinalWait", {{"? ", "5\r"}, {"faktorial:", "", 50, -1}}},
+    {"TerminalClosedWhileTyping", {{"? ", "12"}, {"", "", 100, -1}}},
+    {"TerminalClosedAsTheReportIsWritten", {{"? ", "7\r", 100}, {"", "", 0, -1}}},
+    // The terminal's own colours kept; TERM and NO_COLOR honoured.
+    {.name = "NoColorEmpty", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR="},
+    {.name = "NoColorSet", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR=1", .colours = {}},
+    {.name = "TermDumbWritesNoEscapeSequence", .steps = kPlemo, .switches = "", .program = PLEMO_PATH,
+     .setting = "TERM=dumb", .colours = {}},
+};
+
 // Sessions of every kind, each read back through the terminal's screen where rows are given.
 // One line typed with the keys as an xterm sends them: a lone Esc after a pause clears it, Left
 // and DEL (Backspace) close a gap, Home inserts at the start, Tab counts its stops from the
@@ -93,95 +153,44 @@ bool play(const TerminalStep& s, ChildProcess& child, EarlierSize& earlier) {
 // can end leaves the terminal in the modes it started in, the keypad's included, unless the
 // terminal itself went away; a closed terminal is a hang-up, which ends the program with 0
 // whatever it was doing, and nothing reaches standard error.
-TEST(TerminalSessions, ShowTheDialogueAndEveryEndingRestoresTheTerminalsModes) {
-  const std::string kLeft = "\x1b[D", kRight = "\x1b[C", kUp = "\x1b[A", kDown = "\x1b[B";
-  const std::string kHome = "\x1b[H", kEnd = "\x1b[F", kDelete = "\x1b[3~", kBackspace = "\x7f";
-  const std::string ones(70, '1');
-  const std::vector<TerminalStep> kPlemo = {{"? ", "3\r"}, {"faktorial:", " "}};
-  const struct {
-    const char* name;
-    std::vector<TerminalStep> steps;
-    int exit_code = 0;
-    std::vector<std::string> shown = {};  // the rows shown at the end from the first checked
-    int first = 0, rows = 24, columns = 80;  // the terminal's size at the end
-    const char* switches = "+-";             // the keypad's switches
-    int bells = 0;
-    const char *program = ZORVY_PATH, *setting = "LC_ALL=C.UTF-8";  // the setting added to the environment
-    std::set<std::string> colours = {"\x1b[0;34;45m", "\x1b[0m"};  // the colour sequences
-  } kSessions[] = {
-      {"every editing key",
-       {{"? ", "999"}, {"", "\x1b"},
-        {"", "1234" + kLeft + kLeft + kBackspace + kHome + "5" + kEnd + "\t6" + kHome + kDelete + kEnd + kDelete +
-                 kRight + ones + "2345678" + kUp + "9" + kDown + kEnd, 250},
-        {"", "\x1b["}, {"", "C\r", 60},  // a sequence split by a slow link is still one key
-        {"faktorial:", "\x1b"}},
-       0, dialogue_rows(" Zorvy Numbers", "134  9  6" + ones + "2345678", {"1", "5", "23", "719"}, "380", "6"),
-       0, 24, 80, "+-", 1},
-      {"shrunk below the cursor, ended by Ctrl+C so that the line stays in sight",
-       {{"? ", "1"}, {"", "0", 100, 0, 4, 40}, {"", "\x03", 200}},
-       128 + SIGINT, {"", " Zadej do jakeho cisla pocitat", "", "? 10"}, 0, 4, 40},
-      {"narrowed under the line",
-       {{"? ", ones.substr(10)}, {"", "\x1b[Dx\r", 100, 0, 24, 40}, {"faktorial:", "y"}},
-       0, dialogue_rows(" Zorvy Numbers", ones.substr(11) + "x1", kAllZorvy, "43828654280", "65", 40), 0, 24, 40},
-      {"widened under the line",
-       {{"? ", ones + ones}, {"", "\x1b[Dx\r", 100, 0, 24, 160}, {"faktorial:", "y"}},
-       0, dialogue_rows(" Zorvy Numbers", ones + ones.substr(1) + "x1", kAllZorvy, "43828654280", "65", 160),
-       0, 24, 160},
-      {"resized, stopped and continued, ended by Ctrl+C so that the screen drawn again stays in sight",
-       {{"? ", "4"}, {"", "", 50, SIGTSTP, 12, 40}, {"", "", 50, SIGCONT}, {" Zorvy Numbers", "\x03", 100}},
-       128 + SIGINT, {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? 4", "", "", "", "", "", ""},
-       0, 12, 40, "+-+-"},
-      {"a key typed with Enter ends the final wait", {{"? ", "7\rx"}}},
-      {"Ctrl+C while typing", {{"? ", "12"}, {"", "\x03", 50}}, 128 + SIGINT},
-      {"SIGTERM while typing", {{"? ", "12"}, {"", "", 50, SIGTERM}}},
-      {"SIGTERM in the final wait", {{"? ", "7\r"}, {"faktorial:", "", 0, SIGTERM}}},
-      {"hang-up signal while typing", {{"? ", "12"}, {"", "", 50, SIGHUP}}},
-      {"an abort", {{"? ", "", 100, SIGABRT}}, 128 + SIGABRT},
-      {"the terminal closed in the final wait", {{"? ", "5\r"}, {"faktorial:", "", 50, -1}}},
-      {"the terminal closed while typing", {{"? ", "12"}, {"", "", 100, -1}}},
-      {"the terminal closed as the report is written", {{"? ", "7\r", 100}, {"", "", 0, -1}}},
-      // The terminal's own colours kept; TERM and NO_COLOR honoured.
-      {.name = "NO_COLOR empty", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR="},
-      {.name = "NO_COLOR set", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR=1", .colours = {}},
-      {.name = "TERM=dumb: no escape sequence at all", .steps = kPlemo, .switches = "", .program = PLEMO_PATH,
-       .setting = "TERM=dumb", .colours = {}},
-  };
-  for (const auto& session : kSessions) {  // each on a 24 x 80 terminal, for 20 seconds at most
-    SCOPED_TRACE(session.name);
-    ChildProcess child("env", {"-u", "DISPLAY", "LC_ALL=C.UTF-8", session.setting, session.program}, "", {24, 80});
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    EarlierSize earlier;
-    size_t step = 0, seen = 0;  // seen: output already searched for the awaited text
-    bool open = true;
-    do {
-      for (size_t found; open && step < session.steps.size() &&
-           (found = child.output().find(session.steps[step].wait_for, seen)) != std::string::npos; ++step) {
-        seen = found + session.steps[step].wait_for.size();
-        open = play(session.steps[step], child, earlier);
-      }
-    } while (open && child.read_more(milliseconds_until(deadline)));
-    const std::string output = child.output();
-    const bool terminal_restored = open && restored(child.terminal());
-    if (!open) child.hang_up();
-    EXPECT_EQ(child.wait_exit(milliseconds_until(deadline)), session.exit_code);
-    EXPECT_EQ(child.errors(), "");
-    if (!open) continue;
-    EXPECT_TRUE(terminal_restored);
-    EXPECT_EQ(keypad_switches(output), session.switches);
-    EXPECT_EQ(std::count(output.begin(), output.end(), '\a'), session.bells);
-    const std::set<std::string> colours = color_sequences(output);
-    EXPECT_EQ(colours, session.colours);
-    const size_t last = output.rfind('\x1b');  // the colours reset last, else the keypad, else none
-    EXPECT_EQ(last == std::string::npos ? "" : output.substr(last),
-              !colours.empty() ? "\x1b[0m" : *session.switches != '\0' ? "\x1b>" : "");
-    if (session.shown.empty()) continue;
-    const std::vector<std::string> rows = terminal_rows(output, session.columns, session.rows, earlier);
-    ASSERT_EQ(rows.size(), static_cast<size_t>(session.rows));
-    for (size_t r = 0; r < session.shown.size(); ++r) {  // but for trailing blanks
-      const std::string& row = session.shown[r];
-      EXPECT_EQ(rows[session.first + r], row.substr(0, row.find_last_not_of(' ') + 1)) << "row " << session.first + r + 1;
+using TerminalSessions = testing::TestWithParam<TerminalSession>;
+
+TEST_P(TerminalSessions, ShowTheDialogueAndRestoreTheTerminalsModes) {  // on a 24 x 80 terminal, for 20 s at most
+  const TerminalSession& session = GetParam();
+  ChildProcess child("env", {"-u", "DISPLAY", "LC_ALL=C.UTF-8", session.setting, session.program}, "", {24, 80});
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  EarlierSize earlier;
+  size_t step = 0, seen = 0;  // seen: output already searched for the awaited text
+  bool open = true;
+  do {
+    for (size_t found; open && step < session.steps.size() &&
+         (found = child.output().find(session.steps[step].wait_for, seen)) != std::string::npos; ++step) {
+      seen = found + session.steps[step].wait_for.size();
+      open = play(session.steps[step], child, earlier);
     }
+  } while (open && child.read_more(milliseconds_until(deadline)));
+  const std::string output = child.output();
+  const bool terminal_restored = open && restored(child.terminal());
+  if (!open) child.hang_up();
+  EXPECT_EQ(child.wait_exit(milliseconds_until(deadline)), session.exit_code);
+  EXPECT_EQ(child.errors(), "");
+  if (!open) return;
+  EXPECT_TRUE(terminal_restored);
+  EXPECT_EQ(keypad_switches(output), session.switches);
+  EXPECT_EQ(std::count(output.begin(), output.end(), '\a'), session.bells);
+  const std::set<std::string> colours = color_sequences(output);
+  EXPECT_EQ(colours, session.colours);
+  const size_t last = output.rfind('\x1b');  // the colours reset last, else the keypad, else none
+  EXPECT_EQ(last == std::string::npos ? "" : output.substr(last),
+            !colours.empty() ? "\x1b[0m" : *session.switches != '\0' ? "\x1b>" : "");
+  if (session.shown.empty()) return;
+  const std::vector<std::string> rows = terminal_rows(output, session.columns, session.rows, earlier);
+  ASSERT_EQ(rows.size(), static_cast<size_t>(session.rows));
+  for (size_t r = 0; r < session.shown.size(); ++r) {  // but for trailing blanks
+    const std::string& row = session.shown[r];
+    EXPECT_EQ(rows[session.first + r], row.substr(0, row.find_last_not_of(' ') + 1)) << "row " << session.first + r + 1;
   }
 }
+INSTANTIATE_TEST_SUITE_P(, TerminalSessions, testing::ValuesIn(kSessions), [](const auto& row) { return row.param.name; });
 
 }  // namespace

@@ -7,10 +7,12 @@
 #include "app/prime_factor.hpp"
 #include "app/search.hpp"
 #include "app/trial_count.hpp"
-#include "../window/dialogue.hpp"
 #include "captured_output.hpp"
+#include "dialogue.hpp"
 
 namespace {
+
+using namespace test_support;
 
 using Search = CapturedOutput;
 

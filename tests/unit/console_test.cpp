@@ -18,6 +18,8 @@
 
 namespace {
 
+using namespace test_support;
+
 using PrintStatements = CapturedOutput;
 
 // Numbers formatted as the mask says, strings, zones and the channel's column, and failures.

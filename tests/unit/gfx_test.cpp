@@ -24,6 +24,8 @@
 
 namespace {
 
+using namespace test_support;
+
 uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; }
 
 // Mode 1 and its palettes, chosen by the colour statement, which marks every line; the modes
@@ -55,13 +57,13 @@ TEST(ScreenMode, SetsModeOneWithItsPalettesAndRefusesModesThatDoNotExist) {
       {0, 2, 0, {rgb(0, 0, 0), rgb(85, 255, 85), rgb(255, 85, 85), rgb(255, 255, 85)}},
   };
   for (const auto& row : kRows) {
+    SCOPED_TRACE(testing::Message() << "colour " << row.background << ", " << row.palette << ", " << row.flags);
     std::fill(s.dirty.begin(), s.dirty.end(), 0);
     if (row.palette >= 0) {
       EXPECT_EQ(gfx_color(row.background, row.palette, row.flags), 3u);
       EXPECT_EQ(std::count(s.dirty.begin(), s.dirty.end(), 1), static_cast<ptrdiff_t>(s.dirty.size()));
     }
-    EXPECT_EQ(std::vector<uint32_t>(p, p + 4), std::vector<uint32_t>(row.entries, row.entries + 4))
-        << row.background << " " << row.palette;
+    EXPECT_EQ(std::vector<uint32_t>(p, p + 4), std::vector<uint32_t>(row.entries, row.entries + 4));
   }
   EXPECT_EQ(context_get().fg_color, 3u);  // mode 1 keeps its drawing colours
   close_screen();

@@ -29,6 +29,8 @@
 
 namespace {
 
+using namespace test_support;
+
 // What zorvy shows while it waits for the bound.
 const std::vector<std::string> kZorvyPrompt = {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? "};
 
@@ -124,6 +126,7 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   const struct { const char* gdk_scale; std::string resources; int scale; } kRows[] = {{nullptr, "", 1}, {"2", "", 2},
       {nullptr, "Xft.dpi:\t192\n", 2}, {"1.5", "Xft.antialias: 1\nXft.dpi: 287.9\n", 2}, {"1", "Xft.dpi: 192\n", 1}};
   for (const auto& [gdk_scale, resources, scale] : kRows) {
+    SCOPED_TRACE(testing::Message() << "GDK_SCALE " << (gdk_scale ? gdk_scale : "unset") << ", resources " << resources);
     XChangeProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
     XSync(d, False);
     if (gdk_scale != nullptr) setenv("GDK_SCALE", gdk_scale, 1);
@@ -134,7 +137,7 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
     EXPECT_EQ(command_output("DISPLAY=" + server.display() + " xprop -id " + std::to_string(window) + " WM_NORMAL_HINTS"), "WM_NORMAL_HINTS(WM_SIZE_HINTS):\n\t\tprogram specified minimum size: " + std::to_string(320 * scale) + " by " + std::to_string(200 * scale) + "\n");
     focus_and_type_keys(window, "1 0 Return", server.display());
     const Grab picture = scaled_picture(dialogue, 320 * scale, 200 * scale);
-    EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << resources;
+    EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0);
     const auto add_states = [&](const char* first, const char* second) {
       send_client_message(d, window, "_NET_WM_STATE", {1, static_cast<long>(XInternAtom(d, first, False)),
                                                        static_cast<long>(XInternAtom(d, second, False))});
@@ -147,7 +150,7 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
     EXPECT_EQ(differing_pixels(window, full, 5000, d), 0) << "maximised";
     for (const char* after : {"back from maximised", "Alt+Enter", "back from Alt+Enter"}) {
       focus_and_type_keys(window, "alt+Return", server.display());
-      EXPECT_EQ(differing_pixels(window, after[0] == 'A' ? full : picture, 5000, d), 0) << after << resources;
+      EXPECT_EQ(differing_pixels(window, after[0] == 'A' ? full : picture, 5000, d), 0) << after;
     }
     focus_and_type_keys(window, "space", server.display());
     EXPECT_EQ(plemo.wait_exit(), 0);
@@ -232,8 +235,7 @@ TEST(Window, DeeperScreensShowTheirColoursAndWindowsComeAndGoWithoutLeaking) {
 // busy ending its key wait at once and keeping the last fifteen, and a return from main with
 // the window open.
 TEST(Window, KeysReachTheKeyBufferAsTheirCodes) {
-  constexpr int kSpareKey = 93;  // a key code without symbols in the server's layout
-  map_key(kSpareKey, "eacute");
+  const SpareKeyEAcute spare_key;
   setenv("LC_ALL", "C.UTF-8", 1);  // keys then give their characters' UTF-8 bytes
   ChildProcess probe(WINDOW_PROBE_PATH);
   unsetenv("LC_ALL");
@@ -258,7 +260,6 @@ TEST(Window, KeysReachTheKeyBufferAsTheirCodes) {
   EXPECT_EQ(probe.read_line(2000), "113");  // keys that push nothing left nothing behind
   EXPECT_EQ(probe.wait_exit(), 0);
   EXPECT_EQ(probe.errors(), "");
-  map_key(kSpareKey, nullptr);
 }
 
 // The X server or the window going away, or an ending signal, while typing or in the final
@@ -274,6 +275,7 @@ TEST(WindowFaults, LosingTheServerOrTheWindowOrASignalEndsTheProgram) {
       {ZORVY_PATH, SIGTERM, false, 128 + SIGTERM, ""}, {ZORVY_PATH, SIGHUP, true, 128 + SIGHUP, ""},
   };
   for (const auto& row : kRows) {
+    SCOPED_TRACE(testing::Message() << row.program << ", signal " << row.signal_number << (row.final_wait ? ", final wait" : ""));
     PrivateXServer server;
     ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
     Display* d = XOpenDisplay(server.display().c_str());
@@ -285,9 +287,9 @@ TEST(WindowFaults, LosingTheServerOrTheWindowOrASignalEndsTheProgram) {
     if (row.signal_number == 0) XDestroyWindow(d, window);
     XSync(d, False);
     if (row.signal_number < 0) XCloseDisplay(d), kill(server.pid(), SIGKILL);  // the connection closed first
-    EXPECT_EQ(program.wait_exit(3000), row.exit_code) << row.says;
+    EXPECT_EQ(program.wait_exit(3000), row.exit_code);
     EXPECT_EQ(program.errors(), row.says);
-    EXPECT_EQ(program.read_all(), "") << row.says;  // nothing reached the terminal
+    EXPECT_EQ(program.read_all(), "");  // nothing reached the terminal
     if (row.signal_number >= 0) XCloseDisplay(d);
   }
 }

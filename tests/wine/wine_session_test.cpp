@@ -12,11 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "../window/dialogue.hpp"
-#include "../window/tmux_terminal.hpp"
-#include "../window/x_session.hpp"
+#include "dialogue.hpp"
+#include "tmux_terminal.hpp"
+#include "x_session.hpp"
 
 namespace {
+
+using namespace test_support;
 
 // The path that the variable names; a path that names the unset variable otherwise.
 std::string exe(const char* variable) {
@@ -112,8 +114,7 @@ TEST(WineScale, EachDriversWindowTakesTheSystemsWholeScale) {
 TEST(WineKeys, GiveTheNativeCodes) {
   // é on a key of its own before Wine reads the keyboard's layout: a key that xdotool maps only
   // while it types may reach Wine before the new layout does.
-  constexpr int kSpareKey = 93;
-  map_key(kSpareKey, "eacute");
+  const SpareKeyEAcute spare_key;
   ChildProcess probe(WINE_RUN_PATH, {exe("PROBE_EXE")});
   const Window window = probe_window(probe, 30000);
   ASSERT_NE(window, 0u);
@@ -121,7 +122,6 @@ TEST(WineKeys, GiveTheNativeCodes) {
       {"ctrl+Left", {"29695"}}, {"Delete", {"21503"}}, {"KP_Home", {"18431"}}, {"shift+Tab", {"4095", "9"}},
       {"Tab", {"9"}}, {"93", {"130"}}, {"A", {"65"}}, {"", {"27647"}}, {"q", {"113"}}});
   EXPECT_EQ(probe.wait_exit(10000), 0);
-  map_key(kSpareKey, nullptr);
 }
 
 // zorvy.exe's input and output as pipes, files and devices: the exit code (-1: still running

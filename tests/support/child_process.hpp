@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-struct TerminalSize { int rows = 0, columns = 0; };  // 0: no terminal
+namespace test_support {
+
+struct PseudoTerminalSize { int rows = 0, columns = 0; };  // 0: no terminal
 
 class ChildProcess {
  public:
@@ -16,7 +18,7 @@ class ChildProcess {
   // runs on a pseudo-terminal of that size instead, whose other side is terminal(); standard
   // error goes to errors() either way.
   explicit ChildProcess(const char* program, const std::vector<std::string>& arguments = {},
-                        const std::string& display = "", TerminalSize terminal = {});
+                        const std::string& display = "", PseudoTerminalSize terminal = {});
   ChildProcess(const ChildProcess&) = delete;
   ~ChildProcess();
 
@@ -62,8 +64,19 @@ long cpu_time_ms(pid_t pid);
 // The milliseconds left until the deadline, 0 once it passed.
 int milliseconds_until(std::chrono::steady_clock::time_point deadline);
 
+// Asks done() every step_ms until it answers true, for up to timeout_ms; its last answer.
+template <typename Done>
+bool wait_until(int timeout_ms, int step_ms, Done done) {
+  for (int waited = 0; !done(); waited += step_ms, usleep(static_cast<useconds_t>(step_ms) * 1000)) {
+    if (waited >= timeout_ms) return false;
+  }
+  return true;
+}
+
 // What a shell command writes to standard output; the test fails when it fails.
 std::string command_output(const std::string& command);
 
 // Writes bytes to a new file of /tmp and returns its name; the caller removes it.
 std::string temporary_file(const std::string& bytes);
+
+}  // namespace test_support

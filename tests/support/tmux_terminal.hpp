@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace test_support {
+
 class TmuxTerminal {
  public:
   TmuxTerminal(const std::string& command, int columns, int rows);
@@ -30,3 +32,5 @@ class TmuxTerminal {
 // terminal had that earlier size until it had received resize_at bytes of the output.
 struct EarlierSize { size_t resize_at = 0; int columns = 0, rows = 0; };  // rows 0: no resize
 std::vector<std::string> terminal_rows(const std::string& output, int columns, int rows, EarlierSize earlier = {});
+
+}  // namespace test_support

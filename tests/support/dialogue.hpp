@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace test_support {
+
 inline std::vector<std::string> dialogue_rows(const std::string& title, const std::string& line,
                                               const std::vector<std::string>& listed,
                                               const std::string& trials, const std::string& n,
@@ -28,3 +30,5 @@ inline std::string crlf_lines(const std::vector<std::string>& rows, size_t first
   for (size_t r = first; r < rows.size(); ++r) bytes += rows[r] + "\r\n";
   return bytes;
 }
+
+}  // namespace test_support

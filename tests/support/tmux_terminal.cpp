@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "child_process.hpp"
+
+namespace test_support {
 
 TmuxTerminal::TmuxTerminal(const std::string& command, int columns, int rows) {
   char folder[] = "/tmp/qz-tmux.XXXXXX";
@@ -35,12 +38,10 @@ std::vector<std::string> TmuxTerminal::rows(bool with_colours) const {
 }
 
 bool TmuxTerminal::shows(const std::string& text, int timeout_ms) const {
-  for (int waited = 0; waited <= timeout_ms; waited += 50, usleep(50000)) {
-    for (const std::string& row : rows()) {
-      if (row.find(text) != std::string::npos) return true;
-    }
-  }
-  return false;
+  return wait_until(timeout_ms, 50, [&] {
+    const std::vector<std::string> shown = rows();
+    return std::ranges::any_of(shown, [&](const std::string& row) { return row.find(text) != std::string::npos; });
+  });
 }
 
 namespace {
@@ -71,3 +72,5 @@ std::vector<std::string> terminal_rows(const std::string& output, int columns, i
                    " \\; wait-for -S resized");
   return settled_rows(terminal, rest);
 }
+
+}  // namespace test_support

@@ -13,6 +13,8 @@
 #include "gfx/text_draw.hpp"
 #include "runtime/device_hooks.hpp"
 
+namespace test_support {
+
 inline std::vector<int32_t> typed_keys;
 inline size_t next_typed_key = 0;
 inline int beeps = 0;
@@ -50,3 +52,5 @@ inline std::string screen_row(int r) {
   }
   return text.erase(text.find_last_not_of(' ') + 1);
 }
+
+}  // namespace test_support

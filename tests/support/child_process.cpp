@@ -17,6 +17,8 @@
 #include <fstream>
 #include <utility>
 
+namespace test_support {
+
 namespace {
 
 // The programs the tests start get the environment the tests mean, whatever the caller's: a
@@ -55,7 +57,7 @@ int milliseconds_until(std::chrono::steady_clock::time_point deadline) {
 }
 
 ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& arguments,
-                           const std::string& display, TerminalSize terminal) {
+                           const std::string& display, PseudoTerminalSize terminal) {
   const bool on_terminal = terminal.rows > 0;
   int out[2] = {-1, -1}, err[2];
   if (pipe(err) != 0 || (!on_terminal && pipe(out) != 0)) std::abort();
@@ -126,15 +128,10 @@ std::string ChildProcess::read_all(int timeout_ms) {
 }
 
 int ChildProcess::wait_exit(int timeout_ms) {
-  for (int waited = 0; waited <= timeout_ms; waited += 10) {
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      pid_ = -1;
-      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    usleep(10000);
-  }
-  return -1;
+  int status = 0;
+  if (!wait_until(timeout_ms, 10, [&] { return waitpid(pid_, &status, WNOHANG) == pid_; })) return -1;
+  pid_ = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 std::string ChildProcess::errors() {
@@ -177,3 +174,5 @@ std::string temporary_file(const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
   return path;
 }
+
+}  // namespace test_support

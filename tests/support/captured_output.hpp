@@ -7,6 +7,8 @@
 #include "console/channel.hpp"
 #include "runtime/device_hooks.hpp"
 
+namespace test_support {
+
 class CapturedOutput : public testing::Test {
  protected:
   static std::string& bytes() { return captured_; }
@@ -26,3 +28,5 @@ class CapturedOutput : public testing::Test {
   static inline std::string captured_;
   DeviceHooks saved_{};
 };
+
+}  // namespace test_support

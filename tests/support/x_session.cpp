@@ -16,6 +16,8 @@
 
 #include "gfx/gfx_data.hpp"
 
+namespace test_support {
+
 Display* test_display() {
   static Display* const display = XOpenDisplay(nullptr);
   return display;
@@ -76,10 +78,10 @@ uint32_t as_shown(uint32_t rgb) {
 Window find_window(const std::string& title, int timeout_ms, Display* display) {
   Display* d = display != nullptr ? display : test_display();
   Window found = 0;
-  for (int waited = 0; d != nullptr && waited <= timeout_ms && found == 0; waited += 20) {
-    ignoring_x_errors(d, [&] { found = find_below(d, DefaultRootWindow(d), title); });
-    if (found == 0) usleep(20000);
-  }
+  wait_until(timeout_ms, 20, [&] {
+    if (d != nullptr) ignoring_x_errors(d, [&] { found = find_below(d, DefaultRootWindow(d), title); });
+    return d == nullptr || found != 0;
+  });
   return found;
 }
 
@@ -232,13 +234,10 @@ PrivateXServer::PrivateXServer(std::vector<std::string> options)
         return options;
       }()),
       number_(server_.read_line()) {
-  for (int waited = 0; !number_.empty() && waited < 5000; waited += 20) {
-    if (Display* d = XOpenDisplay((":" + number_).c_str())) {
-      XCloseDisplay(d);
-      display_ = ":" + number_;
-      return;
-    }
-    usleep(20000);
+  Display* d = nullptr;
+  if (!number_.empty() && wait_until(5000, 20, [&] { return (d = XOpenDisplay((":" + number_).c_str())) != nullptr; })) {
+    XCloseDisplay(d);
+    display_ = ":" + number_;
   }
 }
 
@@ -256,3 +255,5 @@ PrivateXServer::~PrivateXServer() {
   if (!number_.empty() && stale) unlink(path.c_str());
   close(probe);
 }
+
+}  // namespace test_support
