@@ -13,6 +13,9 @@ namespace {
 
 constexpr int32_t kEditorPollMs = 25;  // how often the editor waiting for a key looks
 constexpr int32_t kTabWidth = 8;
+// What waiting gives besides a key's code: the input has ended, a key of no code came, the text
+// area changed its size (a resized terminal) before any key came.
+constexpr int32_t kInputEnded = -1, kNoKey = -2, kResized = -3;
 
 struct Cell {
   int32_t column, row;  // 1-based
@@ -175,14 +178,22 @@ bool act(LineEditor& e, int32_t key) {
   return false;
 }
 
-// Waits for the next key, polling; -1 when none can come any more (the input has ended).
-int32_t wait_for_key() {
+// Whether the text area's size is no longer the one the line was laid out in.
+bool resized(const LineEditor& e) {
+  int32_t width = 0, rows = 0;
+  screen_text_size(&width, &rows);
+  return std::max(width, 1) != e.width || rows != e.rows;
+}
+
+// Waits for the next key, polling, and says when there is none.
+int32_t wait_for_key(const LineEditor& e) {
   while (!key_hit_statement()) {
-    if (input_ended_statement()) return -1;
+    if (input_ended_statement()) return kInputEnded;
+    if (resized(e)) return kResized;
     pause_for_keys(kEditorPollMs);
   }
   StringDescriptor* key = inkey_statement();
-  const int32_t value = string_length(*key) == 0 ? -2 : key_string_value(*key);
+  const int32_t value = string_length(*key) == 0 ? kNoKey : key_string_value(*key);
   release_temp_string(key);
   return value;
 }
@@ -208,14 +219,15 @@ std::string edit_input_line(bool draw_cursor) {
       write_channel_byte(255);  // the cursor mark
       locate(e.start.row, e.start.column);
     }
-    const int32_t key = wait_for_key();
-    if (key == -2) continue;
+    const int32_t key = wait_for_key(e);
+    if (key == kNoKey) continue;
     if (draw_cursor) {
       write_channel_byte(e.pos < e.text.size() ? static_cast<uint8_t>(e.text[e.pos]) : ' ');
       locate(e.start.row, e.start.column);
     }
     follow_size(e);
-    const bool line_ends = key == -1 || act(e, key);
+    if (key == kResized) continue;
+    const bool line_ends = key == kInputEnded || act(e, key);
     locate(0, 0);
     if (line_ends) {
       move_cursor_by(e, static_cast<int64_t>(e.text.size() - e.pos));

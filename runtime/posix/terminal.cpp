@@ -40,6 +40,7 @@ TerminalModes modes;
 
 // Set when the program continues after a stop; the console then draws its screen again.
 volatile sig_atomic_t resumed = 0;
+volatile sig_atomic_t resized = 0;
 
 }  // namespace
 
@@ -109,11 +110,15 @@ void stop_on_signal(int signal_number) {
   errno = saved_errno;
 }
 
-void take_signal(int signal_number, void (*handler)(int)) {
+// A resized terminal: the next key poll or write draws the screen again at the new size.
+void note_resize(int) { resized = 1; }
+
+void take_signal(int signal_number, void (*handler)(int), int flags = 0) {
   struct sigaction action {};
   sigaction(signal_number, nullptr, &action);
   if (action.sa_handler != SIG_DFL) return;  // ignored, or taken over by the console
   action.sa_handler = handler;
+  action.sa_flags = flags;
   sigemptyset(&action.sa_mask);
   sigaction(signal_number, &action, nullptr);
 }
@@ -128,6 +133,7 @@ void arrange_restore() {
   at_program_exit(ExitStage::TERMINAL, terminal_restore);
   for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT}) take_signal(s, leave_on_signal);
   take_signal(SIGTSTP, stop_on_signal);
+  take_signal(SIGWINCH, note_resize, SA_RESTART);
 }
 
 // TERM=dumb: a terminal that takes no escape sequences, written to as a stream.
@@ -195,6 +201,12 @@ void terminal_colors_changed() {
 bool terminal_take_resumed() {
   if (!resumed) return false;
   resumed = 0;
+  return true;
+}
+
+bool terminal_take_resized() {
+  if (!resized) return false;
+  resized = 0;
   return true;
 }
 

@@ -35,10 +35,14 @@ void terminal_colors_changed();
 // Whether the program continued after a stop since the last call.
 bool terminal_take_resumed();
 
+// Whether the terminal was resized since the last call.
+bool terminal_take_resized();
+
 // Puts back the modes and colours the terminal was found in. Safe in a signal handler, and
 // for a program that must end at once, without its exit-time actions.
 void terminal_restore();
 
-// After the program was stopped (Ctrl+Z) and continued, the terminal's text console draws the
-// screen again as it last drew it; nothing otherwise.
-void console_redraw_after_stop();
+// After the program was stopped (Ctrl+Z) and continued, or the terminal was resized, the
+// terminal's text console draws the screen again as it last drew it, at the size the terminal
+// has now; nothing otherwise.
+void console_redraw_if_changed();

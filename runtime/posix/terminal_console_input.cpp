@@ -121,7 +121,7 @@ void console_ctrl_handler(int) { input.close_signalled = 1; }
 void console_poll_input() {
   install_ctrl_handler();
   terminal_key_mode();
-  console_redraw_after_stop();
+  console_redraw_if_changed();
   const bool terminal = terminal_input_is_tty();
   for (int taken = 0; taken < kPollBytes; ++taken) {
     const int b = next_input_byte(0);

@@ -193,10 +193,12 @@ void follow_resize(TerminalSize size) {
 
 ConsoleViewRange& console_view_range() { return console.view_range; }
 
-void console_redraw_after_stop() {
-  if (!terminal_take_resumed()) return;
+void console_redraw_if_changed() {
+  const bool resumed = terminal_take_resumed();
+  if (!terminal_take_resized() && !resumed) return;
   const TerminalSize size = terminal_size();
   if (size.columns <= 1 || size.rows <= 1) return;
+  if (!resumed) return follow_resize(size);
   fit_shadow(size);
   redraw();
 }
@@ -239,7 +241,7 @@ void console_write(const uint8_t* bytes, uint64_t length, int32_t flags) {
     terminal_write(reinterpret_cast<const char*>(bytes), length);
     return;
   }
-  console_redraw_after_stop();
+  console_redraw_if_changed();
   follow_resize(size);
   const ConsoleViewRange range = resolved_view(size.rows);
   TextView view{&console, scroll, draw_run, tone, 0, range.first, size.columns - 1, range.last,

@@ -84,6 +84,12 @@ bool play(const TerminalStep& s, ChildProcess& child, EarlierSize& earlier) {
 const std::string kLeft = "\x1b[D", kRight = "\x1b[C", kUp = "\x1b[A", kDown = "\x1b[B";
 const std::string kHome = "\x1b[H", kEnd = "\x1b[F", kDelete = "\x1b[3~", kBackspace = "\x7f";
 const std::string kOnes(70, '1');
+
+// The rows cut at the terminal's width, as the program draws its screen again in a narrower one.
+std::vector<std::string> cut(std::vector<std::string> rows, size_t width) {
+  for (std::string& row : rows) row.resize(std::min(row.size(), width));
+  return rows;
+}
 const std::vector<TerminalStep> kPlemo = {{"? ", "3\r"}, {"faktorial:", " "}};
 
 // A session, named, and what it leaves: the exit code, the terminal's screen and the output's
@@ -119,6 +125,12 @@ const TerminalSession kSessions[] = {
      {{"? ", kOnes + kOnes}, {"", "\x1b[Dx\r", 100, 0, 24, 160}, {"faktorial:", "y"}},
      0, dialogue_rows(" Zorvy Numbers", kOnes + kOnes.substr(1) + "x1", kAllZorvy, "43828654280", "65", 160),
      0, 24, 160},
+    {"WidenedWithNoKeyAfter",  // ended by Ctrl+C once the cursor is after the line laid out again
+     {{"? ", kOnes + kOnes}, {"", "", 100, 0, 24, 160}, {"\x1b[6;143H", "\x03"}},
+     128 + SIGINT, {"? " + kOnes + kOnes}, 5, 24, 160},
+    {"NarrowedInTheFinalWait",
+     {{"? ", "10\r"}, {"faktorial:", "", 100, 0, 24, 20}, {"", "\x03", 300}},
+     128 + SIGINT, cut(dialogue_rows(" Zorvy Numbers", "10", {"1", "5", "23"}, "15", "4"), 20), 0, 24, 20},
     {"ResizedStoppedAndContinued",  // ended by Ctrl+C, so that the screen drawn again stays in sight
      {{"? ", "4"}, {"", "", 50, SIGTSTP, 12, 40}, {"", "", 50, SIGCONT}, {" Zorvy Numbers", "\x03", 100}},
      128 + SIGINT, {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? 4", "", "", "", "", "", ""},
@@ -149,7 +161,7 @@ const TerminalSession kSessions[] = {
 // cursor stays on the last row; narrowed or widened under a line, the line is laid out again in
 // the new width, the rows it left blank. Stopped by Ctrl+Z, the terminal gets its keypad back in
 // normal mode; continued, the program draws the screen again at once, at the size the terminal
-// has then (a resize alone waits for a key), and takes the keypad again. Every way the program
+// has then, as it does at once after a resize, and takes the keypad again. Every way the program
 // can end leaves the terminal in the modes it started in, the keypad's included, unless the
 // terminal itself went away; a closed terminal is a hang-up, which ends the program with 0
 // whatever it was doing, and nothing reaches standard error.
