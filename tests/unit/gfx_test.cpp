@@ -2,13 +2,16 @@
 // statement, text drawing with wrap, scroll and the owed newline, the key buffers, key
 // translation and the packed fonts and palettes.
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <numeric>
 #include <string>
 #include <vector>
 
 #include "console/channel.hpp"
 #include "console/screen_statements.hpp"
+#include "gfx/desktop_scale.hpp"
 #include "gfx/driver.hpp"
 #include "gfx/key_buffer.hpp"
 #include "gfx/palette.hpp"
@@ -198,6 +201,20 @@ TEST(PixelConvert, PaletteScreenInEveryDisplayFormat) {
   EXPECT_EQ(out, std::vector<uint8_t>({0x9C, 0x55, 0x10}));
   convert_pixel_line(rgb24, nullptr, direct32, 4, 1, 1, out.data());
   EXPECT_EQ(out, std::vector<uint8_t>({0x9A, 0x56, 0x12}));
+}
+
+// A desktop's scale to the nearest whole factor, halves up; what is no usable scale gives 1; the
+// factor lowered until the 320 x 200 picture fits the work area.
+TEST(DesktopScale, NearestWholeFactorThatFitsTheWorkArea) {
+  const double kInfinity = std::numeric_limits<double>::infinity();
+  const struct { double desktop_scale; int whole; } kScales[] = {{1.25, 1}, {1.49, 1}, {1.5, 2}, {1.75, 2}, {2.5, 3},
+      {0.4, 1}, {64, 64}, {64.5, 1}, {0, 1}, {-2, 1}, {kInfinity, 1}, {std::nan(""), 1}};
+  for (const auto& [desktop_scale, whole] : kScales) EXPECT_EQ(whole_scale(desktop_scale), whole) << desktop_scale;
+  const struct { int scale, area_width, area_height, fitting; } kAreas[] = {
+      {4, 1024, 768, 3}, {4, 1280, 800, 4}, {4, 1279, 800, 3}, {3, 1000, 450, 2}, {2, 319, 199, 1}, {1, 1, 1, 1}};
+  for (const auto& [scale, area_width, area_height, fitting] : kAreas) {
+    EXPECT_EQ(fitting_scale(scale, 320, 200, area_width, area_height), fitting) << scale << " in " << area_width << " x " << area_height;
+  }
 }
 
 TEST(KeyBuffers, HoldOneKeyLessThanTheirSlotsAndDropTheOldest) {

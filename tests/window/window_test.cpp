@@ -111,7 +111,8 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
 // plemo under a real window manager on a screen whose two whole scale factors differ (3
 // across, 2 down): maximise and Alt+Enter both switch to full screen at the smaller one. The
 // window and its minimum size are the picture's times the desktop's whole scale: GDK_SCALE
-// when it is a whole number, else the server's Xft.dpi over 96 rounded down.
+// when it is a whole number, else the server's Xft.dpi over 96 to the nearest whole (1 when it
+// is no number), lowered until the window fits the screen.
 TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   PrivateXServer server({"-screen", "0", "1000x450x24"});
   ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
@@ -123,8 +124,9 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   ASSERT_NE(d, nullptr);
   const Grab dialogue = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
   const Grab full = scaled_picture(dialogue, 1000, 450);
-  const struct { const char* gdk_scale; std::string resources; int scale; } kRows[] = {{nullptr, "", 1}, {"2", "", 2},
-      {nullptr, "Xft.dpi:\t192\n", 2}, {"1.5", "Xft.antialias: 1\nXft.dpi: 287.9\n", 2}, {"1", "Xft.dpi: 192\n", 1}};
+  const struct { const char* gdk_scale; std::string resources; int scale; } kRows[] = {{nullptr, "", 1}, {"4", "", 2},
+      {nullptr, "Xft.dpi:\t144\n", 2}, {"1.5", "Xft.antialias: 1\nXft.dpi: 287.9\n", 2}, {"1", "Xft.dpi: 192\n", 1},
+      {nullptr, "Xft.dpi: nan\n", 1}};
   for (const auto& [gdk_scale, resources, scale] : kRows) {
     SCOPED_TRACE(testing::Message() << "GDK_SCALE " << (gdk_scale ? gdk_scale : "unset") << ", resources " << resources);
     XChangeProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
