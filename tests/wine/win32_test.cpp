@@ -147,6 +147,22 @@ TEST(Win32Window, WheelNotchesAndRefusedSwitches) {
 // A presentation that records the window's scale at each open.
 std::vector<int32_t> scales_opened;  // only on the presentation thread
 constexpr Win32Presentation kScaleRecording{[] { return scales_opened.push_back(win32_window().scale), true; }, [] {}, [](HDC) {}, [] {}};
+// A presentation that fails to open, saying each open and close; one that opens only once.
+std::string calls;  // only on the presentation thread
+constexpr Win32Presentation kFailing{[] { return calls += "open ", false; }, [] { calls += "close "; }, [](HDC) {}, [] {}};
+int opens = 0;
+constexpr Win32Presentation kOpensOnce{[] { return ++opens == 1; }, [] {}, [](HDC) {}, [] {}};
+const RECT kSuggested{0, 0, 640, 400};
+
+// The screen saver's setting as the last process changed it: Wine keeps a setting changed
+// without being saved among its temporary system parameters (a process keeps what it read).
+std::string screen_saver_setting() {
+  char value[8] = "";
+  DWORD size = sizeof value;
+  RegGetValueA(HKEY_CURRENT_USER, "Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop",
+               "ScreenSaveActive", RRF_RT_REG_SZ, nullptr, value, &size);
+  return value;
+}
 
 // zorvy.exe declares itself aware of each monitor's scale, so that Windows leaves the picture
 // to the program rather than stretch it (Wine never stretches). Moved to a monitor of another
@@ -159,7 +175,9 @@ TEST(Win32Window, TheWindowTakesEachMonitorsWholeScale) {
   const std::string manifest(static_cast<const char*>(LockResource(LoadResource(program, found))), SizeofResource(program, found));
   EXPECT_TRUE(manifest.find(">true/pm</dpiAware>") < manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>")) << manifest;
   ASSERT_EQ(win32_window_init(kScaleRecording, "zorvy", 320, 200, 0, 0, true), 0);
-  for (const auto& [dpi, width, height] : {std::tuple{288, 960, 600}, {200, 640, 400}, {48, 320, 200}, {96, 320, 200}}) {
+  // 384 dots per inch ask for 4, which would not fit the 1024 x 768 screen.
+  for (const auto& [dpi, width, height] : {std::tuple{288, 960, 600}, {144, 640, 400}, {384, 960, 600}, {48, 320, 200},
+           {96, 320, 200}}) {
     RECT suggested{dpi, 30, dpi + 100, 130}, client{}, outer{};
     SendMessageA(win32_window().window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
     GetClientRect(win32_window().window, &client);
@@ -167,7 +185,15 @@ TEST(Win32Window, TheWindowTakesEachMonitorsWholeScale) {
     EXPECT_EQ(std::tuple(client.right, client.bottom, outer.left), std::tuple(width, height, dpi)) << dpi;
   }
   win32_window_exit();
-  EXPECT_EQ(scales_opened, (std::vector<int32_t>{1, 3, 2, 1}));
+  EXPECT_EQ(scales_opened, (std::vector<int32_t>{1, 3, 2, 3, 1}));
+  // A presentation that fails to open releases what it made; one that fails at a new scale
+  // ends the program, the screen saver given back.
+  EXPECT_EQ(std::pair(win32_window_init(kFailing, "zorvy", 320, 200, 0, 0, true), calls), std::pair(-1, std::string("open close ")));
+  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
+  EXPECT_EXIT((win32_window_init(kOpensOnce, "zorvy", 320, 200, 0, 0, true),
+               SendMessageA(win32_window().window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&kSuggested))),
+              testing::ExitedWithCode(1), "^zorvy: the window could not be shown at its new monitor's scale\n$");
+  EXPECT_EQ(screen_saver_setting(), "1");
 }
 
 }  // namespace
