@@ -95,7 +95,8 @@ TEST(WineWindow, EachDriverShowsTheDialogueSwitchesToFullScreenAndBack) {
 }
 
 // At 192 dots per inch (the prefix's for this test alone) each driver's window is the picture
-// at twice its size, each pixel a 2 x 2 block, and takes keys and the close button.
+// at twice its size, each pixel a 2 x 2 block, placed as at 96, and takes keys and the close
+// button.
 TEST(WineScale, EachDriversWindowTakesTheSystemsWholeScale) {
   const auto set_dpi = [](int dpi) { command_output(std::string(WINE_RUN_PATH) + " reg add 'HKCU\\Control Panel\\Desktop' /v LogPixels /t REG_DWORD /d " + std::to_string(dpi) + " /f"); };
   const Grab dialogue = scaled_picture(expected_picture(dialogue_rows(" Zorvy Numbers", "10", {"1", "5", "23"}, "15", "4", 40)), 640, 400);
@@ -103,6 +104,12 @@ TEST(WineScale, EachDriversWindowTakesTheSystemsWholeScale) {
   for (const std::string driver : {"", "gdi"}) {
     ChildProcess zorvy("sh", {"-c", "QZGFX=" + driver + " exec " + WINE_RUN_PATH + " " + exe("ZORVY_EXE")});
     const Window window = find_window("zorvy", 30000);
+    int left = 0, top = 0;
+    Window child = 0;
+    XTranslateCoordinates(test_display(), window, DefaultRootWindow(test_display()), 0, 0, &left, &top, &child);
+    // GDI centres the framed window; DirectX puts its corner where the picture would be centred,
+    // (1024 - 640) / 2 and (768 - 400) / 2, the picture inside the frame (3 across, 40 down).
+    EXPECT_EQ(std::pair(left, top), driver.empty() ? std::pair(195, 224) : std::pair(192, 202)) << driver;
     focus_and_type_keys(window, "1 0 Return");
     EXPECT_EQ(differing_pixels(window, dialogue, 10000), 0) << driver << zorvy.errors();
     send_close_request(window);
