@@ -30,8 +30,7 @@ int differing_pixels(const uint32_t* pixels, const char* rows, uint32_t size) {
     for (uint32_t x = 0; x < size; ++x) {
       // The design's column and row in the block of text; left of it or above, they wrap.
       const uint32_t column = (2 * x + 1) * 12 / size - 5, row = (2 * y + 1) * 12 / size - 4;
-      const bool set = column < 16 && row < 16 &&
-                       (kFonts[0].glyphs[uint8_t(rows[row / 8 * 2 + column / 8]) * 8 + row % 8] >> (column % 8) & 1);
+      const bool set = column < 16 && row < 16 && (kFonts[0].glyphs[uint8_t(rows[row / 8 * 2 + column / 8]) * 8 + row % 8] >> (column % 8) & 1);
       differing += pixels[y * size + x] != (set ? 0xFFAAAAAAu : 0xFF0000AAu);
     }
   }
@@ -41,15 +40,13 @@ int differing_pixels(const uint32_t* pixels, const char* rows, uint32_t size) {
 // An 8-bit RGBA PNG of unfiltered rows, its chunks' CRCs checked, as _NET_WM_ICON lays out an
 // icon: its width, its height and its pixels.
 std::vector<uint32_t> png_icon(const Bytes& png, uint32_t size) {
-  const auto high = static_cast<uint8_t>(size >> 8), low = static_cast<uint8_t>(size);
-  EXPECT_EQ(Bytes(png.begin() + 16, png.begin() + 29), (Bytes{0, 0, high, low, 0, 0, high, low, 8, 6, 0, 0, 0}));
-  Bytes zlib;
+  EXPECT_EQ(Bytes(png.begin() + 16, png.begin() + 29), (Bytes{0, 0, uint8_t(size >> 8), uint8_t(size), 0, 0, uint8_t(size >> 8), uint8_t(size), 8, 6, 0, 0, 0}));
+  Bytes zlib, rows(size * (4 * size + 1));
   for (size_t at = 8, length; at + 12 <= png.size(); at += 12 + length) {
     length = be32(png, at);
     EXPECT_EQ(crc32(0, &png[at + 4], static_cast<uInt>(length + 4)), be32(png, at + 8 + length));
     if (std::string(&png[at + 4], &png[at + 8]) == "IDAT") zlib.insert(zlib.end(), &png[at + 8], &png[at + 8 + length]);
   }
-  Bytes rows(size * (4 * size + 1));
   uLongf length = rows.size();
   EXPECT_EQ(uncompress(rows.data(), &length, zlib.data(), zlib.size()), Z_OK);
   std::vector<uint32_t> pixels = {size, size};
@@ -87,8 +84,7 @@ TEST(Icon, EachProgramsIconsShowItsMark) {
     expected_ico.insert(expected_ico.end(), images.begin(), images.end());
     EXPECT_EQ(ico, expected_ico) << program;
     const WindowIcon* own = find_window_icon(program);
-    ASSERT_NE(own, nullptr) << program;
-    EXPECT_EQ(std::vector<uint32_t>(own->values, own->values + own->size), window) << program;
+    EXPECT_EQ(own == nullptr ? std::vector<uint32_t>{} : std::vector<uint32_t>(own->values, own->values + own->size), window) << program;
   }
 }
 

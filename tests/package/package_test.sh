@@ -39,8 +39,7 @@ if [ "$generator" = DEB ]; then
     [ "$(grep -cx -e "Exec=$name" -e "Icon=$name" -e "StartupWMClass=$(echo $name | sed 's/./\U&/')" share/applications/$name.desktop)" = 3 ] ||
       fail "the menu entry of $name does not start it with its icon and the window's class"
     grep -q "<launchable type=\"desktop-id\">$name.desktop</launchable>" share/metainfo/*.xml || fail "no AppStream component launches $name"
-    for size in 16 24 32 48 64 128 256; do cmp -s share/icons/hicolor/${size}x$size/apps/$name.png \
-      "$native/icons/$name/icon-$size.png" || fail "the icon theme lacks the $size-pixel icon of $name"; done
+    for size in 16 24 32 48 64 128 256; do cmp -s share/icons/hicolor/${size}x$size/apps/$name.png "$native/icons/$name/icon-$size.png" || fail "the icon theme lacks the $size-pixel icon of $name"; done
     env -i PATH="$PATH" LC_ALL=C MANWIDTH=80 man -l share/man/man6/$name.6.gz > "$dir/page" 2>&1 || fail "the manual page of $name does not open"
     grep -qx "       $name - list the primes of the form ${entry#*/}" "$dir/page" || fail "the manual page of $name lacks its form"
     # The page's example shows what the program prints for the bound 10, blank lines left out.
