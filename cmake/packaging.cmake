@@ -86,7 +86,7 @@ else()
     install(FILES ${CMAKE_BINARY_DIR}/desktop/${program}.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
     install(FILES ${CMAKE_BINARY_DIR}/desktop/${APPSTREAM_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
     foreach(size 16 24 32 48 64 128 256)
-      install(FILES ${ICON_DIR}/program-${size}.png RENAME ${program}.png
+      install(FILES ${ICON_DIR}/${program}/icon-${size}.png RENAME ${program}.png
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/${size}x${size}/apps)
     endforeach()
   endforeach()

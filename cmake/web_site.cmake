@@ -16,13 +16,19 @@ function(web_page program folder)
 endfunction()
 
 # Target name makes a folder of pages an installable site that works offline, once the
-# programs given are built into it: the pages' script, the programs' icon at 64 and 256 pixels,
-# then the service worker that caches the folder's files.
+# programs given are built into it: the pages' script, each program's icon at 64 and 256 pixels
+# (PROGRAM-64.png, PROGRAM-256.png), then the service worker that caches the folder's files.
 function(web_site name folder)
+  set(copy_icons "")
+  foreach(program ${ARGN})
+    foreach(size 64 256)
+      list(APPEND copy_icons COMMAND ${CMAKE_COMMAND} -E copy_if_different
+        ${ICON_DIR}/${program}/icon-${size}.png ${folder}/${program}-${size}.png)
+    endforeach()
+  endforeach()
   add_custom_target(${name} ALL
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/app/web/page.js ${folder}/page.js
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ICON_DIR}/program-64.png ${folder}/favicon.png
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ICON_DIR}/program-256.png ${folder}/icon-256.png
+    ${copy_icons}
     COMMAND ${CMAKE_COMMAND} -DSITE=${folder} -DTEMPLATE=${PROJECT_SOURCE_DIR}/app/web/service-worker.js
       -P ${PROJECT_SOURCE_DIR}/app/web/service_worker.cmake
     VERBATIM)

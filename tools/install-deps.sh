@@ -7,7 +7,7 @@
 # installs them with apt-get, saying what and how long it took and showing apt's own output only
 # when it fails; otherwise it names them with the commands that install them and stops.
 set -e
-run_packages="cmake ninja-build g++ console-data libx11-dev libxext-dev libxss-dev"
+run_packages="cmake ninja-build g++ console-data libx11-dev libxext-dev libxss-dev zlib1g-dev"
 web_packages="emscripten node-acorn"
 windows_packages="g++-mingw-w64-x86-64-posix"
 package_packages="dpkg-dev file $windows_packages"

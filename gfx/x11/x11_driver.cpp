@@ -161,9 +161,13 @@ void name_window() {
   XSetClassHint(x11.display, x11.window, &hint);
 }
 
-// The icon that taskbars and window switchers show. A property of format 32 is given as longs.
+// The icon that taskbars and window switchers show: the program's own, found by the name that
+// titles the window; a program without one shows the window manager's. A property of format 32
+// is given as longs.
 void set_icon() {
-  const std::vector<unsigned long> icon(kWindowIcon, kWindowIcon + kWindowIconSize);
+  const WindowIcon* own = find_window_icon(gfx_window().title);
+  if (own == nullptr) return;
+  const std::vector<unsigned long> icon(own->values, own->values + own->size);
   XChangeProperty(x11.display, x11.window, XInternAtom(x11.display, "_NET_WM_ICON", False), XA_CARDINAL, 32,
                   PropModeReplace, reinterpret_cast<const unsigned char*>(icon.data()),
                   static_cast<int>(icon.size()));

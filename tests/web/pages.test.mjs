@@ -171,8 +171,8 @@ describe('the pages', { concurrency: true }, () => {
 // after a first visit the program runs to its report with the host gone; a rebuild that changes
 // a page is, after one visit, what runs offline.
 test('Chromium: the site installs, runs offline, and a new build replaces the cached one', kTimeout, async () => {
-  assert.deepEqual(readdirSync(process.env.WEB_SITE).sort(), ['favicon.png', 'icon-256.png', 'index.html', 'page.js', 'plemo.html',
-    'plemo.js', 'plemo.wasm', 'plemo.webmanifest', 'service-worker.js', 'zorvy.html', 'zorvy.js', 'zorvy.wasm', 'zorvy.webmanifest']);
+  assert.deepEqual(readdirSync(process.env.WEB_SITE).sort(), ['index.html', 'page.js', 'plemo-256.png', 'plemo-64.png', 'plemo.html', 'plemo.js',
+    'plemo.wasm', 'plemo.webmanifest', 'service-worker.js', 'zorvy-256.png', 'zorvy-64.png', 'zorvy.html', 'zorvy.js', 'zorvy.wasm', 'zorvy.webmanifest']);
   const folder = mkdtempSync(join(tmpdir(), 'site-'));
   cpSync(process.env.WEB_SITE, folder, { recursive: true });
   const cacheName = () => `zorvy-plemo-${readFileSync(join(folder, 'service-worker.js'), 'latin1').match(/kBuild = '(\w+)'/)[1]}`;
