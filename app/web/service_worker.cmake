@@ -1,17 +1,55 @@
-# Writes SITE/service-worker.js from TEMPLATE: the worker that keeps every file of the site (and
-# the site's own address) in a cache named by a hash of their contents, so that each build that
-# changes a file is cached anew.
+# Writes SITE/service-worker.js from TEMPLATE: the worker that keeps the files of the site in a
+# cache named by a hash of their contents, so that each build that changes a file is cached anew,
+# and that knows, for each page, the files the page needs.
 # Usage: cmake -DSITE=folder -DTEMPLATE=service-worker.js -P service_worker.cmake
+cmake_minimum_required(VERSION 3.20)
 file(GLOB files RELATIVE ${SITE} ${SITE}/*)
 list(REMOVE_ITEM files service-worker.js)
 list(SORT files)
 set(contents "")
-set(FILES "'./'")
 foreach(file IN LISTS files)
   file(SHA256 ${SITE}/${file} hash)
   string(APPEND contents "${file} ${hash}\n")
-  string(APPEND FILES ", '${file}'")
 endforeach()
 string(SHA256 BUILD "${contents}")
 string(SUBSTRING ${BUILD} 0 16 BUILD)
+
+# The files a page needs: the page and, in turn, every file of the site that these name in quotes
+# (a page's scripts, icon and manifest, a script's .wasm, a manifest's icons), short of the other
+# pages, which are cached as they are visited. The index is also the site's own address.
+function(page_files page out)
+  set(needed ${page})
+  set(next 0)
+  list(LENGTH needed count)
+  while(next LESS count)
+    list(GET needed ${next} file)
+    math(EXPR next "${next} + 1")
+    if(NOT file MATCHES "[.](html|js|webmanifest)$")
+      continue()
+    endif()
+    file(READ ${SITE}/${file} text)
+    foreach(other IN LISTS files)
+      string(FIND "${text}" "\"${other}\"" double)
+      string(FIND "${text}" "'${other}'" single)
+      if(NOT other MATCHES "[.]html$" AND NOT other IN_LIST needed AND (double GREATER -1 OR single GREATER -1))
+        list(APPEND needed ${other})
+      endif()
+    endforeach()
+    list(LENGTH needed count)
+  endwhile()
+  if(page STREQUAL "index.html")
+    list(PREPEND needed ./)
+  endif()
+  list(JOIN needed "', '" needed)
+  set(${out} "'${page}': ['${needed}']" PARENT_SCOPE)
+endfunction()
+
+set(pages "")
+foreach(file IN LISTS files)
+  if(file MATCHES "[.]html$")
+    page_files(${file} entry)
+    list(APPEND pages "${entry}")
+  endif()
+endforeach()
+list(JOIN pages ",\n  " PAGES)
 configure_file(${TEMPLATE} ${SITE}/service-worker.js @ONLY)

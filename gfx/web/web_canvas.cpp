@@ -40,10 +40,14 @@ EM_JS(void, page_put_lines, (const uint32_t* pixels, int width, int first, int c
   Module.qzPage.context.putImageData(new ImageData(bytes, width, count), 0, first);
 });
 
+// A blank row (one blank) is hidden from screen readers, which would read each one out.
 EM_JS(void, page_show_row, (int row, const char* text), {
   var page = Module.qzPage;
   while (page.rows.length <= row) page.rows.push(page.box.appendChild(document.createElement("div")));
-  page.rows[row].textContent = UTF8ToString(text);
+  var shown = page.rows[row];
+  shown.textContent = UTF8ToString(text);
+  if (shown.textContent === " ") shown.setAttribute("aria-hidden", "true");
+  else shown.removeAttribute("aria-hidden");
 });
 
 // The browser's audio: one context for every run of the page, made with the screen and

@@ -168,8 +168,9 @@ EM_JS(void, listen_text, (const char* field_selector, void* send), {
   }
   // Text is taken before it reaches the field, and held back. Text inserted without that
   // chance (some tools insert it so, a line break as an event of its own) is the field's
-  // value, taken once the insertion is over. What was held back fires no input event: nothing
-  // is taken twice.
+  // value, taken once the insertion is over; a deletion made so (a phone keyboard's Backspace)
+  // is its input type, since the field's value keeps no trace of it. What was held back fires
+  // no input event: nothing is taken twice.
   var inserted = false;
   function take_inserted() {
     inserted = false;
@@ -182,6 +183,11 @@ EM_JS(void, listen_text, (const char* field_selector, void* send), {
     },
     input: function (e) {
       if (composing(e) || inserted) return;
+      if (e.inputType.startsWith("delete")) {
+        take(e);
+        keep();
+        return;
+      }
       inserted = true;
       queueMicrotask(take_inserted);
     },

@@ -1,7 +1,9 @@
 // What a page does, recorded from its start (the tests' server puts this script first on each
-// page): each tone it plays (frequency, the milliseconds the page asked for, and whether the
-// audio clock already ran when it started), its pending timers and animation frames, each as
-// its kind and delay, a weak reference to each program instance, and the lines of its console.
+// page): each tone it plays (frequency, the milliseconds the page asked for, whether the audio
+// clock already ran when it started, and how loud it reaches the speakers: the product of the
+// gains on its way to the output, 0 if it never gets there), its pending timers and animation
+// frames, each as its kind and delay, a weak reference to each program instance, and the lines
+// of its console.
 Object.assign(window, { tones: [], pending: new Map(), instances: [], logged: [] });
 (function () {
   const log = console.log;
@@ -10,13 +12,14 @@ Object.assign(window, { tones: [], pending: new Map(), instances: [], logged: []
   WebAssembly.instantiateStreaming = (...args) => instantiate(...args).then((made) => instances.push(new WeakRef(made.instance)) && made);
   const clock = Object.getOwnPropertyDescriptor(BaseAudioContext.prototype, 'currentTime');
   Object.defineProperty(BaseAudioContext.prototype, 'currentTime', { get() { return (this.lastRead = clock.get.call(this)); } });
-  const [start, stop] = [OscillatorNode.prototype.start, OscillatorNode.prototype.stop];
-  OscillatorNode.prototype.start = function (...args) {
-    this.ran = this.context.state === 'running' && clock.get.call(this.context) > 0;
-    start.apply(this, args);
-  };
+  const connect = AudioNode.prototype.connect;
+  AudioNode.prototype.connect = function (to, ...rest) { (this.outputs ??= []).push(to); return connect.call(this, to, ...rest); };
+  const loudness = (node) => (node === node.context.destination ? 1 : Math.max(0, ...(node.outputs ?? []).map((to) => (to.gain?.value ?? 1) * loudness(to))));
+  // The page starts a tone and asks for its end at once: the clock's state is the same at both.
+  const stop = OscillatorNode.prototype.stop;
   OscillatorNode.prototype.stop = function (when) {
-    tones.push([this.frequency.value, Math.round((when - this.context.lastRead) * 1000), this.ran]);
+    const ran = this.context.state === 'running' && clock.get.call(this.context) > 0;
+    tones.push([this.frequency.value, Math.round((when - this.context.lastRead) * 1000), ran, Math.round(loudness(this) * 1000) / 1000]);
     stop.call(this, when);
   };
   for (const [set, clear] of [['setTimeout', 'clearTimeout'], ['setInterval', 'clearInterval'], ['requestAnimationFrame', 'cancelAnimationFrame']]) {

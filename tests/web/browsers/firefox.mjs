@@ -33,10 +33,8 @@ export const launch = () => withHome('firefox-', async (home) => {
   async function open(url, { width, height }) {
     const context = await browser.createBrowserContext();
     const page = await context.newPage();
-    const resize = async (w, h) => {
-      await page.setViewport({ width: w, height: h });
-      await page.waitForFunction((size) => innerWidth === size[0] && innerHeight === size[1], {}, [w, h]);
-    };
+    const resize = (w, h) => page.setViewport({ width: w, height: h })
+      .then(() => page.waitForFunction((size) => innerWidth === size[0] && innerHeight === size[1], {}, [w, h]));
     await resize(width, height);
     await page.goto(url, { waitUntil: 'load' });
     return { evaluate: (fn, arg) => page.evaluate(fn, arg), resize, close: () => context.close(),
