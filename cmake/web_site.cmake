@@ -17,13 +17,18 @@ endfunction()
 
 # Target name makes a folder of pages an installable site that works offline, once the
 # programs given are built into it: the pages' script, each program's icon at 64 and 256 pixels
-# (PROGRAM-64.png, PROGRAM-256.png), then the service worker that caches the folder's files.
+# (PROGRAM-64.png, PROGRAM-256.png; a program without an icon of its own shows zorvy's), then the
+# service worker that caches the folder's files.
 function(web_site name folder)
   set(copy_icons "")
   foreach(program ${ARGN})
+    set(icon zorvy)
+    if(program IN_LIST ICON_PROGRAMS)
+      set(icon ${program})
+    endif()
     foreach(size 64 256)
       list(APPEND copy_icons COMMAND ${CMAKE_COMMAND} -E copy_if_different
-        ${ICON_DIR}/${program}/icon-${size}.png ${folder}/${program}-${size}.png)
+        ${ICON_DIR}/${icon}/icon-${size}.png ${folder}/${program}-${size}.png)
     endforeach()
   endforeach()
   add_custom_target(${name} ALL
