@@ -34,6 +34,21 @@ if(WIN32)
   install(FILES ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
 else()
+  # The Debian package's build compiles and links with Debian's build flags and every hardening
+  # feature (fortified functions, stack protector, read-only relocations bound at start), and
+  # maps the build folder out of the debug data, so that the package does not depend on where
+  # it was built. The tests' builds keep the project's own flags.
+  option(DEBIAN_BUILD_FLAGS "Build with dpkg-buildflags' flags, all hardening on" OFF)
+  if(DEBIAN_BUILD_FLAGS)
+    foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+      execute_process(COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
+        dpkg-buildflags --get ${kind} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+        OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+      separate_arguments(${kind} UNIX_COMMAND "${flags}")
+    endforeach()
+    target_compile_options(project_options INTERFACE ${CPPFLAGS} ${CXXFLAGS} -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
+    target_link_options(project_options INTERFACE ${LDFLAGS})
+  endif()
   install(TARGETS zorvy plemo RUNTIME DESTINATION games)
   # The manual pages, compressed without a time stamp so that equal pages give equal bytes.
   # Each names its program's form and first primes; its example shows the report for the

@@ -1,7 +1,10 @@
 #!/bin/sh
-# Makes a build's package with CPack in a folder of its own and unpacks it there: the packed
-# programs, run through a pipe on the bound 10, must write the native programs' bytes.
-#   package_test.sh DEB CPACK CONFIG NATIVE_DIR   the Debian package, which lintian must pass;
+# Makes a package with CPack in a folder of its own and unpacks it there: the packed programs,
+# run through a pipe on the bound 10, must write the native programs' bytes.
+#   package_test.sh DEB CPACK CONFIG NATIVE_DIR   the Debian package, built as `make package`
+#                                                 builds it (not from CONFIG: the tests' build
+#                                                 is not hardened). lintian passes it at the
+#                                                 info level;
 #                                                 each manual page names its program's form, and
 #                                                 its example shows what the program prints; the
 #                                                 menu entries and metadata are valid and where
@@ -11,13 +14,15 @@
 #                                                 each program carries its own icon
 set -u
 generator=$1 cpack=$2 config=$3 native=$4
-wine_run="$(cd "$(dirname "$0")" && pwd)/../wine/wine-run.sh"
+src=$(cd "$(dirname "$0")/../.." && pwd)
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 export TMPDIR="$dir"  # what lintian and the tools keep for a while goes with the folder
 fail() { echo "package test: $*" >&2; exit 1; }
-"$cpack" -G "$generator" --config "$config" -B "$dir/out" > "$dir/log" 2>&1 || { cat "$dir/log" >&2; fail "cpack failed"; }
-mkdir "$dir/root" && cd "$dir/root" || exit 1
+# quietly WHAT COMMAND...: runs the command, showing its output only when it fails.
+quietly() { what=$1; shift; "$@" > "$dir/log" 2>&1 || { cat "$dir/log" >&2; fail "$what"; }; }
+# pack FOLDER: makes the package into $dir/FOLDER.
+pack() { quietly "cpack failed" "$cpack" -G "$generator" --config "$config" -B "$dir/$1"; }
 # same_bytes NAME COMMAND...: the command's bytes against those of the native program NAME.
 same_bytes() {
   printf '10\n' | env -u DISPLAY "$native/$1" > "$dir/expected" 2>&1; shift
@@ -25,12 +30,17 @@ same_bytes() {
   cmp "$dir/expected" "$dir/actual" || fail "$* wrote other bytes than the native program"
 }
 if [ "$generator" = DEB ]; then
-  lintian --fail-on error,warning "$dir"/out/*.deb > "$dir/log" 2>&1 || { cat "$dir/log" >&2; fail "lintian failed"; }
-  dpkg-deb -x "$dir"/out/*.deb . && cd usr || fail "dpkg-deb cannot unpack the package"
+  config=$dir/build/CPackConfig.cmake
+  quietly "the package's build failed" cmake -S "$src" -B "$dir/build" -G Ninja -DDEBIAN_BUILD_FLAGS=ON
+  quietly "the package's build failed" cmake --build "$dir/build" --target zorvy plemo
+  pack out
+  # Only CMake's strip, which keeps the .comment section, is not Debian's.
+  quietly "lintian failed" lintian -I --suppress-tags binary-has-unneeded-section --fail-on error,warning,info "$dir"/out/*.deb
+  dpkg-deb -x "$dir"/out/*.deb "$dir" && cd "$dir/usr" || fail "dpkg-deb cannot unpack the package"
   # The menus' entries and software centres' metadata are valid, and the icon theme has each
   # program's own icon at every size, as the build drew it.
-  desktop-file-validate share/applications/*.desktop > "$dir/log" 2>&1 || { cat "$dir/log" >&2; fail "a .desktop file is not valid"; }
-  appstreamcli validate --no-net share/metainfo/*.metainfo.xml > "$dir/log" 2>&1 || { cat "$dir/log" >&2; fail "the AppStream metadata is not valid"; }
+  quietly "a menu entry or the AppStream metadata is not valid" sh -c \
+    'desktop-file-validate share/applications/*.desktop && appstreamcli validate --no-net share/metainfo/*.metainfo.xml'
   [ "$(ls share/applications | tr '\n' ' ')/$(ls share/metainfo | wc -l)" = "plemo.desktop zorvy.desktop /2" ] ||
     fail "the menu entries or the metadata are not where menus and software centres look"
   for entry in 'zorvy/n! - 1' 'plemo/n! + 1'; do
@@ -47,9 +57,10 @@ if [ "$generator" = DEB ]; then
       "$(tr -d '\r' < "$dir/actual" | grep . | sed 's/ *$//')" ] || fail "the example of the manual page of $name is not what it prints"
   done
 else
-  cmake -E tar xf "$dir"/out/*.zip && cd ./*/ || fail "the zip cannot be unpacked into a folder"
+  pack out
+  cd "$dir" && cmake -E tar xf out/*.zip && cd zorvy-plemo-*/ || fail "the zip cannot be unpacked into a folder"
   [ -s README.txt ] && ! grep -qv "$(printf '\r')\$" README.txt || fail "README.txt lacks CR LF line ends"
-  same_bytes zorvy "$wine_run" zorvy.exe
+  same_bytes zorvy "$src/tests/wine/wine-run.sh" zorvy.exe
   # Each program carries its own icon file, as the build drew it, as its one group of icons.
   for name in zorvy plemo; do
     # wrestool pads the icon file it rebuilds from the group: the build's file is what comes first.
