@@ -2,12 +2,35 @@
 # (games/), with their manual pages (section 6, compressed) and the copyright and changelog
 # files, and CPack makes a Debian package; on Windows they go to the top of a zip beside a
 # README.txt. The project's version is the packages' version. `make package` runs CPack.
+#
+# Each version has a fixed release date: the changelog's and the AppStream metadata's date, and
+# the time stamp of every file in the packages (SOURCE_DATE_EPOCH, unless the caller sets it),
+# so that two builds of one commit make the same bytes, whenever and wherever they run.
 include(GNUInstallDirs)
 install(CODE "set(CMAKE_INSTALL_DO_STRIP TRUE)")
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
   GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 set(CPACK_PACKAGE_NAME zorvy-plemo)
+set(RELEASE_VERSION 1.0.0)
+set(RELEASE_DATE 2026-12-08)
+if(NOT PROJECT_VERSION VERSION_EQUAL RELEASE_VERSION)
+  message(FATAL_ERROR "cmake/packaging.cmake dates version ${RELEASE_VERSION}, not ${PROJECT_VERSION}: "
+    "set RELEASE_VERSION and RELEASE_DATE to the new version and its day")
+endif()
+# release_date(VARIABLE FORMAT): the release date in the date command's FORMAT, at 00:00 UTC.
+function(release_date variable format)
+  execute_process(COMMAND date -u -d ${RELEASE_DATE} ${format} OUTPUT_VARIABLE date
+    OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  set(${variable} ${date} PARENT_SCOPE)
+endfunction()
+release_date(RELEASE_EPOCH +%s)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/cpack_release_date.cmake)
+file(CONFIGURE OUTPUT ${CPACK_PROJECT_CONFIG_FILE} CONTENT [[
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(ENV{SOURCE_DATE_EPOCH} @RELEASE_EPOCH@)
+endif()
+]] @ONLY)
 # The project has no site of its own yet: its addresses are under a reserved .example domain,
 # plainly a placeholder, named here alone (the package's maintainer, the copyright file's contact,
 # the AppStream metadata's homepage, screenshot and identifiers).
@@ -72,8 +95,7 @@ else()
     install(FILES ${CMAKE_BINARY_DIR}/man/${program}.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
   endforeach()
   set(PACKAGE_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME})
-  # Dated when configured, or at SOURCE_DATE_EPOCH when that is set.
-  string(TIMESTAMP CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+  release_date(CHANGELOG_DATE -R)
   configure_file(docs/changelog.in ${CMAKE_BINARY_DIR}/changelog @ONLY)
   execute_process(COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/changelog COMMAND_ERROR_IS_FATAL ANY)
   configure_file(docs/copyright.in ${CMAKE_BINARY_DIR}/copyright @ONLY)
@@ -84,7 +106,6 @@ else()
   list(REVERSE domain_parts)
   list(JOIN domain_parts "." APPSTREAM_DEVELOPER)
   string(REPLACE "-" "_" APPSTREAM_DEVELOPER ${APPSTREAM_DEVELOPER})
-  string(TIMESTAMP RELEASE_DATE "%Y-%m-%d" UTC)
   foreach(program zorvy plemo)
     string(SUBSTRING ${program} 0 1 initial)
     string(TOUPPER ${initial} initial)

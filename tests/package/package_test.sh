@@ -3,8 +3,9 @@
 # run through a pipe on the bound 10, must write the native programs' bytes.
 #   package_test.sh DEB CPACK CONFIG NATIVE_DIR   the Debian package, built as `make package`
 #                                                 builds it (not from CONFIG: the tests' build
-#                                                 is not hardened). lintian passes it at the
-#                                                 info level;
+#                                                 is not hardened), and made again from that
+#                                                 build configured on another day: the same
+#                                                 bytes. lintian passes it at the info level;
 #                                                 each manual page names its program's form, and
 #                                                 its example shows what the program prints; the
 #                                                 menu entries and metadata are valid and where
@@ -36,6 +37,8 @@ if [ "$generator" = DEB ]; then
   pack out
   # Only CMake's strip, which keeps the .comment section, is not Debian's.
   quietly "lintian failed" lintian -I --suppress-tags binary-has-unneeded-section --fail-on error,warning,info "$dir"/out/*.deb
+  quietly "the package's build failed" env SOURCE_DATE_EPOCH=0 cmake "$dir/build"  # as on 1 January 1970
+  pack again && cmp "$dir"/out/*.deb "$dir"/again/*.deb || fail "the package of one commit came out with other bytes"
   dpkg-deb -x "$dir"/out/*.deb "$dir" && cd "$dir/usr" || fail "dpkg-deb cannot unpack the package"
   # The menus' entries and software centres' metadata are valid, and the icon theme has each
   # program's own icon at every size, as the build drew it.
