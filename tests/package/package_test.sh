@@ -6,8 +6,9 @@
 #                                                 is not hardened), and made again from that
 #                                                 build configured on another day: the same
 #                                                 bytes. lintian passes it at the info level;
-#                                                 each manual page names its program's form, and
-#                                                 its example shows what the program prints; the
+#                                                 each manual page names its program's form and
+#                                                 every variable the programs read, and its
+#                                                 example shows what the program prints; the
 #                                                 menu entries and metadata are valid and where
 #                                                 the desktop looks, with each program's icons
 #   package_test.sh ZIP CPACK CONFIG NATIVE_DIR   the Windows zip, zorvy.exe run under Wine
@@ -55,9 +56,13 @@ if [ "$generator" = DEB ]; then
     for size in 16 24 32 48 64 128 256; do cmp -s share/icons/hicolor/${size}x$size/apps/$name.png "$native/icons/$name/icon-$size.png" || fail "the icon theme lacks the $size-pixel icon of $name"; done
     env -i PATH="$PATH" LC_ALL=C MANWIDTH=80 man -l share/man/man6/$name.6.gz > "$dir/page" 2>&1 || fail "the manual page of $name does not open"
     grep -qx "       $name - list the primes of the form ${entry#*/}" "$dir/page" || fail "the manual page of $name lacks its form"
-    # The page's example shows what the program prints for the bound 10, blank lines left out.
-    [ "$(sed -n '/^EXAMPLE$/,/^$/{/^[A-Z]*$/d;/^ *[$] /d;s/^       //;s/ *$//;p}' "$dir/page")" = \
-      "$(tr -d '\r' < "$dir/actual" | grep . | sed 's/ *$//')" ] || fail "the example of the manual page of $name is not what it prints"
+    for v in $(cd "$src" && grep -rhoE '(getenv|XrmGetResource)\([^"]*"[^"]+"' app console gfx runtime --exclude-dir=win32 \
+      --exclude-dir=web | cut -d'"' -f2); do grep -qE "^ {7}$v( |\$)" "$dir/page" || fail "the manual page of $name lacks $v"; done
+    # The page's example runs the program without a display and shows what it prints for the
+    # bound 10, blank lines left out.
+    [ "$(sed -n '/^EXAMPLE$/,/^$/{/^[A-Z]*$/d;s/^       //;s/ *$//;p}' "$dir/page")" = "$(printf '%s\n' \
+      "\$ printf '10\\n' | env -u DISPLAY -u WAYLAND_DISPLAY $name | tr -d '\\r' | grep ." "$(tr -d '\r' < "$dir/actual" | grep . | sed 's/ *$//')")" ] ||
+      fail "the example of the manual page of $name is not what it prints"
   done
 else
   pack out
