@@ -106,6 +106,11 @@ else()
   list(REVERSE domain_parts)
   list(JOIN domain_parts "." APPSTREAM_DEVELOPER)
   string(REPLACE "-" "_" APPSTREAM_DEVELOPER ${APPSTREAM_DEVELOPER})
+  # The menu entries' keywords are the metadata's too, so that a software centre finds what
+  # the menu finds.
+  set(keywords prime factorial "number theory")
+  list(JOIN keywords ";" DESKTOP_KEYWORDS)
+  list(JOIN keywords "</keyword>\n    <keyword>" APPSTREAM_KEYWORDS)
   foreach(program zorvy plemo)
     string(SUBSTRING ${program} 0 1 initial)
     string(TOUPPER ${initial} initial)

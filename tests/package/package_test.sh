@@ -9,8 +9,9 @@
 #                                                 each manual page names its program's form and
 #                                                 every variable the programs read, and its
 #                                                 example shows what the program prints; the
-#                                                 menu entries and metadata are valid and where
-#                                                 the desktop looks, with each program's icons
+#                                                 menu entries and metadata are valid, each
+#                                                 program's own, and where the desktop looks,
+#                                                 with each program's icons
 #   package_test.sh ZIP CPACK CONFIG NATIVE_DIR   the Windows zip, zorvy.exe run under Wine
 #                                                 (tests/wine/with-prefix.sh); README.txt in CR LF;
 #                                                 each program carries its own icon
@@ -41,18 +42,19 @@ if [ "$generator" = DEB ]; then
   quietly "the package's build failed" env SOURCE_DATE_EPOCH=0 cmake "$dir/build"  # as on 1 January 1970
   pack again && cmp "$dir"/out/*.deb "$dir"/again/*.deb || fail "the package of one commit came out with other bytes"
   dpkg-deb -x "$dir"/out/*.deb "$dir" && cd "$dir/usr" || fail "dpkg-deb cannot unpack the package"
-  # The menus' entries and software centres' metadata are valid, and the icon theme has each
-  # program's own icon at every size, as the build drew it.
+  # The menus' entries and software centres' metadata are valid, each program's own, and the
+  # icon theme has each program's own icon at every size, as the build drew it.
   quietly "a menu entry or the AppStream metadata is not valid" sh -c \
     'desktop-file-validate share/applications/*.desktop && appstreamcli validate --no-net share/metainfo/*.metainfo.xml'
-  [ "$(ls share/applications | tr '\n' ' ')/$(ls share/metainfo | wc -l)" = "plemo.desktop zorvy.desktop /2" ] ||
-    fail "the menu entries or the metadata are not where menus and software centres look"
   for entry in 'zorvy/n! - 1' 'plemo/n! + 1'; do
-    name=${entry%%/*}
+    name=${entry%%/*} metainfo=$(ls share/metainfo/*.${entry%%/*}.metainfo.xml)
     same_bytes $name games/$name
-    [ "$(grep -cx -e "Exec=$name" -e "Icon=$name" -e "StartupWMClass=$(echo $name | sed 's/./\U&/')" share/applications/$name.desktop)" = 3 ] ||
-      fail "the menu entry of $name does not start it with its icon and the window's class"
-    grep -q "<launchable type=\"desktop-id\">$name.desktop</launchable>" share/metainfo/*.xml || fail "no AppStream component launches $name"
+    # The menu entry starts the program with its icon and the window's class; its AppStream
+    # component launches that entry, shows this program and has the entry's keywords.
+    [ "$(cat share/applications/$name.desktop "$metainfo" | grep -cx -e "Exec=$name" -e "Icon=$name" -e "StartupWMClass=$(echo $name |
+      sed 's/./\U&/')" -e " *<launchable type=\"desktop-id\">$name.desktop</launchable>" -e " *<image>https://.*/$name.png</image>" \
+      -e " *<caption>$name's window after the bound 10</caption>" -e "Keywords=$(sed -n 's/^ *<keyword>\(.*\)<\/keyword>$/\1;/p' \
+      "$metainfo" | tr -d '\n')")" = 7 ] || fail "the menu entry or the AppStream component of $name is not its own"
     for size in 16 24 32 48 64 128 256; do cmp -s share/icons/hicolor/${size}x$size/apps/$name.png "$native/icons/$name/icon-$size.png" || fail "the icon theme lacks the $size-pixel icon of $name"; done
     env -i PATH="$PATH" LC_ALL=C MANWIDTH=80 man -l share/man/man6/$name.6.gz > "$dir/page" 2>&1 || fail "the manual page of $name does not open"
     grep -qx "       $name - list the primes of the form ${entry#*/}" "$dir/page" || fail "the manual page of $name lacks its form"
