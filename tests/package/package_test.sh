@@ -13,8 +13,9 @@
 #                                                 program's own, and where the desktop looks,
 #                                                 with each program's icons
 #   package_test.sh ZIP CPACK CONFIG NATIVE_DIR   the Windows zip, zorvy.exe run under Wine
-#                                                 (tests/wine/with-prefix.sh); README.txt in CR LF;
-#                                                 each program carries its own icon
+#                                                 (tests/wine/with-prefix.sh); README.txt in CR LF
+#                                                 with every exit code; each program carries its
+#                                                 own icon
 set -u
 generator=$1 cpack=$2 config=$3 native=$4
 src=$(cd "$(dirname "$0")/../.." && pwd)
@@ -69,7 +70,8 @@ if [ "$generator" = DEB ]; then
 else
   pack out
   cd "$dir" && cmake -E tar xf out/*.zip && cd zorvy-plemo-*/ || fail "the zip cannot be unpacked into a folder"
-  [ -s README.txt ] && ! grep -qv "$(printf '\r')\$" README.txt || fail "README.txt lacks CR LF line ends"
+  [ "$(grep -cv "$(printf '\r')\$" README.txt)/$(sed -n 's/^    \([0-9][0-9A-Fx]*\) .*/\1/p' README.txt | tr '\n' ' ')" = "0/0 1 0xC000013A " ] ||
+    fail "README.txt lacks CR LF line ends or an exit code"
   same_bytes zorvy "$src/tests/wine/wine-run.sh" zorvy.exe
   # Each program carries its own icon file, as the build drew it, as its one group of icons.
   for name in zorvy plemo; do
