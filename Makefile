@@ -7,6 +7,7 @@ TSAN_BUILD := build-tsan
 BENCH_BUILD := build-bench
 FUZZ_BUILD := build-fuzz
 WIN_BUILD := build-win
+DEB_BUILD := build-deb
 WEB_BUILD := build-wasm
 WEB_SITE := build-web
 FUZZ_SECONDS ?= 60
@@ -82,13 +83,15 @@ web-test: deps web
 deps:
 	@tools/install-deps.sh test
 
-# The Debian package (build/*.deb) and the Windows zip (build-win/*.zip), made by CPack.
+# The Debian package (build-deb/*.deb), built with Debian's hardening flags in a folder of its
+# own, and the Windows zip (build-win/*.zip), both made by CPack.
 .PHONY: package
 package:
 	@tools/install-deps.sh package
-	$(call quiet_build,$(BUILD),,zorvy plemo gfx_data_gen icon_gen)
+	$(call quiet_build,$(DEB_BUILD),-DDEBIAN_BUILD_FLAGS=ON,zorvy plemo)
+	$(call quiet_build,$(BUILD),,gfx_data_gen icon_gen)
 	$(call quiet_build,$(WIN_BUILD),$(WIN_CROSS),zorvy plemo)
-	@for b in $(BUILD) $(WIN_BUILD); do \
+	@for b in $(DEB_BUILD) $(WIN_BUILD); do \
 	  (cd $$b && cpack > cpack.log 2>&1) || { cat $$b/cpack.log; exit 1; }; \
 	  sed -n 's/^CPack: - package: \(.*\) generated[.]$$/made \1/p' $$b/cpack.log; \
 	done
@@ -144,4 +147,4 @@ fuzz-regression: fuzz-build
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) \
-	  $(WEB_BUILD) $(WEB_SITE)
+	  $(DEB_BUILD) $(WEB_BUILD) $(WEB_SITE)

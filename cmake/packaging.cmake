@@ -2,12 +2,35 @@
 # (games/), with their manual pages (section 6, compressed) and the copyright and changelog
 # files, and CPack makes a Debian package; on Windows they go to the top of a zip beside a
 # README.txt. The project's version is the packages' version. `make package` runs CPack.
+#
+# Each version has a fixed release date: the changelog's and the AppStream metadata's date, and
+# the time stamp of every file in the packages (SOURCE_DATE_EPOCH, unless the caller sets it),
+# so that two builds of one commit make the same bytes, whenever and wherever they run.
 include(GNUInstallDirs)
 install(CODE "set(CMAKE_INSTALL_DO_STRIP TRUE)")
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
   GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 set(CPACK_PACKAGE_NAME zorvy-plemo)
+set(RELEASE_VERSION 1.0.0)
+set(RELEASE_DATE 2026-12-08)
+if(NOT PROJECT_VERSION VERSION_EQUAL RELEASE_VERSION)
+  message(FATAL_ERROR "cmake/packaging.cmake dates version ${RELEASE_VERSION}, not ${PROJECT_VERSION}: "
+    "set RELEASE_VERSION and RELEASE_DATE to the new version and its day")
+endif()
+# release_date(VARIABLE FORMAT): the release date in the date command's FORMAT, at 00:00 UTC.
+function(release_date variable format)
+  execute_process(COMMAND date -u -d ${RELEASE_DATE} ${format} OUTPUT_VARIABLE date
+    OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  set(${variable} ${date} PARENT_SCOPE)
+endfunction()
+release_date(RELEASE_EPOCH +%s)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/cpack_release_date.cmake)
+file(CONFIGURE OUTPUT ${CPACK_PROJECT_CONFIG_FILE} CONTENT [[
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(ENV{SOURCE_DATE_EPOCH} @RELEASE_EPOCH@)
+endif()
+]] @ONLY)
 # The project has no site of its own yet: its addresses are under a reserved .example domain,
 # plainly a placeholder, named here alone (the package's maintainer, the copyright file's contact,
 # the AppStream metadata's homepage, screenshot and identifiers).
@@ -34,6 +57,21 @@ if(WIN32)
   install(FILES ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
 else()
+  # The Debian package's build compiles and links with Debian's build flags and every hardening
+  # feature (fortified functions, stack protector, read-only relocations bound at start), and
+  # maps the build folder out of the debug data, so that the package does not depend on where
+  # it was built. The tests' builds keep the project's own flags.
+  option(DEBIAN_BUILD_FLAGS "Build with dpkg-buildflags' flags, all hardening on" OFF)
+  if(DEBIAN_BUILD_FLAGS)
+    foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+      execute_process(COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
+        dpkg-buildflags --get ${kind} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+        OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+      separate_arguments(${kind} UNIX_COMMAND "${flags}")
+    endforeach()
+    target_compile_options(project_options INTERFACE ${CPPFLAGS} ${CXXFLAGS} -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
+    target_link_options(project_options INTERFACE ${LDFLAGS})
+  endif()
   install(TARGETS zorvy plemo RUNTIME DESTINATION games)
   # The manual pages, compressed without a time stamp so that equal pages give equal bytes.
   # Each names its program's form and first primes; its example shows the report for the
@@ -57,8 +95,7 @@ else()
     install(FILES ${CMAKE_BINARY_DIR}/man/${program}.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
   endforeach()
   set(PACKAGE_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME})
-  # Dated when configured, or at SOURCE_DATE_EPOCH when that is set.
-  string(TIMESTAMP CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+  release_date(CHANGELOG_DATE -R)
   configure_file(docs/changelog.in ${CMAKE_BINARY_DIR}/changelog @ONLY)
   execute_process(COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/changelog COMMAND_ERROR_IS_FATAL ANY)
   configure_file(docs/copyright.in ${CMAKE_BINARY_DIR}/copyright @ONLY)
@@ -69,7 +106,11 @@ else()
   list(REVERSE domain_parts)
   list(JOIN domain_parts "." APPSTREAM_DEVELOPER)
   string(REPLACE "-" "_" APPSTREAM_DEVELOPER ${APPSTREAM_DEVELOPER})
-  string(TIMESTAMP RELEASE_DATE "%Y-%m-%d" UTC)
+  # The menu entries' keywords are the metadata's too, so that a software centre finds what
+  # the menu finds.
+  set(keywords prime factorial "number theory")
+  list(JOIN keywords ";" DESKTOP_KEYWORDS)
+  list(JOIN keywords "</keyword>\n    <keyword>" APPSTREAM_KEYWORDS)
   foreach(program zorvy plemo)
     string(SUBSTRING ${program} 0 1 initial)
     string(TOUPPER ${initial} initial)

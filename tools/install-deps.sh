@@ -5,7 +5,9 @@
 # Windows zip needs, "test" (the default) everything for the tests, fuzzing and benchmarks too
 # (Node.js with npm among them: a Node.js that comes with its own npm counts). As root it
 # installs them with apt-get, saying what and how long it took and showing apt's own output only
-# when it fails; otherwise it names them with the commands that install them and stops.
+# when it fails; otherwise it names them with the commands that install them and stops. Another
+# package manager (an unattended upgrade on a fresh desktop) may hold apt's lock: it waits for
+# that, up to 5 minutes, and says so once.
 set -e
 run_packages="cmake ninja-build g++ console-data libx11-dev libxext-dev libxss-dev zlib1g-dev"
 web_packages="emscripten node-acorn"
@@ -38,8 +40,18 @@ count=$(echo $missing | wc -w)
 echo "Installing $count Debian packages, which takes a few minutes:$missing"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
+# apt_get ARGUMENTS...: apt-get, quiet, into the log; tried again every 5 s while its error names
+# a lock (/var/lib/dpkg/lock-frontend, /var/lib/apt/lists/lock, ...), whatever the language.
+lock_wait=0
+apt_get() {
+  until DEBIAN_FRONTEND=noninteractive apt-get -qq "$@" > "$log" 2>&1; do
+    grep -qE '/lock(-frontend)?([^[:alnum:]_-]|$)' "$log" && [ $lock_wait -lt 300 ] || return 1
+    [ $lock_wait -gt 0 ] || echo "Another package manager holds apt's lock: waiting for it, up to 5 min"
+    sleep 5
+    lock_wait=$((lock_wait + 5))
+  done
+}
 start=$(date +%s)
-{ apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing; } > "$log" 2>&1 ||
-  { cat "$log" >&2; echo "install-deps: apt-get failed" >&2; exit 1; }
+{ apt_get update && apt_get install -y $missing; } || { cat "$log" >&2; echo "install-deps: apt-get failed" >&2; exit 1; }
 took=$(($(date +%s) - start))
 echo "Installed them in $((took / 60)) min $((took % 60)) s"
