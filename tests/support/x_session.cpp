@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <numeric>
 
 #include "gfx/gfx_data.hpp"
 
@@ -100,9 +102,7 @@ Grab expected_picture(const std::vector<std::string>& rows, Cell cursor) {
       }
     }
   }
-  for (int x = 0; cursor.row >= 0 && x < 8; ++x) {
-    picture.pixels[(cursor.row * 8 + 7) * 320 + cursor.column * 8 + x] = light_grey;
-  }
+  if (cursor.row >= 0) std::fill_n(picture.pixels.begin() + (cursor.row * 8 + 7) * 320 + cursor.column * 8, 8, light_grey);
   return picture;
 }
 
@@ -154,15 +154,13 @@ Grab grab_window(Window window, Display* display) {
 
 int differing_pixels(Window window, const Grab& expected, int timeout_ms, Display* display) {
   int differing = -1;
-  for (int waited = 0; waited <= timeout_ms && differing != 0; waited += 50) {
-    if (waited > 0) usleep(50000);
+  wait_until(timeout_ms, 50, [&] {
     const Grab shown = grab_window(window, display);
-    differing = -1;
-    if (shown.width == expected.width && shown.height == expected.height) {
-      differing = 0;
-      for (size_t i = 0; i < shown.pixels.size(); ++i) differing += shown.pixels[i] != expected.pixels[i];
-    }
-  }
+    const bool same_size = shown.width == expected.width && shown.height == expected.height;
+    differing = same_size ? std::inner_product(shown.pixels.begin(), shown.pixels.end(), expected.pixels.begin(), 0,
+                                               std::plus<>(), std::not_equal_to<>()) : -1;
+    return differing == 0;
+  });
   return differing;
 }
 
