@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sstream>
 
 #include "child_process.hpp"
 
@@ -22,18 +23,14 @@ TmuxTerminal::~TmuxTerminal() {
   std::system((tmux_ + "kill-server > /dev/null 2>&1; rm -rf " + folder_).c_str());
 }
 
-void TmuxTerminal::send_keys(const std::string& keys) const { command("send-keys " + keys); }
-
 void TmuxTerminal::command(const std::string& command) const {
   std::system((tmux_ + command + " > /dev/null 2>&1").c_str());
 }
 
 std::vector<std::string> TmuxTerminal::rows(bool with_colours) const {
-  const std::string screen = command_output(tmux_ + "capture-pane -p" + (with_colours ? " -e" : ""));
+  std::istringstream screen(command_output(tmux_ + "capture-pane -p" + (with_colours ? " -e" : "")));
   std::vector<std::string> found;
-  for (size_t at = 0, end; (end = screen.find('\n', at)) != std::string::npos; at = end + 1) {
-    found.push_back(screen.substr(at, end - at));
-  }
+  for (std::string row; std::getline(screen, row);) found.push_back(row);
   return found;
 }
 

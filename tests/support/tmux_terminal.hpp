@@ -12,10 +12,8 @@ class TmuxTerminal {
   TmuxTerminal(const TmuxTerminal&) = delete;
   ~TmuxTerminal();
 
-  // Sends keys as tmux names them.
-  void send_keys(const std::string& keys) const;
-
-  // Runs a tmux command (or several, split by " ; ") on this terminal's server.
+  // Runs a tmux command (or several, split by " ; ") on this terminal's server: send-keys with
+  // the keys as tmux names them, for one.
   void command(const std::string& command) const;
 
   // The screen's rows without trailing blanks; with_colours keeps the colour sequences.
