@@ -33,9 +33,7 @@ TEST_F(PrintStatements, FormatNumbersStringsAndZonesAndReportFailures) {
   };
   for (const auto& c : kCases) {
     bytes().clear();
-    const int32_t result = c.is_signed ? print_int64(0, c.value, c.mask)
-                                       : print_uint64(0, static_cast<uint64_t>(c.value), c.mask);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(c.is_signed ? print_int64(0, c.value, c.mask) : print_uint64(0, static_cast<uint64_t>(c.value), c.mask), 0);
     EXPECT_EQ(bytes(), c.text) << c.value << " mask " << c.mask;
   }
   // The next zone from a column of a line so wide; a zone past the width ends the line.
@@ -208,23 +206,17 @@ TEST(InputItem, ConvertsTheFirstItemOfALineAndScanStopsAtSeparators) {
 }
 
 std::vector<int32_t> keys(const std::string& typed, std::vector<int32_t> then = {}) {
-  std::vector<int32_t> all(typed.begin(), typed.end());
-  all.insert(all.end(), then.begin(), then.end());
-  return all;
+  then.insert(then.begin(), typed.begin(), typed.end());
+  return then;
 }
 
 constexpr int32_t kEnter = 13, kEsc = 27, kBackspace = 8, kTab = 9;
 
-// The line editor on the screen in memory.
-class LineEditor : public testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(open_memory_screen()); }
-  void TearDown() override { close_screen(); }
-};
-
 std::string at(int column, const std::string& text) { return std::string(static_cast<size_t>(column - 1), ' ') + text; }
 
-TEST_F(LineEditor, ActsOnEveryKeyOfItsTableAndServesTheInputStatement) {
+// The line editor on the screen in memory.
+TEST(LineEditor, ActsOnEveryKeyOfItsTableAndServesTheInputStatement) {
+  ASSERT_TRUE(open_memory_screen());
   const std::string ruler = "0123456789012345678901234567890123456789";  // one row
   const struct {
     const char* name;
@@ -285,6 +277,7 @@ TEST_F(LineEditor, ActsOnEveryKeyOfItsTableAndServesTheInputStatement) {
   EXPECT_EQ(input_context().input_buffer, "42,9");
   EXPECT_EQ(input_context().read_position, 0);
   EXPECT_EQ(edit_input_line(false), "12");
+  close_screen();
 }
 
 }  // namespace
