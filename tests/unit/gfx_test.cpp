@@ -72,36 +72,29 @@ TEST(ScreenMode, SetsModeOneWithItsPalettesAndRefusesModesThatDoNotExist) {
   close_screen();
 }
 
-class GfxText : public testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(screen_statement(1, 8, 0, GFX_NO_WINDOW, 0), 0); }
-  void TearDown() override { close_screen(); }
+GfxScreen& screen() { return *current_screen(); }
 
-  static GfxScreen& screen() { return *current_screen(); }
+void print(const std::string& text) { gfx_print(reinterpret_cast<const uint8_t*>(text.data()), text.size(), 0); }
 
-  static void print(const std::string& text) {
-    gfx_print(reinterpret_cast<const uint8_t*>(text.data()), text.size(), 0);
-  }
+bool pending() { return screen().flags & SCREEN_PENDING_NEWLINE; }
 
-  static bool pending() { return screen().flags & SCREEN_PENDING_NEWLINE; }
+void clear_dirty() { std::fill(screen().dirty.begin(), screen().dirty.end(), 0); }
 
-  static void clear_dirty() { std::fill(screen().dirty.begin(), screen().dirty.end(), 0); }
-
-  // Every pixel of page 0 is the glyph of its cell's character: 3 where a bit is set, else 0.
-  static void expect_pixels_match_cells() {
-    for (int y = 0; y < 200; ++y) {
-      for (int x = 0; x < 320; ++x) {
-        const uint16_t code = screen().text_cells[0][static_cast<size_t>(y / 8 * 40 + x / 8)].code;
-        const bool set = (screen().font->glyphs[code * 8 + y % 8] >> (x % 8)) & 1;
-        ASSERT_EQ(screen().pages[0][y * 320 + x], set ? 3 : 0) << "pixel " << x << "," << y;
-      }
+// Every pixel of page 0 is the glyph of its cell's character: 3 where a bit is set, else 0.
+void expect_pixels_match_cells() {
+  for (int y = 0; y < 200; ++y) {
+    for (int x = 0; x < 320; ++x) {
+      const uint16_t code = screen().text_cells[0][static_cast<size_t>(y / 8 * 40 + x / 8)].code;
+      const bool set = (screen().font->glyphs[code * 8 + y % 8] >> (x % 8)) & 1;
+      ASSERT_EQ(screen().pages[0][y * 320 + x], set ? 3 : 0) << "pixel " << x << "," << y;
     }
   }
-};
+}
 
 // Glyphs drawn opaque, marking their lines, and the cursor mark; wrapping, the owed newline,
 // locate, clear and scrolls, each marking the lines it changed.
-TEST_F(GfxText, DrawsWrapsLocatesClearsAndScrolls) {
+TEST(GfxText, DrawsWrapsLocatesClearsAndScrolls) {
+  ASSERT_EQ(screen_statement(1, 8, 0, GFX_NO_WINDOW, 0), 0);
   clear_dirty();
   print("A\x01");
   expect_pixels_match_cells();
@@ -166,6 +159,7 @@ TEST_F(GfxText, DrawsWrapsLocatesClearsAndScrolls) {
   }
   EXPECT_EQ(cursor_cell(), std::make_pair(1, 25));
   expect_pixels_match_cells();
+  close_screen();
 }
 
 // Every display format the window drivers meet, with a colour whose three channels differ, so
@@ -242,11 +236,7 @@ constexpr uint32_t ALT = key_state::LEFT_ALT, CTRL = key_state::LEFT_CTRL, SHIFT
 // A US keyboard's own characters: letters upper case, digits, a few keys with characters.
 int us_own_character(int vk) {
   if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return vk;
-  const int kOwn[][2] = {{vk::TAB, 9}, {vk::ESCAPE, 27}, {vk::NUMPAD8, '8'}};
-  for (const auto& own : kOwn) {
-    if (own[0] == vk) return own[1];
-  }
-  return 0;
+  return vk == vk::TAB ? 9 : vk == vk::ESCAPE ? 27 : vk == vk::NUMPAD8 ? '8' : 0;
 }
 
 // One row per rule: each modifier column, the keys with and without the enhanced flag, and the
