@@ -61,15 +61,12 @@ ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& 
   const bool on_terminal = terminal.rows > 0;
   int out[2] = {-1, -1}, err[2];
   if (pipe(err) != 0 || (!on_terminal && pipe(out) != 0)) std::abort();
-  struct winsize size {};
-  size.ws_row = static_cast<unsigned short>(terminal.rows);
-  size.ws_col = static_cast<unsigned short>(terminal.columns);
+  struct winsize size {static_cast<unsigned short>(terminal.rows), static_cast<unsigned short>(terminal.columns), 0, 0};
   pid_ = on_terminal ? forkpty(&out_, nullptr, nullptr, &size) : fork();
   if (pid_ == 0) {
     if (!on_terminal) {
-      const int null = open("/dev/null", O_RDONLY);
-      dup2(null, 0);
-      close(null);
+      close(0);
+      open("/dev/null", O_RDONLY);  // the lowest free descriptor: standard input
       dup2(out[1], 1);
     }
     dup2(err[1], 2);

@@ -84,9 +84,7 @@ int grid_draw(TextView& view, const uint8_t* bytes, int32_t count) {
   auto& grid = *static_cast<Grid*>(view.owner);
   EXPECT_LE(view.column + count - 1, view.right) << "run crosses the right edge";
   if (grid.draws_allowed-- <= 0) return 0;
-  grid.rows.at(static_cast<size_t>(view.row))
-      .replace(static_cast<size_t>(view.column), static_cast<size_t>(count), reinterpret_cast<const char*>(bytes),
-               static_cast<size_t>(count));
+  grid.rows.at(view.row).replace(view.column, count, reinterpret_cast<const char*>(bytes), count);
   return 1;
 }
 
@@ -94,8 +92,7 @@ void grid_scroll(TextView& view, int32_t, int32_t top, int32_t right, int32_t bo
   auto& grid = *static_cast<Grid*>(view.owner);
   grid.scrolls.push_back(lines);
   for (int32_t r = top; r <= bottom; ++r) {
-    grid.rows[static_cast<size_t>(r)] = r + lines <= bottom ? grid.rows[static_cast<size_t>(r + lines)]
-                                                            : std::string(static_cast<size_t>(right + 1), '.');
+    grid.rows[r] = r + lines <= bottom ? grid.rows[r + lines] : std::string(right + 1, '.');
   }
   view.row = bottom;
 }

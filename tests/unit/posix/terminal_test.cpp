@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "child_process.hpp"
 #include "runtime/key_code.hpp"
 
 #include "runtime/console_input.hpp"
@@ -96,22 +97,18 @@ TEST(TerminalKeys, DecodesKeysToTheirCodesAtTheLastByte) {
 // unescaped (the descriptions below escape nothing else); empty when one is missing.
 std::map<std::string, std::string> key_strings(const std::string& terminal) {
   std::map<std::string, std::string> keys;
-  FILE* listing = popen(("infocmp -1 -x " + terminal + " 2>/dev/null").c_str(), "r");
-  char line[512];
-  while (listing != nullptr && std::fgets(line, sizeof line, listing) != nullptr) {
-    std::string text = line;
-    const size_t start = text.find_first_not_of('\t'), equals = text.find('=');
-    if (start == std::string::npos || text[start] != 'k' || equals == std::string::npos) continue;
-    std::string bytes;
-    for (size_t i = equals + 1; i < text.size() && text[i] != ','; ++i) {  // \E, \x for x, ^x
-      const char escape = text[i] == '^' || text[i] == '\\' ? text[i++] : 0, c = text[i];
+  std::istringstream listing(test_support::command_output("infocmp -1 -x " + terminal + " 2>/dev/null || true"));
+  for (std::string line; std::getline(listing, line);) {
+    const size_t start = line.find_first_not_of('\t'), equals = line.find('=');
+    if (start == std::string::npos || line[start] != 'k' || equals == std::string::npos) continue;
+    std::string& bytes = keys[line.substr(start, equals - start)];
+    for (size_t i = equals + 1; i < line.size() && line[i] != ','; ++i) {  // \E, \x for x, ^x
+      const char escape = line[i] == '^' || line[i] == '\\' ? line[i++] : 0, c = line[i];
       if (escape == '^') bytes += c == '?' ? '\x7f' : static_cast<char>(c & 31);
       if (escape == '\\') bytes += c == 'E' ? '\x1b' : c;
       if (escape == 0) bytes += c;
     }
-    keys[text.substr(start, equals - start)] = bytes;
   }
-  if (listing != nullptr) pclose(listing);
   return keys;
 }
 
