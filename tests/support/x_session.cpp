@@ -65,16 +65,6 @@ Window find_below(Display* d, Window window, const std::string& title) {
   return found;
 }
 
-// A colour as the test's server shows it: at 16 bits, 5, 6 and 5 bits of red, green and blue.
-uint32_t as_shown(uint32_t rgb) {
-  if (DefaultDepth(test_display(), 0) != 16) return rgb;
-  const auto keep = [rgb](int shift, int bits) {
-    const uint32_t kept = (rgb >> shift & 255) >> (8 - bits);
-    return kept * 255 / ((1u << bits) - 1) << shift;
-  };
-  return keep(16, 5) | keep(8, 6) | keep(0, 5);
-}
-
 }  // namespace
 
 Window find_window(const std::string& title, int timeout_ms, Display* display) {
@@ -88,7 +78,10 @@ Window find_window(const std::string& title, int timeout_ms, Display* display) {
 }
 
 Grab expected_picture(const std::vector<std::string>& rows, Cell cursor) {
-  const uint32_t blue = as_shown(0x0000AA), light_grey = as_shown(0xAAAAAA);
+  // The colours as the test's server shows them: at 16 bits, 5, 6 and 5 bits of red, green and
+  // blue keep 0xAA as 0xAC, 0xAA.
+  const bool bits16 = DefaultDepth(test_display(), 0) == 16;
+  const uint32_t blue = bits16 ? 0x0000AC : 0x0000AA, light_grey = bits16 ? 0xACAAAC : 0xAAAAAA;
   unpack_gfx_data();
   Grab picture{320, 200, std::vector<uint32_t>(320 * 200, blue)};
   for (size_t r = 0; r < rows.size(); ++r) {
@@ -165,11 +158,7 @@ int differing_pixels(Window window, const Grab& expected, int timeout_ms, Displa
 }
 
 void send_client_message(Display* d, Window window, const char* type, std::vector<long> data) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(d, type, False);
-  event.xclient.format = 32;
+  XEvent event{.xclient = {ClientMessage, 0, False, d, window, XInternAtom(d, type, False), 32, {}}};
   std::copy(data.begin(), data.end(), event.xclient.data.l);
   // Sent to the root, a window manager takes it; sent to the window, the program does.
   const bool to_manager = std::string(type) != "WM_PROTOCOLS";
@@ -200,11 +189,7 @@ Window probe_window(ChildProcess& probe, int timeout_ms) {
 
 void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyCodes>& rows) {
   for (const KeyCodes& row : rows) {
-    if (*row.keys != '\0') {
-      focus_and_type_keys(window, row.keys);
-    } else {
-      send_close_request(window);
-    }
+    *row.keys != '\0' ? focus_and_type_keys(window, row.keys) : send_close_request(window);
     for (size_t i = 0; i < row.codes.size(); ++i) {
       std::string code = probe.read_line();
       if (code.empty() && i == 0 && *row.keys != '\0') {
