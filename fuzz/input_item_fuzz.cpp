@@ -12,13 +12,9 @@
 
 #include "console/input_context.hpp"
 #include "console/input_item.hpp"
+#include "fuzz_input.hpp"
 
 namespace {
-
-[[noreturn]] void fail(const char* what, size_t item, const std::string& text) {
-  std::fprintf(stderr, "item %zu (\"%s\"): %s\n", item, text.c_str(), what);
-  std::abort();
-}
 
 // The value the C library gives the item, when it is a plain decimal number or a plain float.
 bool library_value(const std::string& text, bool float_mark, uint64_t* value) {
@@ -51,15 +47,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     items.emplace_back(item, static_cast<size_t>(length < 0 ? 0 : length));
     float_marks.push_back(float_mark);
     ends.push_back(input_context().read_position);
-    if (length < 0 || length > kItemLimit || item[length] != '\0') fail("item length", items.size(), items.back());
-    if (ends.back() <= at || static_cast<size_t>(ends.back()) > size) fail("read position", items.size(), items.back());
+    if (length < 0 || length > kItemLimit || item[length] != '\0') fail("item length", items.back());
+    if (ends.back() <= at || static_cast<size_t>(ends.back()) > size) fail("read position", items.back());
   }
   input_context().read_position = 0;
   for (size_t i = 0; i < items.size(); ++i) {
     uint64_t value = 0, expected = 0;
     input_item_u64(&value);
-    if (input_context().read_position != ends[i]) fail("read position unlike the scan's", i, items[i]);
-    if (library_value(items[i], float_marks[i], &expected) && value != expected) fail("value unlike the C library's", i, items[i]);
+    if (input_context().read_position != ends[i]) fail("read position unlike the scan's", items[i]);
+    if (library_value(items[i], float_marks[i], &expected) && value != expected) fail("value unlike the C library's", items[i]);
   }
   return 0;
 }

@@ -11,11 +11,6 @@
 
 namespace {
 
-[[noreturn]] void fail(const char* what, int value) {
-  std::fprintf(stderr, "%s: %d\n", what, value);
-  std::abort();
-}
-
 TerminalKeys checked(const TerminalKeys& keys) {
   if (keys.count < 0 || keys.count > 2) fail("key count", keys.count);
   for (int i = 0; i < keys.count; ++i) {
