@@ -38,10 +38,9 @@ INPUT_RECORD key(bool down, int virtual_key, WORD scan_code, char character, DWO
 // Alt held while the digits are typed on the keypad, then the further records; then Alt let go.
 std::vector<INPUT_RECORD> alt_keypad(const std::string& digits, std::vector<INPUT_RECORD> then = {}) {
   constexpr WORD kScan[] = {82, 79, 80, 81, 75, 76, 77, 71, 72, 73};  // keypad 0 to 9
-  const DWORD alt = LEFT_ALT_PRESSED;
-  std::vector<INPUT_RECORD> records = {key(true, VK_MENU, 56, 0, alt)};
+  std::vector<INPUT_RECORD> records = {key(true, VK_MENU, 56, 0, LEFT_ALT_PRESSED)};
   for (const char d : digits) {
-    for (const bool down : {true, false}) records.push_back(key(down, VK_NUMPAD0 + d - '0', kScan[d - '0'], 0, alt));
+    for (const bool down : {true, false}) records.push_back(key(down, VK_NUMPAD0 + d - '0', kScan[d - '0'], 0, LEFT_ALT_PRESSED));
   }
   records.insert(records.end(), then.begin(), then.end());
   records.push_back(key(false, VK_MENU, 56, 0, 0));
