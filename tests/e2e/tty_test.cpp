@@ -51,8 +51,7 @@ bool restored(int terminal) {
   struct termios now {}, fresh {};
   const bool read = openpty(&master, &slave, nullptr, nullptr, nullptr) == 0 && tcgetattr(slave, &fresh) == 0 &&
                     tcgetattr(terminal, &now) == 0;
-  close(master);
-  close(slave);
+  for (const int fd : {master, slave}) close(fd);
   return read && now.c_iflag == fresh.c_iflag && now.c_oflag == fresh.c_oflag && now.c_cflag == fresh.c_cflag &&
          now.c_lflag == fresh.c_lflag && std::equal(now.c_cc, now.c_cc + NCCS, fresh.c_cc);
 }

@@ -75,8 +75,7 @@ ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& 
   }
   if (!on_terminal) setpgid(pid_, pid_);  // whichever of the two runs first; the other leads a session
   group_ = pid_;
-  close(out[1]);
-  close(err[1]);
+  for (const int fd : {out[1], err[1]}) close(fd);
   if (!on_terminal) out_ = out[0];
   err_ = err[0];
   fcntl(err_, F_SETFL, O_NONBLOCK);
@@ -84,8 +83,7 @@ ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& 
 
 ChildProcess::~ChildProcess() {
   stop();
-  close(out_);
-  close(err_);
+  for (const int fd : {out_, err_}) close(fd);
 }
 
 void ChildProcess::stop() {
