@@ -62,6 +62,7 @@ TEST(Win32Console, KeyRecordsControlEventsAndATallerBuffer) {
   ASSERT_TRUE(input != INVALID_HANDLE_VALUE && output != INVALID_HANDLE_VALUE);
   console_handles().input = input;
   const std::pair<std::vector<INPUT_RECORD>, std::vector<int32_t>> kCases[] = {
+      {{key(false, VK_RETURN, 28, '\r', 0), key(true, 'A', 30, 'a', 0)}, {97}},  // Enter that started it let go
       {{key(true, VK_ESCAPE, 1, 0, 0), key(false, VK_ESCAPE, 1, 0, 0)}, {27}}, {alt_keypad("130"), {130}},
       {{key(true, VK_SHIFT, 42, 0, SHIFT_PRESSED), key(true, VK_F1, 59, 0, SHIFT_PRESSED)}, {21759}},
       {{key(true, 'A', 30, 'a', 0, 3), key(false, 'A', 30, 'a', 0)}, {97, 97, 97}},
