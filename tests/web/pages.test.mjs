@@ -88,8 +88,8 @@ async function assertTypedScreen(page, program, keys, codes) {
 const kPlemo = { program: 'plemo', keys: ['2', '7', 'ArrowLeft', 'Backspace', 'End', '0', 'Enter'],
   codes: [50, 55, 19455, 8, 20479, 48, 13], tones: [] };
 const kSessions = [
-  { program: 'zorvy', keys: ['1', 'wait:audio', 'text:é', 'delete:', '0', 'End', 'Delete', 'text:\r\n'], tones: [[1000, 250, true, 0.1]],
-    codes: [49, 130, 8, 48, 20479, 21503, 13], size: kDesktop, steps: [
+  { program: 'zorvy', keys: ['1', 'wait:audio', 'text:é', 'text:é', 'delete:', 'delete:', '0', 'End', 'Delete', 'text:\r\n'],
+    tones: [[1000, 250, true, 0.1]], codes: [49, 130, 130, 8, 8, 48, 20479, 21503, 13], size: kDesktop, steps: [
       [{ width: 480, height: 300 }, ['qzkeys', '', 80, 50, 320, 200, 0, 0]], [{ width: 300, height: 180, needs: 'narrow' }, ['qzkeys', '', -10, -10, 320, 200, 0, 0]],
       [kDesktop, ['qzkeys', '', 20, 50, 960, 600, 0, 0]], [{ key: 'Alt+Enter', needs: 'fullscreen' }, ['qzkeys', 'qzscreen', 20, 50, 960, 600, 0, 0]],
       [{ key: 'Alt+Enter', needs: 'fullscreen' }, ['qzkeys', '', 20, 50, 960, 600, 0, 0]]] },
