@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <regex>
 #include <set>
 
 #include "child_process.hpp"
@@ -20,21 +19,27 @@ namespace {
 
 using namespace test_support;
 
-// The switches of the keypad and cursor keys' application mode in the order the program wrote
-// them: '+' on, '-' off.
+// The keypad and cursor keys' application mode, on and off.
+const std::string kKeypadOn = "\x1b[?1h\x1b=", kKeypadOff = "\x1b[?1l\x1b>";
+
+// The keypad mode switches in the order the program wrote them: '+' on, '-' off.
 std::string keypad_switches(const std::string& output) {
-  const std::regex switches("\x1b\\[\\?1h\x1b=|\x1b\\[\\?1l\x1b>");
   std::string found;
-  for (std::sregex_iterator at(output.begin(), output.end(), switches), end; at != end; ++at) {
-    found += at->str()[4] == 'h' ? '+' : '-';
+  for (size_t at = 0; (at = output.find("\x1b[?1", at)) != std::string::npos; ++at) {
+    if (output.compare(at, kKeypadOn.size(), kKeypadOn) == 0) found += '+';
+    if (output.compare(at, kKeypadOff.size(), kKeypadOff) == 0) found += '-';
   }
   return found;
 }
 
 // The program's own colour sequences (SGR), each once.
 std::set<std::string> color_sequences(const std::string& output) {
-  const std::regex sgr("\x1b\\[[0-9;]*m");
-  return {std::sregex_token_iterator(output.begin(), output.end(), sgr), std::sregex_token_iterator()};
+  std::set<std::string> found;
+  for (size_t at = 0; (at = output.find("\x1b[", at)) != std::string::npos; ++at) {
+    const size_t end = output.find_first_not_of("0123456789;", at + 2);
+    if (end != std::string::npos && output[end] == 'm') found.insert(output.substr(at, end - at + 1));
+  }
+  return found;
 }
 
 // A step of a terminal session: wait for text to appear in the output (empty: none), pause,
