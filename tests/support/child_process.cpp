@@ -154,6 +154,12 @@ long cpu_time_ms(pid_t pid) {
   return (user + system) * 1000 / sysconf(_SC_CLK_TCK);
 }
 
+long idle_cpu_ms(pid_t pid) {
+  const long before = cpu_time_ms(pid);
+  usleep(2000000);
+  return cpu_time_ms(pid) - before;
+}
+
 std::string command_output(const std::string& command) {
   std::string output;
   FILE* pipe = popen(command.c_str(), "r");
