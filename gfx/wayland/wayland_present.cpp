@@ -16,6 +16,10 @@ namespace {
 
 constexpr DisplayFormat kXrgb8888{0xFF0000, 0x00FF00, 0x0000FF, 4};
 
+// Every pixel's unused byte is set: some compositors (weston's pixman renderer) read it as
+// alpha, and show a pixel with it clear as transparent.
+constexpr uint32_t kOpaque = 0xFF000000;
+
 [[noreturn]] void no_memory() {
   char message[256];
   std::snprintf(message, sizeof message, "%s: no shared memory for the window's picture\n",
@@ -43,7 +47,8 @@ void make_buffers(WaylandWindow& w) {
     close(fd);
     no_memory();
   }
-  w.memory = static_cast<uint8_t*>(memory);  // zero: black around the picture in full screen
+  w.memory = static_cast<uint8_t*>(memory);
+  std::fill_n(static_cast<uint32_t*>(memory), w.memory_size / 4, kOpaque);  // black around the picture
   wl_shm_pool* pool = wl_shm_create_pool(w.shm, fd, static_cast<int32_t>(w.memory_size));
   for (int i = 0; i < 2; ++i) {
     WaylandBuffer& b = w.buffers[i];
@@ -123,7 +128,10 @@ void wayland_destroy_buffers(WaylandWindow& w) {
 
 void wayland_present(WaylandWindow& w, GfxScreen& screen) {
   const Presenter presenter{
-      kXrgb8888, w.lut, w.scale, {},
+      kXrgb8888, w.lut, w.scale,
+      [&w](const PaletteEntry*) {
+        for (uint32_t& pixel : w.lut) pixel |= kOpaque;
+      },
       [&w] {
         w.drawn = w.frame_pending || !w.configured ? nullptr : free_buffer(w);
         if (w.drawn == nullptr) return PictureLines{nullptr, 0};
