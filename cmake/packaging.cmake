@@ -135,7 +135,10 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION games)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # The dependencies are those of the libraries the programs link, found by dpkg-shlibdeps.
+  # The dependencies are those of the libraries the programs link, found by dpkg-shlibdeps,
+  # and the plugin that draws the Wayland window's frame where the compositor draws none: the
+  # frame library loads it at run time and only recommends it.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS libdecor-0-plugin-1-cairo)
 endif()
 include(CPack)

@@ -3,9 +3,11 @@
 # given after the build folder, and stays quiet while they pass: only the summary is printed,
 # or every failing test's output when one fails. TEST_LABEL runs only the tests of that label.
 # The tests run from a caller whose terminal takes no escape sequences and who wants no colour,
-# unlike what they mean: a test that took the caller's environment fails on every machine.
+# unlike what they mean: a test that took the caller's environment fails on every machine. A
+# Wayland desktop of the caller's is not theirs either: each Wayland test starts its own.
 set -u
 export TERM=dumb NO_COLOR=1
+unset WAYLAND_DISPLAY
 build=$1
 shift
 log="$build/ctest.log"

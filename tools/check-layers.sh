@@ -11,9 +11,11 @@ cd "${1:-$(dirname "$0")/..}"
 layers=(runtime console gfx app)
 outside=(tests tools bench fuzz)
 
-# The platform folder each window folder stands on: its system's text console folder. Any
-# platform folder includes its own folders and those of the folder it stands on.
-declare -A stands_on=([x11]=posix [wayland]=posix)
+# The platform folders each window folder stands on: its system's text console folder, and the
+# key symbols that X11 and Wayland both name keys by; the list of Linux drivers stands on both
+# windows. Any platform folder includes its own folders and those of the folders it stands on.
+declare -A stands_on=([x11]="posix keysym" [wayland]="posix keysym" [keysym]=posix
+  [linux]="x11 wayland")
 
 rank() {
   local i
@@ -48,7 +50,7 @@ fault_of() {
   elif [ "$target_platform" != - ] && [ "$platform" = - ]; then
     echo "a core file includes $target of the platform folder $target_layer/$target_platform"
   elif [ "$target_platform" != - ] && [ "$target_platform" != "$platform" ] &&
-       [ "$target_platform" != "${stands_on[$platform]:-}" ]; then
+       [[ " ${stands_on[$platform]:-} " != *" $target_platform "* ]]; then
     echo "includes $target of another platform"
   fi
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "gfx/keysym/keysym_keys.hpp"
 #include "gfx/pixel_convert.hpp"
 
 struct GfxScreen;
@@ -34,7 +35,7 @@ struct X11Window {
   int desktop_scale;                // the desktop's: the window is the picture's size times it
   bool fullscreen;
   bool screen_saver_suspended;
-  bool right_ctrl_down, right_alt_down;
+  RightModifiers right_modifiers;
   unsigned last_button;       // the button and time of the last press, for double clicks
   Time last_press_time;
 };
