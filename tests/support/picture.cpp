@@ -39,6 +39,18 @@ Grab scaled_picture(const Grab& picture, int width, int height) {
   return scaled;
 }
 
+Cell find_picture(const Grab& picture, const Grab& part) {
+  for (int y = 0; y + part.height <= picture.height; ++y) {
+    for (int x = 0; x + part.width <= picture.width; ++x) {
+      int row = 0;
+      while (row < part.height && std::equal(part.pixels.begin() + row * part.width, part.pixels.begin() + (row + 1) * part.width,
+                                             picture.pixels.begin() + (y + row) * picture.width + x)) ++row;
+      if (row == part.height) return Cell{x, y};
+    }
+  }
+  return Cell{-1, -1};
+}
+
 int differing_pixels(const Grab& shown, const Grab& expected) {
   if (shown.width != expected.width || shown.height != expected.height) return -1;
   return std::inner_product(shown.pixels.begin(), shown.pixels.end(), expected.pixels.begin(), 0, std::plus<>(),

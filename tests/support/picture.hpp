@@ -20,6 +20,9 @@ Grab text_picture(const std::vector<std::string>& rows, Cell cursor = {-1, -1}, 
 // The picture scaled by a whole factor and centred in a larger picture on black.
 Grab scaled_picture(const Grab& picture, int width, int height);
 
+// Where the part is within the picture, its top left pixel's column and row; -1, -1 if nowhere.
+Cell find_picture(const Grab& picture, const Grab& part);
+
 // The pixels in which two pictures differ; -1 when their sizes differ.
 int differing_pixels(const Grab& shown, const Grab& expected);
 
