@@ -123,7 +123,7 @@ bench: deps
 
 # The libFuzzer targets, built with clang under AddressSanitizer and UndefinedBehaviorSanitizer.
 fuzz-build: deps
-	$(call quiet_build,$(FUZZ_BUILD),-DCMAKE_CXX_COMPILER=clang++ -DBUILD_TESTS=OFF -DBUILD_FUZZ=ON -DSANITIZE=fuzzer,fuzz_targets)
+	$(call quiet_build,$(FUZZ_BUILD),-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DBUILD_TESTS=OFF -DBUILD_FUZZ=ON -DSANITIZE=fuzzer,fuzz_targets)
 
 # Fuzzes each target for FUZZ_SECONDS, one after another, from its saved corpus. New inputs,
 # logs (fuzz-0.log) and crash reproducers stay in $(FUZZ_BUILD); the saved corpus takes only

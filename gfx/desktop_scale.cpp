@@ -19,3 +19,9 @@ int fitting_scale(int scale, int width, int height, int area_width, int area_hei
   while (scale > 1 && (width * scale > area_width || height * scale > area_height)) --scale;
   return scale < 1 ? 1 : scale;
 }
+
+int device_pixels(int logical_size, int scale_120ths) { return (logical_size * scale_120ths + 60) / 120; }
+
+int covering_logical_size(int device_size, int scale_120ths) {
+  return (120 * device_size - 60 + scale_120ths - 1) / scale_120ths;
+}

@@ -10,7 +10,7 @@
 # that, up to 5 minutes, and says so once.
 set -e
 run_packages="cmake ninja-build g++ pkg-config console-data libx11-dev libxext-dev libxss-dev zlib1g-dev
-  libwayland-dev libxkbcommon-dev libdecor-0-dev libdecor-0-plugin-1-cairo"
+  libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev libdecor-0-plugin-1-cairo"
 web_packages="emscripten node-acorn"
 windows_packages="g++-mingw-w64-x86-64-posix"
 package_packages="dpkg-dev file $windows_packages"

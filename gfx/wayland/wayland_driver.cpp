@@ -12,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "gfx/desktop_scale.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/wayland/pulse_tone.hpp"
 #include "gfx/wayland/wayland_window.hpp"
@@ -41,6 +42,26 @@ char missing_global_message[256];
 // are kept off standard error: the program runs on without this window, silently.
 void quiet_log(const char*, va_list) {}
 
+// The desktop's scale for the window changed: out of full screen the window takes its own size
+// at the new scale; the buffers are made anew for it.
+void scale_changed(WaylandWindow& w) {
+  if (!w.configured) return;
+  if (!w.fullscreen) {
+    int width = 0, height = 0;
+    wayland_own_size(w, width, height);
+    if (width != w.content_width || height != w.content_height) {
+      libdecor_frame_set_min_content_size(w.frame, width, height);
+      libdecor_frame_set_max_content_size(w.frame, width, height);
+      libdecor_state* size = libdecor_state_new(width, height);
+      libdecor_frame_commit(w.frame, size, nullptr);
+      libdecor_state_free(size);
+      w.content_width = width;
+      w.content_height = height;
+    }
+  }
+  wayland_layout_picture(w);
+}
+
 void output_scale(void* data, wl_output* output, int32_t factor) {
   for (WaylandOutput& each : static_cast<WaylandWindow*>(data)->outputs) {
     if (each.output == output) each.scale = std::max(1, factor);
@@ -49,7 +70,7 @@ void output_scale(void* data, wl_output* output, int32_t factor) {
 
 void output_done(void* data, wl_output*) {
   WaylandWindow& w = *static_cast<WaylandWindow*>(data);
-  if (w.configured && wayland_output_scale(w) != w.buffer_scale) wayland_layout_picture(w);
+  if (w.viewport == nullptr && wayland_output_scale(w) != w.buffer_scale) scale_changed(w);
 }
 
 const wl_output_listener kOutputListener{
@@ -72,6 +93,10 @@ void global_added(void* data, wl_registry* registry, uint32_t name, const char* 
     auto* output = static_cast<wl_output*>(bind(&wl_output_interface, 2));
     w.outputs.push_back({output, 1, false});
     wl_output_add_listener(output, &kOutputListener, &w);
+  } else if (std::strcmp(interface, wp_fractional_scale_manager_v1_interface.name) == 0) {
+    w.fraction_manager = static_cast<wp_fractional_scale_manager_v1*>(bind(&wp_fractional_scale_manager_v1_interface, 1));
+  } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0) {
+    w.viewporter = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
   } else if (std::strcmp(interface, "xdg_wm_base") == 0) {
     w.has_shell = true;
   }
@@ -98,8 +123,15 @@ void surface_entered(void* data, wl_surface*, wl_output* output, bool entered) {
   for (WaylandOutput& each : w.outputs) {
     if (each.output == output) each.entered = entered;
   }
-  if (w.configured && wayland_output_scale(w) != w.buffer_scale) wayland_layout_picture(w);
+  if (w.viewport == nullptr && wayland_output_scale(w) != w.buffer_scale) scale_changed(w);
 }
+
+const wp_fractional_scale_v1_listener kFractionListener{[](void* data, wp_fractional_scale_v1*, uint32_t scale) {
+  WaylandWindow& w = *static_cast<WaylandWindow*>(data);
+  if (static_cast<int>(scale) == w.scale_120ths || scale == 0) return;
+  w.scale_120ths = static_cast<int>(scale);
+  scale_changed(w);
+}};
 
 const wl_surface_listener kSurfaceListener{
     [](void* data, wl_surface* surface, wl_output* output) { surface_entered(data, surface, output, true); },
@@ -117,10 +149,9 @@ void frame_configure(libdecor_frame* frame, libdecor_configuration* configuratio
     libdecor_frame_unset_maximized(frame);
     if (!w.fullscreen) wayland_toggle_fullscreen(w);
   }
-  int width = window.width, height = window.height;
+  int width = 0, height = 0;
   if (!fullscreen || !libdecor_configuration_get_content_size(configuration, frame, &width, &height)) {
-    width = window.width;
-    height = window.height;
+    wayland_own_size(w, width, height);
   }
   if (fullscreen != w.fullscreen) {
     w.fullscreen = fullscreen;
@@ -167,8 +198,10 @@ void make_frame() {
   wayland.frame = libdecor_decorate(wayland.decor, wayland.surface, &frame_interface, &wayland);
   libdecor_frame_set_title(wayland.frame, w.title.c_str());
   libdecor_frame_set_app_id(wayland.frame, w.title.c_str());
-  libdecor_frame_set_min_content_size(wayland.frame, w.width, w.height);
-  libdecor_frame_set_max_content_size(wayland.frame, w.width, w.height);
+  int width = 0, height = 0;
+  wayland_own_size(wayland, width, height);
+  libdecor_frame_set_min_content_size(wayland.frame, width, height);
+  libdecor_frame_set_max_content_size(wayland.frame, width, height);
   libdecor_frame_unset_capabilities(wayland.frame, LIBDECOR_ACTION_RESIZE);
   if (w.flags & GFX_FULLSCREEN) libdecor_frame_set_fullscreen(wayland.frame, nullptr);
   libdecor_frame_map(wayland.frame);
@@ -181,6 +214,12 @@ bool open_window() {
   wayland_listen_to_keyboard(wayland);
   wayland.surface = wl_compositor_create_surface(wayland.compositor);
   wl_surface_add_listener(wayland.surface, &kSurfaceListener, &wayland);
+  wayland.scale_120ths = 120;
+  if (wayland.fraction_manager != nullptr && wayland.viewporter != nullptr) {
+    wayland.fraction = wp_fractional_scale_manager_v1_get_fractional_scale(wayland.fraction_manager, wayland.surface);
+    wp_fractional_scale_v1_add_listener(wayland.fraction, &kFractionListener, &wayland);
+    wayland.viewport = wp_viewporter_get_viewport(wayland.viewporter, wayland.surface);
+  }
   make_frame();
   while (!wayland.configured) {
     if (!wayland_read(wayland.display, kOpenLimitMs)) wayland_connection_lost();
@@ -194,10 +233,14 @@ void close_window() {
   wayland_release_keyboard(wayland);
   wayland_destroy_buffers(wayland);
   if (wayland.frame != nullptr) libdecor_frame_unref(wayland.frame);
+  if (wayland.viewport != nullptr) wp_viewport_destroy(wayland.viewport);
+  if (wayland.fraction != nullptr) wp_fractional_scale_v1_destroy(wayland.fraction);
   if (wayland.surface != nullptr) wl_surface_destroy(wayland.surface);
   if (wayland.decor != nullptr) libdecor_unref(wayland.decor);
   for (const WaylandOutput& each : wayland.outputs) wl_output_destroy(each.output);
   if (wayland.seat != nullptr) wl_seat_destroy(wayland.seat);
+  if (wayland.viewporter != nullptr) wp_viewporter_destroy(wayland.viewporter);
+  if (wayland.fraction_manager != nullptr) wp_fractional_scale_manager_v1_destroy(wayland.fraction_manager);
   if (wayland.shm != nullptr) wl_shm_destroy(wayland.shm);
   if (wayland.compositor != nullptr) wl_compositor_destroy(wayland.compositor);
   if (wayland.registry != nullptr) wl_registry_destroy(wayland.registry);
@@ -292,6 +335,18 @@ int wayland_output_scale(const WaylandWindow& w) {
     any = std::max(any, each.scale);
   }
   return entered > 0 ? entered : any;
+}
+
+void wayland_own_size(const WaylandWindow& w, int& width, int& height) {
+  const GfxWindow& window = gfx_window();
+  if (w.viewport == nullptr) {
+    width = window.width;
+    height = window.height;
+    return;
+  }
+  const int scale = whole_scale(w.scale_120ths / 120.0);
+  width = covering_logical_size(window.width * scale, w.scale_120ths);
+  height = covering_logical_size(window.height * scale, w.scale_120ths);
 }
 
 void wayland_toggle_fullscreen(WaylandWindow& w) {

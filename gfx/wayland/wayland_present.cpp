@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "gfx/desktop_scale.hpp"
 #include "gfx/present.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/wayland/wayland_window.hpp"
@@ -103,9 +104,16 @@ void commit(WaylandWindow& w, int first, int last) {
 
 void wayland_layout_picture(WaylandWindow& w) {
   const GfxWindow& window = gfx_window();
-  w.buffer_scale = wayland_output_scale(w);
-  w.width = w.content_width * w.buffer_scale;
-  w.height = w.content_height * w.buffer_scale;
+  if (w.viewport != nullptr) {
+    w.buffer_scale = 1;
+    w.width = device_pixels(w.content_width, w.scale_120ths);
+    w.height = device_pixels(w.content_height, w.scale_120ths);
+    wp_viewport_set_destination(w.viewport, w.content_width, w.content_height);
+  } else {
+    w.buffer_scale = wayland_output_scale(w);
+    w.width = w.content_width * w.buffer_scale;
+    w.height = w.content_height * w.buffer_scale;
+  }
   w.stride = w.width * 4;
   w.scale = std::max(1, std::min(w.width / window.width, w.height / window.height));
   w.offset_x = std::max(0, (w.width - window.width * w.scale) / 2);

@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "fractional-scale-v1.h"
 #include "gfx/keysym/keysym_keys.hpp"
+#include "viewporter.h"
 
 struct GfxScreen;
 
@@ -37,8 +39,16 @@ struct WaylandWindow {
   wl_seat* seat;
   wl_keyboard* keyboard;
   bool has_shell;                 // the compositor offers xdg_wm_base, which the frame uses
+  wp_fractional_scale_manager_v1* fraction_manager;
+  wp_viewporter* viewporter;
   std::vector<WaylandOutput> outputs;
   wl_surface* surface;
+  // Where the compositor gives fractional scales: the scale it prefers for the surface, and the
+  // viewport that shows a buffer of device pixels at the logical size. Null otherwise: then
+  // the buffer's scale is the outputs' whole one.
+  wp_fractional_scale_v1* fraction;
+  wp_viewport* viewport;
+  int scale_120ths;
   libdecor* decor;
   libdecor_frame* frame;
   bool configured;                // the frame has its first size
@@ -73,6 +83,9 @@ void wayland_dispatch(WaylandWindow& w);
 
 // The whole scale of the outputs the window is on (of every output before it is on one).
 int wayland_output_scale(const WaylandWindow& w);
+
+// The window's own logical size, out of full screen: the picture's at the desktop's whole scale.
+void wayland_own_size(const WaylandWindow& w, int& width, int& height);
 
 // Makes the buffers for the window's size and scale now and places the picture in them; the
 // whole picture is then shown again. The program ends when no memory for them can be had.

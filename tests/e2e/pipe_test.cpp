@@ -42,8 +42,8 @@ TEST(Streams, ThePipedDialogueIsExactAndFaultsEndCleanly) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.redirect + c.input.substr(0, 30));
     const std::string input = temporary_file(c.input);
-    ChildProcess program("sh", {"-c", c.redirect.empty() ? "cat \"$1\" | exec env -u DISPLAY \"$0\""
-                                                         : "exec env -u DISPLAY \"$0\" " + c.redirect, c.program, input});
+    ChildProcess program("sh", {"-c", c.redirect.empty() ? "cat \"$1\" | exec env -u DISPLAY -u WAYLAND_DISPLAY \"$0\""
+                                                         : "exec env -u DISPLAY -u WAYLAND_DISPLAY \"$0\" " + c.redirect, c.program, input});
     const char* title = c.program == std::string(ZORVY_PATH) ? " Zorvy Numbers" : " Plemo Numbers";
     EXPECT_EQ(program.read_all(), c.redirect.empty() ? crlf_lines(dialogue_rows(title, "", c.listed, c.trials, c.n)) : "");
     int exit_code = program.wait_exit(c.exit_code == 128 + SIGTERM ? 300 : 5000);

@@ -29,8 +29,8 @@ quietly() { what=$1; shift; "$@" > "$dir/log" 2>&1 || { cat "$dir/log" >&2; fail
 pack() { quietly "cpack failed" "$cpack" -G "$generator" --config "$config" -B "$dir/$1"; }
 # same_bytes NAME COMMAND...: the command's bytes against those of the native program NAME.
 same_bytes() {
-  printf '10\n' | env -u DISPLAY "$native/$1" > "$dir/expected" 2>&1; shift
-  printf '10\n' | env -u DISPLAY "$@" > "$dir/actual" 2>&1 || fail "$* exited with $?"
+  printf '10\n' | env -u DISPLAY -u WAYLAND_DISPLAY "$native/$1" > "$dir/expected" 2>&1; shift
+  printf '10\n' | env -u DISPLAY -u WAYLAND_DISPLAY "$@" > "$dir/actual" 2>&1 || fail "$* exited with $?"
   cmp "$dir/expected" "$dir/actual" || fail "$* wrote other bytes than the native program"
 }
 if [ "$generator" = DEB ]; then

@@ -209,6 +209,15 @@ TEST(DesktopScale, NearestWholeFactorThatFitsTheWorkArea) {
   for (const auto& [scale, area_width, area_height, fitting] : kAreas) {
     EXPECT_EQ(fitting_scale(scale, 320, 200, area_width, area_height), fitting) << scale << " in " << area_width << " x " << area_height;
   }
+  // A fractional scale in 120ths: the logical size shown on the picture's device pixels, or on
+  // the fewest more where none is (1.5 maps 427 onto 640.5, which rounds away to 641).
+  const struct { int device, scale_120ths, logical, shown_on; } kFractions[] = {
+      {320, 120, 320, 320}, {640, 180, 427, 641}, {400, 180, 267, 401}, {320, 150, 256, 320}, {640, 210, 366, 641},
+      {600, 144, 500, 600}, {960, 300, 384, 960}};
+  for (const auto& [device, scale_120ths, logical, shown_on] : kFractions) {
+    EXPECT_EQ(covering_logical_size(device, scale_120ths), logical) << device << " at " << scale_120ths;
+    EXPECT_EQ(device_pixels(logical, scale_120ths), shown_on) << device << " at " << scale_120ths;
+  }
 }
 
 TEST(KeyBuffers, HoldOneKeyLessThanTheirSlotsAndDropTheOldest) {
