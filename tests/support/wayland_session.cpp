@@ -17,20 +17,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A new folder of /tmp, its owner the user the compositor runs as.
-std::string runtime_dir() {
+// A new folder of /tmp, for a compositor owned by nobody when the test runs as root.
+std::string new_folder(bool for_compositor) {
   char path[] = "/tmp/qz-wayland.XXXXXX";
-  if (mkdtemp(path) == nullptr || (getuid() == 0 && chown(path, 65534, 65534) != 0)) return "";
+  if (mkdtemp(path) == nullptr || (for_compositor && getuid() == 0 && chown(path, 65534, 65534) != 0)) return "";
   return path;
 }
 
-// The compositor's command line: its configuration written into its runtime dir, and as root
-// run as nobody.
+// The compositor's command line after env, its configuration written into its runtime dir.
 std::vector<std::string> compositor_command(Compositor compositor, const std::string& dir) {
   std::vector<std::string> command = {"-i", "PATH=/usr/bin:/bin", "XDG_RUNTIME_DIR=" + dir};
   if (getuid() == 0) command.insert(command.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", "env"});
   if (compositor == Compositor::kWeston) {
-    // No animation, panel or background picture: a window is drawn at once, on one colour.
+    // No animation or panel, a black desktop: a window is drawn at once, on one colour.
     std::ofstream(dir + "/weston.ini") << "[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\n"
                                           "focus-animation=none\npanel-position=none\nbackground-color=0xff000000\n";
     command.insert(command.end(), {"weston", "--backend=headless-backend.so", "--use-pixman", "--debug",
@@ -48,54 +47,32 @@ std::vector<std::string> compositor_command(Compositor compositor, const std::st
   return command;
 }
 
-// The first entry of the folder whose name starts with prefix and ends with suffix; empty if none.
-std::string entry(const std::string& dir, const std::string& prefix, const std::string& suffix = "") {
-  std::error_code error;
-  for (const auto& e : fs::directory_iterator(dir, error)) {
-    const std::string name = e.path().filename();
-    if (name.starts_with(prefix) && name.ends_with(suffix) && !name.ends_with(".lock")) return e.path();
+// The name of the first socket in the folder whose name starts with prefix; empty if none.
+std::string socket_named(const std::string& dir, const std::string& prefix) {
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (entry.path().filename().string().starts_with(prefix) && entry.is_socket()) return entry.path().filename();
   }
   return "";
 }
 
-// A picture from rows of 8-bit red, green and blue, step bytes a pixel.
-Grab from_bytes(int width, int height, const unsigned char* bytes, int step) {
+// A picture from 8-bit red, green and blue, pixel after pixel.
+Grab from_rgb(int width, int height, const unsigned char* bytes) {
   Grab grab{width, height, {}};
-  for (int i = 0; i < width * height; ++i, bytes += step) grab.pixels.push_back(bytes[0] << 16 | bytes[1] << 8 | bytes[2]);
+  for (int i = 0; i < width * height; ++i, bytes += 3) grab.pixels.push_back(bytes[0] << 16 | bytes[1] << 8 | bytes[2]);
   return grab;
-}
-
-// A binary PPM as grim writes it.
-Grab from_ppm(const std::string& ppm) {
-  int width = 0, height = 0, header = 0;
-  if (std::sscanf(ppm.c_str(), "P6 %d %d 255%*1c%n", &width, &height, &header) != 2 || header == 0) return Grab{};
-  return from_bytes(width, height, reinterpret_cast<const unsigned char*>(ppm.data()) + header, 3);
-}
-
-Grab from_png(const std::string& path) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return Grab{};
-  image.format = PNG_FORMAT_RGB;
-  std::vector<unsigned char> bytes(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) return Grab{};
-  return from_bytes(static_cast<int>(image.width), static_cast<int>(image.height), bytes.data(), 3);
 }
 
 }  // namespace
 
 WaylandSession::WaylandSession(Compositor compositor)
-    : compositor_(compositor),
-      dir_(runtime_dir()),
-      server_(getuid() == 0 ? "setpriv" : "env", compositor_command(compositor, dir_)) {
-  const bool sway = compositor != Compositor::kWeston;
-  // It answers once its socket is there (and for sway, its IPC socket too).
+    : dir_(new_folder(true)), server_(getuid() == 0 ? "setpriv" : "env", compositor_command(compositor, dir_)) {
+  // It answers once its socket is there, and sway's IPC socket.
   started_ = wait_until(10000, 20, [&] {
-    return !entry(dir_, "wayland-").empty() && (!sway || !entry(dir_, "sway-ipc.", ".sock").empty());
+    return !socket_named(dir_, "wayland-").empty() && (compositor == Compositor::kWeston || !socket_named(dir_, "sway-ipc.").empty());
   });
   setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
-  setenv("WAYLAND_DISPLAY", fs::path(entry(dir_, "wayland-")).filename().c_str(), 1);
-  setenv("SWAYSOCK", entry(dir_, "sway-ipc.", ".sock").c_str(), 1);
+  setenv("WAYLAND_DISPLAY", socket_named(dir_, "wayland-").c_str(), 1);
+  setenv("SWAYSOCK", (dir_ + "/" + socket_named(dir_, "sway-ipc.")).c_str(), 1);
   if (compositor == Compositor::kSwayWithXwayland) {
     started_ = started_ && wait_until(10000, 20, [&] { return std::getline(std::ifstream(dir_ + "/x-display"), x_display_) && !x_display_.empty(); });
   }
@@ -105,7 +82,7 @@ WaylandSession::~WaylandSession() {
   kill(server_.pid(), SIGTERM);
   server_.wait_exit(5000);
   server_.stop();
-  // A killed Xwayland leaves its lock and socket.
+  // An Xwayland that had to be killed leaves its lock and socket.
   if (!x_display_.empty()) {
     for (const std::string& path : {"/tmp/.X" + x_display_.substr(1) + "-lock", "/tmp/.X11-unix/X" + x_display_.substr(1)}) unlink(path.c_str());
   }
@@ -113,24 +90,29 @@ WaylandSession::~WaylandSession() {
   for (const char* name : {"XDG_RUNTIME_DIR", "WAYLAND_DISPLAY", "SWAYSOCK"}) unsetenv(name);
 }
 
-Grab WaylandSession::screenshot() const {
-  if (compositor_ != Compositor::kWeston) return from_ppm(command_output("grim -t ppm -"));
-  // weston's screenshooter writes a PNG into the folder it runs in.
-  command_output("cd " + dir_ + " && weston-screenshooter");
-  const std::string path = entry(dir_, "wayland-screenshot-");
-  const Grab grab = from_png(path);
-  unlink(path.c_str());
-  return grab;
+Grab WaylandSession::weston_screenshot() const {
+  // The screenshooter writes a PNG into the folder it runs in.
+  command_output("cd " + dir_ + " && weston-screenshooter && mv wayland-screenshot-*.png shot.png");
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, (dir_ + "/shot.png").c_str())) return Grab{};
+  image.format = PNG_FORMAT_RGB;
+  std::vector<unsigned char> bytes(PNG_IMAGE_SIZE(image));
+  png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr);
+  return from_rgb(static_cast<int>(image.width), static_cast<int>(image.height), bytes.data());
 }
 
 Grab sway_window(const std::string& title) {
-  const std::string select = "swaymsg -t get_tree | jq -r '.. | select(.name? == \"" + title + "\") | .rect | \"\\(.x),\\(.y) \\(.width)x\\(.height)\"'";
-  return from_ppm(command_output("r=$(" + select + ") && [ -n \"$r\" ] && grim -t ppm -g \"$r\" - || true"));
+  const std::string ppm = command_output("r=$(swaymsg -t get_tree | jq -r '.. | select(.name? == \"" + title +
+      "\") | .rect | \"\\(.x),\\(.y) \\(.width)x\\(.height)\"') && [ -n \"$r\" ] && grim -t ppm -g \"$r\" - || true");
+  int width = 0, height = 0, header = 0;
+  std::sscanf(ppm.c_str(), "P6 %d %d 255%*1c%n", &width, &height, &header);
+  return header > 0 ? from_rgb(width, height, reinterpret_cast<const unsigned char*>(ppm.data()) + header) : Grab{};
 }
 
-int differing_pixels(const std::string& title, const Grab& expected, int timeout_ms) {
+int differing_pixels(const std::string& title, const Grab& expected) {
   int differing = -1;
-  wait_until(timeout_ms, 50, [&] { return (differing = differing_pixels(sway_window(title), expected)) == 0; });
+  wait_until(5000, 50, [&] { return (differing = differing_pixels(sway_window(title), expected)) == 0; });
   return differing;
 }
 
@@ -145,31 +127,24 @@ void swaymsg(const std::string& command) {
 }
 
 SoundServer::SoundServer()
-    : dir_([] {
-        char path[] = "/tmp/qz-pulse.XXXXXX";
-        return std::string(mkdtemp(path) ? path : "");
-      }()),
-      server_("env", {"HOME=" + dir_, "XDG_RUNTIME_DIR=" + dir_, "pulseaudio", "-n", "--daemonize=no",
-                      "--exit-idle-time=-1", "--use-pid-file=no", "--load=module-null-sink sink_name=out",
-                      "--load=module-native-protocol-unix socket=" + dir_ + "/socket auth-anonymous=1"}) {
-  wait_until(10000, 20, [&] { return fs::exists(dir_ + "/socket"); });
+    : dir_(new_folder(false)),
+      server_("sh", {"-c", "HOME=$0 XDG_RUNTIME_DIR=$0 pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --load="
+                           "module-null-sink --load='module-native-protocol-unix auth-anonymous=1 socket='$0/socket & until [ -S $0/socket ];"
+                           " do sleep 0.05; done; parec -s unix:$0/socket -d null.monitor --raw --format=s16le --rate=8000"
+                           " --channels=1 > $0/recording", dir_}) {
+  wait_until(10000, 20, [&] { return fs::exists(dir_ + "/recording"); });
   setenv("PULSE_SERVER", ("unix:" + dir_ + "/socket").c_str(), 1);
-  recorder_ = std::make_unique<ChildProcess>("sh", std::vector<std::string>{"-c", "exec parec -d out.monitor --raw "
-      "--format=s16le --rate=8000 --channels=1 > " + dir_ + "/recording"});
 }
 
 SoundServer::~SoundServer() {
-  recorder_.reset();
-  unsetenv("PULSE_SERVER");
-  kill(server_.pid(), SIGTERM);
-  server_.wait_exit(5000);
+  kill(-server_.pid(), SIGTERM);  // the shell waits for the recorder
+  server_.wait_exit();
   server_.stop();
+  unsetenv("PULSE_SERVER");
   fs::remove_all(dir_);
 }
 
-std::string SoundServer::recording() {
-  kill(recorder_->pid(), SIGINT);  // parec writes what it holds and ends
-  recorder_->wait_exit();
+std::string SoundServer::recording() const {
   std::ifstream file(dir_ + "/recording", std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), {});
 }

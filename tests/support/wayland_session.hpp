@@ -2,7 +2,6 @@
 // What the Wayland window tests need: a headless compositor of the test's own (sway, or weston
 // where the program must draw its own frame), a window's picture read back from it, keys typed
 // through a virtual keyboard, and a sound server that records what it is played.
-#include <memory>
 #include <string>
 
 #include "child_process.hpp"
@@ -12,8 +11,8 @@ namespace test_support {
 
 enum class Compositor { kSway, kSwayWithXwayland, kWeston };
 
-// A compositor with one 1024 x 768 output, run as nobody (sway refuses root) in a runtime dir
-// of its own, which goes with it. While it lives, the test's environment names it
+// A compositor with one 1024 x 768 output, as root run as nobody (sway refuses root), in a
+// runtime dir of its own that goes with it. While it lives, the test's environment names it
 // (XDG_RUNTIME_DIR, WAYLAND_DISPLAY, and SWAYSOCK for swaymsg), so that the programs the test
 // starts and the tools it runs reach it.
 class WaylandSession {
@@ -23,10 +22,9 @@ class WaylandSession {
   bool started() const { return started_; }
   pid_t pid() const { return server_.pid(); }  // to take it away
   const std::string& x_display() const { return x_display_; }  // Xwayland's, when it has one
-  Grab screenshot() const;  // the whole output, in device pixels
+  Grab weston_screenshot() const;  // the whole output
 
  private:
-  Compositor compositor_;
   std::string dir_;
   ChildProcess server_;
   std::string x_display_;
@@ -37,27 +35,26 @@ class WaylandSession {
 // grabbed with grim. Empty while there is no such window.
 Grab sway_window(const std::string& title);
 
-// Waits up to timeout_ms until sway's window titled title shows the picture; the number of
-// differing pixels otherwise (-1 when its size stays another).
-int differing_pixels(const std::string& title, const Grab& expected, int timeout_ms = 5000);
+// Waits up to 5 s until sway's window titled title shows the picture; the number of differing
+// pixels otherwise (-1 when its size stays another).
+int differing_pixels(const std::string& title, const Grab& expected);
 
 // Runs wtype with the arguments (keys typed or held) and swaymsg with a command; each must
 // succeed.
 void wtype(const std::string& arguments);
 void swaymsg(const std::string& command);
 
-// A PulseAudio of the test's own that plays into a null sink and records it, while it lives the
-// sound server the programs started by the test use. The recording is 16-bit mono at 8000 Hz.
+// While it lives, the programs' sound server: a PulseAudio of the test's own playing into a null
+// sink, whose sound is recorded.
 class SoundServer {
  public:
   SoundServer();
   ~SoundServer();
-  std::string recording();  // what was played since it started; it records no more
+  std::string recording() const;  // so far: 16-bit mono samples at 8000 Hz
 
  private:
   std::string dir_;
-  ChildProcess server_;
-  std::unique_ptr<ChildProcess> recorder_;
+  ChildProcess server_;  // a shell with the server and the recorder, in its process group
 };
 
 }  // namespace test_support
