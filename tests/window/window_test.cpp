@@ -297,9 +297,11 @@ TEST(WindowFaults, LosingTheServerOrTheWindowOrASignalEndsTheProgram) {
 
 // A display that refuses the program (the test holds the cookie, the program does not), one
 // that takes the connection but never answers (a stopped server), and the test's own display
-// with no thread to be had for the window (thread stacks of a terabyte): the window counts as
-// not opened and the whole dialogue runs on standard output instead, without a complaint.
+// with no thread to be had for the window (thread stacks of a terabyte), each after a
+// WAYLAND_DISPLAY that names no compositor: the window counts as not opened and the whole
+// dialogue runs on standard output instead, without a complaint.
 TEST(WindowFaults, NoWindowLeavesTheDialogueToTheOutput) {
+  setenv("WAYLAND_DISPLAY", "wayland-none", 1);
   const std::string cookie_file = temporary_file(std::string{'\xff', '\xff', 0, 0, 0, 0, 0, 18} + "MIT-MAGIC-COOKIE-1" +
                                                  std::string{0, 16} + "0123456789abcdef");  // any address and display
   setenv("XAUTHORITY", cookie_file.c_str(), 1);
@@ -324,6 +326,7 @@ TEST(WindowFaults, NoWindowLeavesTheDialogueToTheOutput) {
     EXPECT_EQ(zorvy.errors(), "") << display;
   }
   unlink(cookie_file.c_str());
+  unsetenv("WAYLAND_DISPLAY");
 }
 
 }  // namespace
