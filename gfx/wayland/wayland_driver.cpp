@@ -34,6 +34,10 @@ struct Presentation {
 Presentation presentation;
 WaylandWindow wayland;
 
+// Set once the compositor was not there or did not answer in time: it is not asked again, as
+// one that never answers would hold every try up.
+bool compositor_refused = false;
+
 // What the program says when it cannot go on with the compositor, named at init.
 char connection_lost_message[256];
 char missing_global_message[256];
@@ -184,10 +188,12 @@ bool connect() {
   if (name == nullptr || name[0] == '\0') return false;
   wl_log_set_handler_client(quiet_log);
   wayland.display = wl_display_connect(nullptr);
-  if (wayland.display == nullptr) return false;
+  compositor_refused = wayland.display == nullptr;
+  if (compositor_refused) return false;
   wayland.registry = wl_display_get_registry(wayland.display);
   wl_registry_add_listener(wayland.registry, &kRegistryListener, &wayland);
-  return roundtrip_within(wayland.display, kOpenLimitMs) && wayland.compositor != nullptr;
+  compositor_refused = !roundtrip_within(wayland.display, kOpenLimitMs) || wayland.compositor == nullptr;
+  return !compositor_refused;
 }
 
 // The frame around the surface: the compositor's where it draws one, libdecor's own otherwise.
@@ -221,11 +227,13 @@ bool open_window() {
     wayland.viewport = wp_viewporter_get_viewport(wayland.viewporter, wayland.surface);
   }
   make_frame();
-  while (!wayland.configured) {
-    if (!wayland_read(wayland.display, kOpenLimitMs)) wayland_connection_lost();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kOpenLimitMs);
+  while (!wayland.configured && std::chrono::steady_clock::now() < deadline) {
+    if (!wayland_read(wayland.display, kPresentCycleMs)) wayland_connection_lost();
     wayland_dispatch(wayland);
   }
-  return true;
+  compositor_refused = !wayland.configured;
+  return wayland.configured;
 }
 
 void close_window() {
@@ -281,7 +289,7 @@ void presentation_thread() {
 }
 
 int32_t init(const char* title, int32_t width, int32_t height, int32_t, int32_t, int32_t flags) {
-  if (flags & GFX_OPENGL) return -1;
+  if ((flags & GFX_OPENGL) || compositor_refused) return -1;
   window_reset(title, width, height, flags);
   std::snprintf(connection_lost_message, sizeof connection_lost_message,
                 "%s: lost the connection to the Wayland compositor\n", title);
