@@ -128,10 +128,13 @@ void swaymsg(const std::string& command) {
 
 SoundServer::SoundServer()
     : dir_(new_folder(false)),
-      server_("sh", {"-c", "HOME=$0 XDG_RUNTIME_DIR=$0 pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --load="
-                           "module-null-sink --load='module-native-protocol-unix auth-anonymous=1 socket='$0/socket & until [ -S $0/socket ];"
-                           " do sleep 0.05; done; parec -s unix:$0/socket -d null.monitor --raw --format=s16le --rate=8000"
-                           " --channels=1 > $0/recording", dir_}) {
+      server_("sh", {"-c", "HOME=$0 XDG_RUNTIME_DIR=$0 pulseaudio -n --daemonize=no --exit-idle-time=-1 "
+                           "--use-pid-file=no --load='module-null-sink norewinds=1' --load='module-null-sink sink_name=quiet' "
+                           "--load='module-loopback source=quiet.monitor sink=null latency_msec=40' "
+                           "--load='module-native-protocol-unix "
+                           "auth-anonymous=1 socket='$0/socket & until [ -S $0/socket ]; do sleep 0.05; done; parec -s "
+                           "unix:$0/socket -d null.monitor --latency-msec=200 --raw --format=s16le --rate=8000 --channels=1 "
+                           "> $0/recording", dir_}) {
   wait_until(10000, 20, [&] { return fs::exists(dir_ + "/recording"); });
   setenv("PULSE_SERVER", ("unix:" + dir_ + "/socket").c_str(), 1);
 }

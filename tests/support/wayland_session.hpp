@@ -45,7 +45,8 @@ void wtype(const std::string& arguments);
 void swaymsg(const std::string& command);
 
 // While it lives, the programs' sound server: a PulseAudio of the test's own playing into a null
-// sink, whose sound is recorded.
+// sink, whose sound is recorded. The sink never rewinds (which would drop what it had played
+// already), and a loopback of silence keeps it awake, so that a stream starts within 40 ms.
 class SoundServer {
  public:
   SoundServer();
