@@ -158,6 +158,7 @@ void frame_configure(libdecor_frame* frame, libdecor_configuration* configuratio
     wayland_own_size(w, width, height);
   }
   if (fullscreen != w.fullscreen) {
+    if (window.mouse.inside) window_mouse_left();
     w.fullscreen = fullscreen;
     window.flags ^= GFX_FULLSCREEN;
     window_fullscreen_switched();
@@ -217,7 +218,7 @@ bool open_window() {
   if (!connect()) return false;
   if (wayland.shm == nullptr || !wayland.has_shell) fatal_exit(missing_global_message);
   wayland.xkb = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-  wayland_listen_to_keyboard(wayland);
+  wayland_listen_to_seat(wayland);
   wayland.surface = wl_compositor_create_surface(wayland.compositor);
   wl_surface_add_listener(wayland.surface, &kSurfaceListener, &wayland);
   wayland.scale_120ths = 120;
@@ -238,7 +239,7 @@ bool open_window() {
 
 void close_window() {
   pulse_tone_wait();
-  wayland_release_keyboard(wayland);
+  wayland_release_input(wayland);
   wayland_destroy_buffers(wayland);
   if (wayland.frame != nullptr) libdecor_frame_unref(wayland.frame);
   if (wayland.viewport != nullptr) wp_viewport_destroy(wayland.viewport);
