@@ -15,7 +15,8 @@ web_packages="emscripten node-acorn"
 windows_packages="g++-mingw-w64-x86-64-posix"
 package_packages="dpkg-dev file $windows_packages"
 test_packages="man-db lintian desktop-file-utils appstream icoutils libgtest-dev libbenchmark-dev xvfb xdotool x11-utils openbox tmux ncurses-term clang
-  libclang-rt-14-dev googletest wine wine64 chromium firefox-esr webkit2gtk-driver pulseaudio nodejs"
+  libclang-rt-14-dev googletest wine wine64 chromium firefox-esr webkit2gtk-driver pulseaudio nodejs
+  sway weston grim wtype xwayland jq x11-xserver-utils pulseaudio-utils libpng-dev"
 case "${1:-test}" in
   run) packages=$run_packages ;;
   web) packages="$run_packages $web_packages" ;;

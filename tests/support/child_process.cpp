@@ -23,7 +23,7 @@ namespace {
 
 // The programs the tests start get the environment the tests mean, whatever the caller's: a
 // terminal that takes escape sequences, colours allowed, the default presentation driver, the
-// desktop's scale from the X server alone.
+// desktop's scale from the X server alone, no Wayland compositor but a test's own.
 // A session that means otherwise says so in its own command.
 struct SessionEnvironment : testing::Environment {
   void SetUp() override {
@@ -31,6 +31,7 @@ struct SessionEnvironment : testing::Environment {
     unsetenv("NO_COLOR");
     unsetenv("QZGFX");
     unsetenv("GDK_SCALE");
+    unsetenv("WAYLAND_DISPLAY");
   }
 };
 testing::Environment* const session_environment = testing::AddGlobalTestEnvironment(new SessionEnvironment);
@@ -152,6 +153,12 @@ long cpu_time_ms(pid_t pid) {
   long user = 0, system = 0;
   stat >> user >> system;
   return (user + system) * 1000 / sysconf(_SC_CLK_TCK);
+}
+
+long idle_cpu_ms(pid_t pid) {
+  const long before = cpu_time_ms(pid);
+  usleep(2000000);
+  return cpu_time_ms(pid) - before;
 }
 
 std::string command_output(const std::string& command) {

@@ -20,6 +20,9 @@ inline std::vector<std::string> dialogue_rows(const std::string& title, const st
   return rows;
 }
 
+// What zorvy shows while it waits for the bound.
+inline const std::vector<std::string> kZorvyPrompt = {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? "};
+
 // Everything zorvy lists, up to the end of its search.
 inline const std::vector<std::string> kAllZorvy = {"1", "5", "23", "719", "5039", "479001599", "87178291199"};
 

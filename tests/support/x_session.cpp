@@ -13,10 +13,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <numeric>
-
-#include "gfx/gfx_data.hpp"
 
 namespace test_support {
 
@@ -78,38 +74,9 @@ Window find_window(const std::string& title, int timeout_ms, Display* display) {
 }
 
 Grab expected_picture(const std::vector<std::string>& rows, Cell cursor) {
-  // The colours as the test's server shows them: at 16 bits, 5, 6 and 5 bits of red, green and
-  // blue keep 0xAA as 0xAC, 0xAA.
+  // At 16 bits, 5, 6 and 5 bits of red, green and blue keep 0xAA as 0xAC, 0xAA.
   const bool bits16 = DefaultDepth(test_display(), 0) == 16;
-  const uint32_t blue = bits16 ? 0x0000AC : 0x0000AA, light_grey = bits16 ? 0xACAAAC : 0xAAAAAA;
-  unpack_gfx_data();
-  Grab picture{320, 200, std::vector<uint32_t>(320 * 200, blue)};
-  for (size_t r = 0; r < rows.size(); ++r) {
-    for (size_t c = 0; c < rows[r].size(); ++c) {
-      const auto code = static_cast<uint8_t>(rows[r][c]);
-      for (int y = 0; y < 8; ++y) {
-        const uint8_t bits = kFonts[0].glyphs[code * 8 + y];
-        for (int x = 0; x < 8; ++x) {
-          if ((bits >> x) & 1) picture.pixels[(r * 8 + y) * 320 + c * 8 + x] = light_grey;
-        }
-      }
-    }
-  }
-  if (cursor.row >= 0) std::fill_n(picture.pixels.begin() + (cursor.row * 8 + 7) * 320 + cursor.column * 8, 8, light_grey);
-  return picture;
-}
-
-Grab scaled_picture(const Grab& picture, int width, int height) {
-  const int scale = std::min(width / picture.width, height / picture.height);
-  const int left = (width - picture.width * scale) / 2, top = (height - picture.height * scale) / 2;
-  Grab scaled{width, height, std::vector<uint32_t>(static_cast<size_t>(width * height), 0)};
-  for (int y = 0; y < picture.height * scale; ++y) {
-    for (int x = 0; x < picture.width * scale; ++x) {
-      scaled.pixels[static_cast<size_t>((top + y) * width + left + x)] =
-          picture.pixels[static_cast<size_t>((y / scale) * picture.width + x / scale)];
-    }
-  }
-  return scaled;
+  return bits16 ? text_picture(rows, cursor, 0x0000AC, 0xACAAAC) : text_picture(rows, cursor);
 }
 
 Grab grab_window(Window window, Display* display) {
@@ -148,10 +115,7 @@ Grab grab_window(Window window, Display* display) {
 int differing_pixels(Window window, const Grab& expected, int timeout_ms, Display* display) {
   int differing = -1;
   wait_until(timeout_ms, 50, [&] {
-    const Grab shown = grab_window(window, display);
-    const bool same_size = shown.width == expected.width && shown.height == expected.height;
-    differing = same_size ? std::inner_product(shown.pixels.begin(), shown.pixels.end(), expected.pixels.begin(), 0,
-                                               std::plus<>(), std::not_equal_to<>()) : -1;
+    differing = differing_pixels(grab_window(window, display), expected);
     return differing == 0;
   });
   return differing;

@@ -8,11 +8,9 @@
 #include <vector>
 
 #include "child_process.hpp"
+#include "picture.hpp"
 
 namespace test_support {
-
-// A picture: its pixels 0xRRGGBB, row after row.
-struct Grab { int width = 0, height = 0; std::vector<uint32_t> pixels; };
 
 // The test's own connection to the server named by DISPLAY; the test fails without one.
 Display* test_display();
@@ -21,15 +19,8 @@ Display* test_display();
 // The server is the one display is connected to, or the test's own.
 Window find_window(const std::string& title, int timeout_ms = 5000, Display* display = nullptr);
 
-struct Cell { int column, row; };  // from 0
-
-// The 320 x 200 picture of text rows drawn light grey on blue with the 8 x 8 font, with the
-// input cursor's mark (a line across the bottom of the cell) where one is given, in the colours
-// the test's server shows.
+// The text picture (picture.hpp) in the colours the test's server shows.
 Grab expected_picture(const std::vector<std::string>& rows, Cell cursor = {-1, -1});
-
-// The picture scaled by a whole factor and centred in a larger picture on black.
-Grab scaled_picture(const Grab& picture, int width, int height);
 
 // The window's client area as the server shows it now.
 Grab grab_window(Window window, Display* display = nullptr);

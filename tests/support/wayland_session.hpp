@@ -1,0 +1,60 @@
+#pragma once
+// What the Wayland window tests need: a headless compositor of the test's own (sway, or weston
+// where the program must draw its own frame), a window's picture read back from it, keys typed
+// through a virtual keyboard, and a sound server that records what it is played.
+#include <string>
+
+#include "child_process.hpp"
+#include "picture.hpp"
+
+namespace test_support {
+
+enum class Compositor { kSway, kSwayWithXwayland, kWeston };
+
+// A compositor with one 1024 x 768 output, as root run as nobody (sway refuses root), in a
+// runtime dir of its own that goes with it. While it lives, the test's environment names it
+// (XDG_RUNTIME_DIR, WAYLAND_DISPLAY, and SWAYSOCK for swaymsg), so that the programs the test
+// starts and the tools it runs reach it.
+class WaylandSession {
+ public:
+  explicit WaylandSession(Compositor compositor);
+  ~WaylandSession();
+  bool started() const { return started_; }
+  pid_t pid() const { return server_.pid(); }  // to take it away
+  const std::string& x_display() const { return x_display_; }  // Xwayland's, when it has one
+  Grab weston_screenshot() const;  // the whole output
+
+ private:
+  std::string dir_;
+  ChildProcess server_;
+  std::string x_display_;
+  bool started_ = false;
+};
+
+// The window titled title as sway shows it, in device pixels: its rectangle from sway's tree,
+// grabbed with grim. Empty while there is no such window.
+Grab sway_window(const std::string& title);
+
+// Waits up to 5 s until sway's window titled title shows the picture; the number of differing
+// pixels otherwise (-1 when its size stays another).
+int differing_pixels(const std::string& title, const Grab& expected);
+
+// Runs wtype with the arguments (keys typed or held) and swaymsg with a command; each must
+// succeed.
+void wtype(const std::string& arguments);
+void swaymsg(const std::string& command);
+
+// While it lives, the programs' sound server: a PulseAudio of the test's own playing into a null
+// sink, whose sound is recorded.
+class SoundServer {
+ public:
+  SoundServer();
+  ~SoundServer();
+  std::string recording() const;  // so far: 16-bit mono samples at 8000 Hz
+
+ private:
+  std::string dir_;
+  ChildProcess server_;  // a shell with the server and the recorder, in its process group
+};
+
+}  // namespace test_support
