@@ -166,6 +166,7 @@ void frame_configure(libdecor_frame* frame, libdecor_configuration* configuratio
   libdecor_state* size = libdecor_state_new(width, height);
   libdecor_frame_commit(frame, size, configuration);
   libdecor_state_free(size);
+  wl_surface_commit(w.surface);  // the compositor waits for the acknowledged state's commit
   const bool resized = !w.configured || width != w.content_width || height != w.content_height;
   w.content_width = width;
   w.content_height = height;
