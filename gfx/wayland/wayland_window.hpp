@@ -64,7 +64,7 @@ struct WaylandWindow {
   WaylandBuffer buffers[2];
   WaylandBuffer* shown;           // the buffer committed last, which holds the whole picture
   WaylandBuffer* drawn;           // the buffer being drawn into now
-  bool frame_pending;             // a committed picture the compositor has not shown yet
+  wl_callback* frame_done;        // asked for with the last picture; null once it came
   uint32_t lut[256];              // framebuffer index -> pixel, from the palette table
   xkb_context* xkb;
   xkb_keymap* keymap;
