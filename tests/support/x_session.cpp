@@ -17,6 +17,7 @@
 #include <numeric>
 
 #include "gfx/gfx_data.hpp"
+#include "gfx/x11/window_icon.hpp"
 
 namespace test_support {
 
@@ -110,6 +111,17 @@ Grab scaled_picture(const Grab& picture, int width, int height) {
     }
   }
   return scaled;
+}
+
+std::string own_icon_in_decimal(const char* program, const std::vector<uint32_t>& sizes) {
+  const WindowIcon* icon = find_window_icon(program);
+  std::string listing;
+  for (const uint32_t size : sizes) {
+    for (size_t i = 0; icon != nullptr && i < icon->size; i += 2 + icon->values[i] * icon->values[i + 1]) {
+      for (size_t v = i; icon->values[i] == size && v < i + 2 + size * size; ++v) listing += (listing.empty() ? "" : ", ") + std::to_string(icon->values[v]);
+    }
+  }
+  return "_NET_WM_ICON = " + listing + "\n";
 }
 
 Grab grab_window(Window window, Display* display) {

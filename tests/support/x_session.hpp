@@ -31,6 +31,11 @@ Grab expected_picture(const std::vector<std::string>& rows, Cell cursor = {-1, -
 // The picture scaled by a whole factor and centred in a larger picture on black.
 Grab scaled_picture(const Grab& picture, int width, int height);
 
+// The arguments that make xprop list a window's _NET_WM_ICON in decimal, and that list for the
+// program's own icons of the sizes, in that order.
+inline constexpr char kIconInDecimal[] = " -notype -f _NET_WM_ICON 32c ' = $0+\\n' _NET_WM_ICON";
+std::string own_icon_in_decimal(const char* program, const std::vector<uint32_t>& sizes);
+
 // The window's client area as the server shows it now.
 Grab grab_window(Window window, Display* display = nullptr);
 
