@@ -95,8 +95,9 @@ TEST(WineWindow, EachDriverShowsTheDialogueSwitchesToFullScreenAndBack) {
 }
 
 // At 192 dots per inch (the prefix's for this test alone) each driver's window is the picture
-// at twice its size, each pixel a 2 x 2 block, placed as at 96, and takes keys and the close
-// button.
+// at twice its size, each pixel a 2 x 2 block, placed as at 96, and its class's icon is the
+// program's (at this density of 64 and 32 pixels). With the focus on another window it takes the
+// line from another program, and shows the report while inactive. The close button ends it.
 TEST(WineScale, EachDriversWindowTakesTheSystemsWholeScale) {
   const auto set_dpi = [](int dpi) { command_output(std::string(WINE_RUN_PATH) + " reg add 'HKCU\\Control Panel\\Desktop' /v LogPixels /t REG_DWORD /d " + std::to_string(dpi) + " /f"); };
   const Grab dialogue = scaled_picture(expected_picture(dialogue_rows(" Zorvy Numbers", "10", {"1", "5", "23"}, "15", "4", 40)), 640, 400);
@@ -110,8 +111,15 @@ TEST(WineScale, EachDriversWindowTakesTheSystemsWholeScale) {
     // GDI centres the framed window; DirectX puts its corner where the picture would be centred,
     // (1024 - 640) / 2 and (768 - 400) / 2, the picture inside the frame (3 across, 40 down).
     EXPECT_EQ(std::pair(left, top), driver.empty() ? std::pair(195, 224) : std::pair(192, 202)) << driver;
-    focus_and_type_keys(window, "1 0 Return");
+    EXPECT_EQ(command_output("xprop -id " + std::to_string(window) + kIconInDecimal), own_icon_in_decimal("zorvy", {64, 32}));
+    xdotool("windowfocus --sync " + std::to_string(window));
+    const Window other = XCreateSimpleWindow(test_display(), DefaultRootWindow(test_display()), 0, 0, 1, 1, 0, 0, 0);
+    XMapWindow(test_display(), other);
+    XSetInputFocus(test_display(), other, RevertToNone, CurrentTime);
+    XSync(test_display(), False);
+    command_output(std::string(WINE_RUN_PATH) + " " + exe("HELPER_EXE") + " Default zorvy 10");
     EXPECT_EQ(differing_pixels(window, dialogue, 10000), 0) << driver << zorvy.errors();
+    XDestroyWindow(test_display(), other);
     send_close_request(window);
     EXPECT_EQ(zorvy.wait_exit(10000), 0) << driver;
   }
