@@ -25,13 +25,9 @@ std::string exe(const char* variable) {
   return std::getenv(variable) != nullptr ? std::getenv(variable) : "/" + std::string(variable) + "-names-no-program";
 }
 
-// The terminal's output from now on, logged to a file of the prefix, whose path is returned; and
-// the beeps that Wine's log shows asked for since in the system's tone, 1000 Hz for 250 ms. Wine
-// sounds none; its relay trace (kRelay), of Beep alone, lists each call with its arguments.
-std::string log_output(const TmuxTerminal& terminal, const std::string& name) {
-  terminal.command("pipe-pane \"cat > " + exe("WINEPREFIX") + "/" + name + ".log\"");
-  return exe("WINEPREFIX") + "/" + name + ".log";
-}
+// The beeps that Wine's log (its standard error) shows asked for in the system's tone, 1000 Hz
+// for 250 ms. Wine sounds none; its relay trace (kRelay), of Beep alone, lists each call with its
+// arguments.
 const std::string kRelay = "WINEDEBUG=-all,+relay ";
 int beeps(const std::string& log) { return std::stoi(command_output("grep -c 'Call KERNEL32.Beep(000003e8,000000fa)' " + log + "; true")); }
 
@@ -63,12 +59,11 @@ TEST(WineWindow, EachDriverShowsTheDialogueSwitchesToFullScreenAndBack) {
   command_output("mkdir -p $WINEPREFIX/other && cp /bin/sleep $WINEPREFIX/other/ddraw.dll");
   ChildProcess other("sh", {"-c", "cd $WINEPREFIX/other && WINEPREFIX=$PWD exec bash -c 'exec -a zorvy.exe $PWD/ddraw.dll 600'"});
   for (const std::string driver : {"directx", "gdi"}) {
-    const std::string name = "qz" + driver;
+    const std::string name = "qz" + driver, log = exe("WINEPREFIX") + "/" + name + ".log";
     const TmuxTerminal terminal("QZGFX=" + std::string(driver == "gdi" ? "gdi " : " ") + kRelay + run + "explorer /desktop=" +
-                                name + ",1024x768 " + exe("ZORVY_EXE"), 80, 25);
+                                name + ",1024x768 " + exe("ZORVY_EXE") + " 2> " + log, 80, 25);
     const Window desktop = find_window(name + " - Wine desktop", 30000);
     ASSERT_NE(desktop, 0u) << driver;
-    const std::string log = log_output(terminal, name);
     ASSERT_NE(find_window("zorvy", 30000), 0u) << driver;
     focus_and_type_keys(desktop, "1 0");
     send_close_request(find_window("zorvy"));
@@ -164,7 +159,7 @@ TEST(WineStreams, PipesFilesAndDevicesAsNatively) {
 }
 
 TEST(WineConsole, TheDialogueRunsOnTheConsoleWithTheLineEditor) {
-  const std::string log = exe("WINEPREFIX") + "/console.log";  // Wine's, apart from the console
+  const std::string log = exe("WINEPREFIX") + "/console.log";
   const TmuxTerminal terminal("printf \"left over\\n\"; env -u DISPLAY " + kRelay + WINE_RUN_PATH + " " + exe("ZORVY_EXE") +
                               " 2> " + log + "; echo exit=$?; sleep 60", 60, 12);
   // Under 1 s on an idle machine; the bound is for a machine whose other work starves Wine.
