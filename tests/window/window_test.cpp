@@ -25,7 +25,6 @@
 #include "gfx/palette.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_mode.hpp"
-#include "gfx/x11/window_icon.hpp"
 #include "x_session.hpp"
 
 namespace {
@@ -46,16 +45,6 @@ int bells_rung() {
   return rung;
 }
 
-// The arguments that make xprop list a window's _NET_WM_ICON in decimal, and that list for the
-// program's own icon.
-constexpr char kIconInDecimal[] = " -notype -f _NET_WM_ICON 32c ' = $0+\\n' _NET_WM_ICON";
-std::string own_icon_in_decimal(const char* program) {
-  const WindowIcon* icon = find_window_icon(program);
-  std::string listing = "_NET_WM_ICON = ";
-  for (size_t i = 0; icon != nullptr && i < icon->size; ++i) listing += (i == 0 ? "" : ", ") + std::to_string(icon->values[i]);
-  return listing + "\n";
-}
-
 // One session of the whole dialogue: the window's properties, the picture with the cursor
 // mark, full screen resized to a huge size and then wider than tall (the picture at most at the
 // screen's size, scaled by the smaller whole factor and centred on black), back to a window that
@@ -73,7 +62,7 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
   EXPECT_EQ(command_output(xprop + " WM_NORMAL_HINTS WM_ICON_NAME _NET_WM_PID WM_NAME WM_CLASS && " + xprop + kIconInDecimal),
             "WM_NORMAL_HINTS(WM_SIZE_HINTS):\n\t\tprogram specified minimum size: 320 by 200\nWM_ICON_NAME(STRING) = "
             "\"zorvy\"\n_NET_WM_PID(CARDINAL) = " + std::to_string(zorvy.pid()) +
-            "\nWM_NAME(STRING) = \"zorvy\"\nWM_CLASS(STRING) = \"zorvy\", \"Zorvy\"\n" + own_icon_in_decimal("zorvy"));
+            "\nWM_NAME(STRING) = \"zorvy\"\nWM_CLASS(STRING) = \"zorvy\", \"Zorvy\"\n" + own_icon_in_decimal("zorvy", {16, 32, 48, 64}));
   const Grab prompt = expected_picture(kZorvyPrompt, {2, 5});
   EXPECT_EQ(differing_pixels(window, prompt), 0);
   EXPECT_LT(idle_cpu_ms(zorvy.pid()), 200) << "waiting for the line";
@@ -135,7 +124,7 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
     const Window window = find_window("plemo", 5000, d);
     ASSERT_NE(window, 0u) << plemo.errors();
     EXPECT_EQ(command_output("DISPLAY=" + server.display() + " xprop -id " + std::to_string(window) + " WM_NORMAL_HINTS"), "WM_NORMAL_HINTS(WM_SIZE_HINTS):\n\t\tprogram specified minimum size: " + std::to_string(320 * scale) + " by " + std::to_string(200 * scale) + "\n");
-    EXPECT_EQ(command_output("DISPLAY=" + server.display() + " xprop -id " + std::to_string(window) + kIconInDecimal), own_icon_in_decimal("plemo"));
+    EXPECT_EQ(command_output("DISPLAY=" + server.display() + " xprop -id " + std::to_string(window) + kIconInDecimal), own_icon_in_decimal("plemo", {16, 32, 48, 64}));
     focus_and_type_keys(window, "1 0 Return", server.display());
     const Grab picture = scaled_picture(dialogue, 320 * scale, 200 * scale);
     EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0);
