@@ -171,10 +171,12 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   XCloseDisplay(d);
 }
 
-// An 8-bit server with a colour map. With every free cell taken by another client, a colour
-// the map does not hold shows as the nearest one it does (the server's own cells hold the 64
-// colours of two bits a channel and a few greys, far from it); with the cells free again, the
-// window follows the palette exactly through more changes than the map has cells.
+// An 8-bit server with a colour map. With every free cell taken by another client, each colour
+// the map does not hold shows as the one nearest over all three channels (the server's own
+// cells hold the 64 colours of two bits a channel and a few greys, far from it), among cells
+// that a distance leaving a channel out, or adding plain differences, would pick instead; with
+// the cells free again, the window follows the palette exactly through more changes than the
+// map has cells.
 TEST(Window, AnEightBitServerShowsTheWindowInItsColourMap) {
   PrivateXServer server({"-screen", "0", "640x480x8"});
   ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
@@ -183,20 +185,28 @@ TEST(Window, AnEightBitServerShowsTheWindowInItsColourMap) {
   const Colormap map = DefaultColormap(d, 0);
   std::vector<unsigned long> taken;
   for (unsigned long cell; XAllocColorCells(d, map, False, nullptr, 0, &cell, 1);) taken.push_back(cell);
-  ASSERT_FALSE(taken.empty());
-  XColor near{taken[0], 0x3232, 0x9292, 0x1212, DoRed | DoGreen | DoBlue, 0};  // near 309010, wanted below
-  XStoreColor(d, map, &near);
+  const uint32_t kWanted[] = {0x309010, 0xA02060}, kOff[] = {0x030303, 0x280000, 0x002800, 0x000028, 0x000008};
+  ASSERT_GE(taken.size(), std::size(kWanted) * std::size(kOff));
+  for (size_t i = 0; i < std::size(kWanted) * std::size(kOff); ++i) {
+    const uint32_t rgb = kWanted[i / std::size(kOff)] + kOff[i % std::size(kOff)];
+    XColor cell{taken[i], static_cast<unsigned short>((rgb >> 16) * 257), static_cast<unsigned short>((rgb >> 8 & 255) * 257),
+                static_cast<unsigned short>((rgb & 255) * 257), DoRed | DoGreen | DoBlue, 0};
+    XStoreColor(d, map, &cell);
+  }
   const std::string display = std::getenv("DISPLAY");
   setenv("DISPLAY", server.display().c_str(), 1);
   ASSERT_EQ(screen_statement(1, 8, 0, 0, 0), 0);
   setenv("DISPLAY", display.c_str(), 1);
   const Window window = find_window("window_tests", 5000, d);
-  context_get().fg_color = 1;
-  palette_statement(1, 0x30, 0x90, 0x10);
-  print_literal("\xDB", 0);  // a full block in entry 1's colour, on black
-  Grab block{320, 200, std::vector<uint32_t>(320 * 200, 0)};
-  for (int y = 0; y < 8; ++y) std::fill_n(block.pixels.begin() + y * 320, 8, 0x329212);
-  EXPECT_EQ(differing_pixels(window, block, 5000, d), 0) << "the nearest colour";
+  Grab blocks{320, 200, std::vector<uint32_t>(320 * 200, 0)};  // full blocks in entries 1 and 2, on black
+  for (uint32_t entry : {1u, 2u}) {
+    const uint32_t wanted = kWanted[entry - 1];
+    palette_statement(static_cast<int32_t>(entry), wanted >> 16, wanted >> 8 & 255, wanted & 255);
+    context_get().fg_color = entry;
+    print_literal("\xDB", 0);
+    for (int y = 0; y < 8; ++y) std::fill_n(blocks.pixels.begin() + y * 320 + (entry - 1) * 8, 8, wanted + kOff[0]);
+  }
+  EXPECT_EQ(differing_pixels(window, blocks, 5000, d), 0) << "the nearest colours";
   XFreeColors(d, map, taken.data(), static_cast<int>(taken.size()), 0);
   for (int i = 0; i < 300 && !HasFailure(); ++i) {
     const int red = i & 255, green = 255 - red, blue = i >> 8 ? 200 : 100;
