@@ -7,6 +7,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/scrnsaver.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -220,6 +221,36 @@ TEST(Window, AnEightBitServerShowsTheWindowInItsColourMap) {
     EXPECT_EQ(shown, wanted) << "change " << i;
   }
   close_screen();  // before the server goes
+  XCloseDisplay(d);
+}
+
+// A server without shared memory (MIT-SHM) shows the window and full screen pixel for pixel all
+// the same. Its screen saver, due after a second without input, stays off while the window is
+// open and comes on again once the window has closed.
+TEST(Window, ServerWithoutSharedMemoryShowsThePictureAndKeepsTheScreenSaverOff) {
+  PrivateXServer server({"-extension", "MIT-SHM", "-screen", "0", "700x450x24"});
+  ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+  Display* d = XOpenDisplay(server.display().c_str());
+  ASSERT_NE(d, nullptr);
+  XSetScreenSaver(d, 1, 0, DontPreferBlanking, AllowExposures);
+  const auto saver_on = [d] {
+    XScreenSaverInfo info{};
+    return XScreenSaverQueryInfo(d, DefaultRootWindow(d), &info) && info.state == ScreenSaverOn;
+  };
+  ChildProcess zorvy(ZORVY_PATH, {}, server.display());
+  const Window window = find_window("zorvy", 5000, d);
+  ASSERT_NE(window, 0u) << zorvy.errors();
+  const Grab prompt = expected_picture(kZorvyPrompt, {2, 5});
+  EXPECT_EQ(differing_pixels(window, prompt, 5000, d), 0);
+  focus_and_type_keys(window, "alt+Return", server.display());
+  usleep(200000);
+  XMoveResizeWindow(d, window, 0, 0, 700, 450);
+  EXPECT_EQ(differing_pixels(window, scaled_picture(prompt, 700, 450), 5000, d), 0) << "full screen";
+  usleep(1500000);
+  EXPECT_FALSE(saver_on()) << "while the window is open";
+  focus_and_type_keys(window, "1 Return space", server.display());
+  EXPECT_EQ(zorvy.wait_exit(), 0);
+  EXPECT_TRUE(wait_until(5000, 50, saver_on)) << "once the window has closed";
   XCloseDisplay(d);
 }
 
