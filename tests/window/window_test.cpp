@@ -250,7 +250,7 @@ TEST(Window, ServerWithoutSharedMemoryShowsThePictureAndKeepsTheScreenSaverOff) 
   EXPECT_FALSE(saver_on()) << "while the window is open";
   focus_and_type_keys(window, "1 Return space", server.display());
   EXPECT_EQ(zorvy.wait_exit(), 0);
-  EXPECT_TRUE(wait_until(5000, 50, saver_on)) << "once the window has closed";
+  EXPECT_TRUE(wait_until(20000, 50, saver_on)) << "once the window has closed";
   XCloseDisplay(d);
 }
 
