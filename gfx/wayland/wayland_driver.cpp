@@ -8,11 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <semaphore>
-#include <system_error>
-#include <thread>
 
 #include "gfx/desktop_scale.hpp"
+#include "gfx/posix/window_thread.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/wayland/pulse_tone.hpp"
 #include "gfx/wayland/wayland_window.hpp"
@@ -25,13 +23,6 @@ namespace {
 // never answers must not hold the start for ever.
 constexpr int kOpenLimitMs = 5000;
 
-struct Presentation {
-  std::thread thread;
-  std::binary_semaphore ready{0};  // released once the window is up, or could not be made
-  bool opened;                     // the outcome, read after ready
-};
-
-Presentation presentation;
 WaylandWindow wayland;
 
 // Set once the compositor was not there or did not answer in time: it is not asked again, as
@@ -275,19 +266,10 @@ void present_cycle() {
   driver_unlock();
 }
 
-void presentation_thread() {
-  presentation.opened = open_window();
-  GfxWindow& w = gfx_window();
-  if (presentation.opened) {
-    w.running = true;
-    w.active = true;
-  }
-  presentation.ready.release();
-  while (w.running) {
-    if (!wayland_read(wayland.display, wayland_repeat_wait(wayland, kPresentCycleMs))) wayland_connection_lost();
-    present_cycle();
-  }
-  close_window();
+// The cycle's wait (shorter when a held key is due to repeat), then one cycle.
+void wait_and_present() {
+  if (!wayland_read(wayland.display, wayland_repeat_wait(wayland, kPresentCycleMs))) wayland_connection_lost();
+  present_cycle();
 }
 
 int32_t init(const char* title, int32_t width, int32_t height, int32_t, int32_t, int32_t flags) {
@@ -297,22 +279,7 @@ int32_t init(const char* title, int32_t width, int32_t height, int32_t, int32_t,
                 "%s: lost the connection to the Wayland compositor\n", title);
   std::snprintf(missing_global_message, sizeof missing_global_message,
                 "%s: the Wayland compositor offers no shared memory or no desktop windows\n", title);
-  try {
-    presentation.thread = std::thread(presentation_thread);
-  } catch (const std::system_error&) {
-    return -1;  // without a thread there is no window
-  }
-  presentation.ready.acquire();
-  if (presentation.opened) return 0;
-  presentation.thread.join();
-  return -1;
-}
-
-void exit_driver() {
-  GfxWindow& w = gfx_window();
-  if (!w.running) return;
-  w.running = false;
-  presentation.thread.join();
+  return start_window_thread({open_window, wait_and_present, close_window, nullptr}) ? 0 : -1;
 }
 
 }  // namespace
@@ -368,4 +335,4 @@ void wayland_toggle_fullscreen(WaylandWindow& w) {
   }
 }
 
-const GfxDriver kWaylandDriver{"Wayland", init, exit_driver, driver_lock, driver_unlock, window_set_palette};
+const GfxDriver kWaylandDriver{"Wayland", init, stop_window_thread, driver_lock, driver_unlock, window_set_palette};

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fractional-scale-v1.h"
-#include "gfx/keysym/keysym_keys.hpp"
+#include "gfx/posix/keysym_keys.hpp"
 #include "viewporter.h"
 
 struct GfxScreen;

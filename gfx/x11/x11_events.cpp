@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "gfx/keysym/keysym_keys.hpp"
+#include "gfx/posix/keysym_keys.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
 #include "gfx/x11/x11_window.hpp"

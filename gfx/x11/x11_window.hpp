@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "gfx/keysym/keysym_keys.hpp"
+#include "gfx/posix/keysym_keys.hpp"
 #include "gfx/pixel_convert.hpp"
 
 struct GfxScreen;
