@@ -23,7 +23,7 @@ define quiet_build
 	@echo "built $(1)"
 endef
 
-.PHONY: all run test test-fresh bench deps run-deps web-deps windows-deps clean fuzz fuzz-build \
+.PHONY: all run test test-fresh bench window-measure deps run-deps web-deps windows-deps clean fuzz fuzz-build \
   fuzz-regression windows windows-test web web-test
 
 # The two programs only; a folder configured with the tests keeps them.
@@ -120,6 +120,12 @@ test-fresh:
 bench: deps
 	$(call quiet_build,$(BENCH_BUILD),-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCH=ON)
 	./$(BENCH_BUILD)/bench/benchmarks
+
+# The Linux windows, X11 beside Wayland, each on a display server of its own: the time to the
+# first picture and the processor time an idle window takes.
+window-measure: deps
+	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON,window_measure)
+	env -u WAYLAND_DISPLAY ./$(BUILD)/tests/window/window_measure
 
 # The libFuzzer targets, built with clang under AddressSanitizer and UndefinedBehaviorSanitizer.
 fuzz-build: deps

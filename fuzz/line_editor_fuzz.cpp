@@ -4,13 +4,13 @@
 // the line (the screen may have scrolled by whole rows meanwhile), and the screen must show
 // exactly the returned text from the start cell on, blanks everywhere else.
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "console/line_editor.hpp"
 #include "console/screen_statements.hpp"
+#include "fuzz_input.hpp"
 #include "memory_screen.hpp"
 #include "runtime/key_code.hpp"
 
@@ -27,18 +27,10 @@ constexpr int32_t kControlKeys[] = {8, 9, 10, 13, 27, KEY_HOME, KEY_UP, KEY_LEFT
 
 void (*gfx_text_output)(const uint8_t*, uint64_t, int32_t) = nullptr;
 
-// Shows the screen below the message; the cursor is at column, row (from 0).
-[[noreturn]] void fail(const char* what, const std::string& text) {
-  const GfxScreen& s = *current_screen();
-  std::fprintf(stderr, "%s; line \"%s\"; cursor %d, %d; screen:\n", what, text.c_str(), s.cursor_column, s.cursor_row);
-  for (int r = 1; r <= kRows; ++r) std::fprintf(stderr, "  [%s]\n", screen_row(r).c_str());
-  std::abort();
-}
-
 void check_cursor() {
   const GfxScreen& s = *current_screen();
   if (s.cursor_column < 0 || s.cursor_column >= kColumns || s.cursor_row < 0 || s.cursor_row >= kRows) {
-    fail("cursor outside the grid", "");
+    fail("cursor outside the grid", s.cursor_row * kColumns + s.cursor_column);
   }
 }
 

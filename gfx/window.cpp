@@ -113,6 +113,17 @@ void window_mouse_button(int32_t bit, bool pressed, bool double_click) {
   }
 }
 
+void window_mouse_clicked(int32_t bit, bool pressed, uint32_t time_ms) {
+  constexpr uint32_t kDoubleClickMs = 400;
+  MouseState& m = window.mouse;
+  const bool double_click = pressed && bit == m.pressed_bit && time_ms - m.pressed_ms < kDoubleClickMs;
+  if (pressed) {
+    m.pressed_bit = double_click ? 0 : bit;
+    m.pressed_ms = time_ms;
+  }
+  window_mouse_button(bit, pressed, double_click);
+}
+
 void window_mouse_wheel(int32_t notches, bool horizontal) {
   int32_t& counter = horizontal ? window.mouse.horizontal_wheel : window.mouse.wheel;
   counter += notches;

@@ -17,6 +17,8 @@ struct MouseState {
   bool inside;                // the pointer is in the client area
   bool has_last;              // last_x and last_y hold a position
   int32_t last_x, last_y;
+  int32_t pressed_bit;        // the button and time of the last press, for double clicks
+  uint32_t pressed_ms;
 };
 
 // The presentation thread's cycle: a window's driver presents every so many milliseconds,
@@ -69,4 +71,7 @@ void window_fullscreen_switched();
 void window_mouse_moved(int32_t x, int32_t y);
 void window_mouse_left();
 void window_mouse_button(int32_t bit, bool pressed, bool double_click);
+// A button of a window system that tells no double clicks: a second press of the same button
+// within 400 ms of the first (by the window system's clock) is one.
+void window_mouse_clicked(int32_t bit, bool pressed, uint32_t time_ms);
 void window_mouse_wheel(int32_t notches, bool horizontal);

@@ -11,11 +11,11 @@ cd "${1:-$(dirname "$0")/..}"
 layers=(runtime console gfx app)
 outside=(tests tools bench fuzz)
 
-# The platform folders each window folder stands on: its system's text console folder, and the
-# key symbols that X11 and Wayland both name keys by; the list of Linux drivers stands on both
-# windows. Any platform folder includes its own folders and those of the folders it stands on.
-declare -A stands_on=([x11]="posix keysym" [wayland]="posix keysym" [keysym]=posix
-  [linux]="x11 wayland")
+# The platform folders each window folder stands on: its system's posix folders (the text
+# console's, and what the X11 and Wayland windows share); the list of Linux drivers stands on
+# both windows. Any platform folder includes its own folders and those of the folders it stands
+# on.
+declare -A stands_on=([x11]=posix [wayland]=posix [linux]="x11 wayland")
 
 rank() {
   local i

@@ -3,9 +3,11 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -29,7 +31,8 @@ using SimpleFree = void (*)(void*);
 
 constexpr uint32_t kSampleRate = 44100;
 
-std::thread tone;
+// The tone's thread runs detached, so that a program ending at once (a fatal error) leaves no
+// thread behind; it clears the flag as it ends.
 std::atomic<bool> sounding{false};
 
 // kToneMilliseconds of a kToneHertz sine at half the full scale.
@@ -65,16 +68,17 @@ void play(std::string client) {
 }  // namespace
 
 void pulse_tone_play(const char* client) {
-  if (sounding) return;
-  pulse_tone_wait();
-  sounding = true;
+  if (sounding.exchange(true)) return;
   try {
-    tone = std::thread(play, std::string(client));
+    std::thread(play, std::string(client)).detach();
   } catch (const std::system_error&) {
     sounding = false;  // no thread: no tone
   }
 }
 
 void pulse_tone_wait() {
-  if (tone.joinable()) tone.join();
+  // A server that takes the tone but never drains it holds the close up for a second at most.
+  for (int waited = 0; sounding && waited < 1000; waited += 10) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }

@@ -8,11 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <semaphore>
-#include <system_error>
-#include <thread>
 
 #include "gfx/desktop_scale.hpp"
+#include "gfx/posix/window_thread.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/wayland/pulse_tone.hpp"
 #include "gfx/wayland/wayland_window.hpp"
@@ -25,13 +23,6 @@ namespace {
 // never answers must not hold the start for ever.
 constexpr int kOpenLimitMs = 5000;
 
-struct Presentation {
-  std::thread thread;
-  std::binary_semaphore ready{0};  // released once the window is up, or could not be made
-  bool opened;                     // the outcome, read after ready
-};
-
-Presentation presentation;
 WaylandWindow wayland;
 
 // Set once the compositor was not there or did not answer in time: it is not asked again, as
@@ -158,6 +149,7 @@ void frame_configure(libdecor_frame* frame, libdecor_configuration* configuratio
     wayland_own_size(w, width, height);
   }
   if (fullscreen != w.fullscreen) {
+    if (window.mouse.inside) window_mouse_left();
     w.fullscreen = fullscreen;
     window.flags ^= GFX_FULLSCREEN;
     window_fullscreen_switched();
@@ -165,6 +157,7 @@ void frame_configure(libdecor_frame* frame, libdecor_configuration* configuratio
   libdecor_state* size = libdecor_state_new(width, height);
   libdecor_frame_commit(frame, size, configuration);
   libdecor_state_free(size);
+  wl_surface_commit(w.surface);  // the compositor waits for the acknowledged state's commit
   const bool resized = !w.configured || width != w.content_width || height != w.content_height;
   w.content_width = width;
   w.content_height = height;
@@ -217,7 +210,7 @@ bool open_window() {
   if (!connect()) return false;
   if (wayland.shm == nullptr || !wayland.has_shell) fatal_exit(missing_global_message);
   wayland.xkb = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-  wayland_listen_to_keyboard(wayland);
+  wayland_listen_to_seat(wayland);
   wayland.surface = wl_compositor_create_surface(wayland.compositor);
   wl_surface_add_listener(wayland.surface, &kSurfaceListener, &wayland);
   wayland.scale_120ths = 120;
@@ -238,7 +231,7 @@ bool open_window() {
 
 void close_window() {
   pulse_tone_wait();
-  wayland_release_keyboard(wayland);
+  wayland_release_input(wayland);
   wayland_destroy_buffers(wayland);
   if (wayland.frame != nullptr) libdecor_frame_unref(wayland.frame);
   if (wayland.viewport != nullptr) wp_viewport_destroy(wayland.viewport);
@@ -273,19 +266,10 @@ void present_cycle() {
   driver_unlock();
 }
 
-void presentation_thread() {
-  presentation.opened = open_window();
-  GfxWindow& w = gfx_window();
-  if (presentation.opened) {
-    w.running = true;
-    w.active = true;
-  }
-  presentation.ready.release();
-  while (w.running) {
-    if (!wayland_read(wayland.display, wayland_repeat_wait(wayland, kPresentCycleMs))) wayland_connection_lost();
-    present_cycle();
-  }
-  close_window();
+// The cycle's wait (shorter when a held key is due to repeat), then one cycle.
+void wait_and_present() {
+  if (!wayland_read(wayland.display, wayland_repeat_wait(wayland, kPresentCycleMs))) wayland_connection_lost();
+  present_cycle();
 }
 
 int32_t init(const char* title, int32_t width, int32_t height, int32_t, int32_t, int32_t flags) {
@@ -295,22 +279,7 @@ int32_t init(const char* title, int32_t width, int32_t height, int32_t, int32_t,
                 "%s: lost the connection to the Wayland compositor\n", title);
   std::snprintf(missing_global_message, sizeof missing_global_message,
                 "%s: the Wayland compositor offers no shared memory or no desktop windows\n", title);
-  try {
-    presentation.thread = std::thread(presentation_thread);
-  } catch (const std::system_error&) {
-    return -1;  // without a thread there is no window
-  }
-  presentation.ready.acquire();
-  if (presentation.opened) return 0;
-  presentation.thread.join();
-  return -1;
-}
-
-void exit_driver() {
-  GfxWindow& w = gfx_window();
-  if (!w.running) return;
-  w.running = false;
-  presentation.thread.join();
+  return start_window_thread({open_window, wait_and_present, close_window, nullptr}) ? 0 : -1;
 }
 
 }  // namespace
@@ -366,4 +335,4 @@ void wayland_toggle_fullscreen(WaylandWindow& w) {
   }
 }
 
-const GfxDriver kWaylandDriver{"Wayland", init, exit_driver, driver_lock, driver_unlock, window_set_palette};
+const GfxDriver kWaylandDriver{"Wayland", init, stop_window_thread, driver_lock, driver_unlock, window_set_palette};

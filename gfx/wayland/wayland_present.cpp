@@ -79,7 +79,7 @@ WaylandBuffer* free_buffer(WaylandWindow& w) {
 }
 
 const wl_callback_listener kFrameDone{[](void* data, wl_callback* callback, uint32_t) {
-  static_cast<WaylandWindow*>(data)->frame_pending = false;
+  static_cast<WaylandWindow*>(data)->frame_done = nullptr;
   wl_callback_destroy(callback);
 }};
 
@@ -89,10 +89,10 @@ void commit(WaylandWindow& w, int first, int last) {
   WaylandBuffer& b = *w.drawn;
   wl_surface_attach(w.surface, b.buffer, 0, 0);
   wl_surface_damage_buffer(w.surface, 0, first, w.width, last - first + 1);
-  wl_callback_add_listener(wl_surface_frame(w.surface), &kFrameDone, &w);
+  w.frame_done = wl_surface_frame(w.surface);
+  wl_callback_add_listener(w.frame_done, &kFrameDone, &w);
   wl_surface_commit(w.surface);
   b.busy = true;
-  w.frame_pending = true;
   w.shown = &b;
   WaylandBuffer& other = w.buffers[&b == w.buffers ? 1 : 0];
   const bool had_stale = other.stale_first <= other.stale_last;
@@ -129,6 +129,8 @@ void wayland_destroy_buffers(WaylandWindow& w) {
     if (b.buffer != nullptr) wl_buffer_destroy(b.buffer);
     b = WaylandBuffer{};
   }
+  if (w.frame_done != nullptr) wl_callback_destroy(w.frame_done);
+  w.frame_done = nullptr;
   if (w.memory != nullptr) munmap(w.memory, w.memory_size);
   w.memory = nullptr;
   w.shown = w.drawn = nullptr;
@@ -141,7 +143,7 @@ void wayland_present(WaylandWindow& w, GfxScreen& screen) {
         for (uint32_t& pixel : w.lut) pixel |= kOpaque;
       },
       [&w] {
-        w.drawn = w.frame_pending || !w.configured ? nullptr : free_buffer(w);
+        w.drawn = w.frame_done != nullptr || !w.configured ? nullptr : free_buffer(w);
         if (w.drawn == nullptr) return PictureLines{nullptr, 0};
         return PictureLines{w.drawn->pixels + static_cast<ptrdiff_t>(w.offset_y) * w.stride + w.offset_x * 4,
                             w.stride};

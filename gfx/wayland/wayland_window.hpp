@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fractional-scale-v1.h"
-#include "gfx/keysym/keysym_keys.hpp"
+#include "gfx/posix/keysym_keys.hpp"
 #include "viewporter.h"
 
 struct GfxScreen;
@@ -38,6 +38,8 @@ struct WaylandWindow {
   wl_shm* shm;
   wl_seat* seat;
   wl_keyboard* keyboard;
+  wl_pointer* pointer;
+  bool pointer_inside;            // the pointer is on the picture's surface
   bool has_shell;                 // the compositor offers xdg_wm_base, which the frame uses
   wp_fractional_scale_manager_v1* fraction_manager;
   wp_viewporter* viewporter;
@@ -62,7 +64,7 @@ struct WaylandWindow {
   WaylandBuffer buffers[2];
   WaylandBuffer* shown;           // the buffer committed last, which holds the whole picture
   WaylandBuffer* drawn;           // the buffer being drawn into now
-  bool frame_pending;             // a committed picture the compositor has not shown yet
+  wl_callback* frame_done;        // asked for with the last picture; null once it came
   uint32_t lut[256];              // framebuffer index -> pixel, from the palette table
   xkb_context* xkb;
   xkb_keymap* keymap;
@@ -96,12 +98,13 @@ void wayland_destroy_buffers(WaylandWindow& w);
 // the last one; nothing while it has not.
 void wayland_present(WaylandWindow& w, GfxScreen& screen);
 
-// The keyboard of the seat: keys into the key buffer, the program's own key repeat.
-void wayland_listen_to_keyboard(WaylandWindow& w);
+// The keyboard and the pointer of the seat: keys into the key buffer, the program's own key
+// repeat, the pointer's moves, buttons and wheels into the window's mouse state.
+void wayland_listen_to_seat(WaylandWindow& w);
 void wayland_repeat_keys(WaylandWindow& w);
 // Milliseconds until the next repeat is due (limit when none is).
 int wayland_repeat_wait(const WaylandWindow& w, int limit);
-void wayland_release_keyboard(WaylandWindow& w);
+void wayland_release_input(WaylandWindow& w);
 
 // Switches between the window and full screen.
 void wayland_toggle_fullscreen(WaylandWindow& w);

@@ -11,16 +11,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <string>
-#include <semaphore>
-#include <system_error>
-#include <thread>
 #include <vector>
 
+#include "gfx/posix/window_thread.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
 #include "gfx/x11/window_icon.hpp"
@@ -30,17 +27,10 @@
 
 namespace {
 
-// How long the window may take to open: a server that takes the connection but never answers
-// must not hold the start for ever.
-constexpr auto kOpenLimit = std::chrono::seconds(5);
+// The sockets the process had open before the window's thread started: any other is its
+// connection to the X server.
+std::vector<int> sockets_before;
 
-struct Presentation {
-  std::thread thread;
-  std::binary_semaphore ready{0};  // released once the window is up, or could not be made
-  bool opened;                     // the outcome, read after ready
-};
-
-Presentation presentation;
 X11Window x11;
 
 // Set once the display refused the connection or did not answer in time: it is not asked
@@ -275,33 +265,21 @@ void wait_for_events() {
   if (XEventsQueued(x11.display, QueuedAlready) == 0) poll(&events, 1, kPresentCycleMs);
 }
 
-void presentation_thread() {
-  presentation.opened = open_window();
-  GfxWindow& w = gfx_window();
-  if (presentation.opened) {
-    w.running = true;
-    w.active = true;
-  }
-  presentation.ready.release();
-  while (w.running) {
-    wait_for_events();
-    present_cycle();
-  }
-  close_window();
+// The cycle's wait, then one cycle.
+void wait_and_present() {
+  wait_for_events();
+  present_cycle();
 }
 
-// Waits for the presentation thread to open the window. A server that takes the connection
-// but never answers would hold it for ever: when the time limit runs out, the sockets opened
-// meanwhile (only that thread opens any) are shut down, which fails the connection, and the
-// display is not asked again.
-void wait_for_window(const std::vector<int>& sockets_before) {
-  if (presentation.ready.try_acquire_for(kOpenLimit)) return;
+// A server that takes the connection but never answers would hold the opening for ever: the
+// sockets the thread opened (only it opens any) are shut down, which fails the connection, and
+// the display is not asked again.
+void shut_down_connection() {
   for (int fd : open_sockets()) {
     if (std::find(sockets_before.begin(), sockets_before.end(), fd) == sockets_before.end()) {
       shutdown(fd, SHUT_RDWR);
     }
   }
-  presentation.ready.acquire();
 }
 
 int32_t init(const char* title, int32_t width, int32_t height, int32_t, int32_t,
@@ -313,23 +291,8 @@ int32_t init(const char* title, int32_t width, int32_t height, int32_t, int32_t,
                 "%s: lost the connection to the X server\n", title);
   std::snprintf(window_lost_message, sizeof window_lost_message,
                 "%s: the window was destroyed by another program\n", title);
-  const std::vector<int> sockets_before = open_sockets();
-  try {
-    presentation.thread = std::thread(presentation_thread);
-  } catch (const std::system_error&) {
-    return -1;  // without a thread there is no window
-  }
-  wait_for_window(sockets_before);
-  if (presentation.opened) return 0;
-  presentation.thread.join();
-  return -1;
-}
-
-void exit_driver() {
-  GfxWindow& w = gfx_window();
-  if (!w.running) return;
-  w.running = false;
-  presentation.thread.join();
+  sockets_before = open_sockets();
+  return start_window_thread({open_window, wait_and_present, close_window, shut_down_connection}) ? 0 : -1;
 }
 
 // Asks the window manager to add or remove up to two states of the window.
@@ -364,5 +327,5 @@ void x11_toggle_fullscreen(X11Window& window) {
   window_fullscreen_switched();
 }
 
-const GfxDriver kX11Driver{"X11", init, exit_driver, driver_lock, driver_unlock,
+const GfxDriver kX11Driver{"X11", init, stop_window_thread, driver_lock, driver_unlock,
                            window_set_palette};

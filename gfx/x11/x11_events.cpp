@@ -3,15 +3,13 @@
 
 #include <array>
 
-#include "gfx/keysym/keysym_keys.hpp"
+#include "gfx/posix/keysym_keys.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/window.hpp"
 #include "gfx/x11/x11_window.hpp"
 #include "runtime/cp437.hpp"
 
 namespace {
-
-constexpr int kDoubleClickMs = 400;
 
 // The character a key typed: one byte is Latin-1 (or ASCII), several are the locale's UTF-8.
 char32_t typed_character(const char* bytes, int count) {
@@ -108,7 +106,7 @@ void crossing(X11Window&, XEvent& event) {
   }
 }
 
-void button(X11Window& x, XEvent& event) {
+void button(X11Window&, XEvent& event) {
   const XButtonEvent& e = event.xbutton;
   const bool pressed = event.type == ButtonPress;
   switch (e.button) {
@@ -122,14 +120,7 @@ void button(X11Window& x, XEvent& event) {
   }
   constexpr int32_t kButtonBits[] = {0, 1, 4, 2, 0, 0, 0, 0, 8, 16};
   const int32_t bit = e.button < std::size(kButtonBits) ? kButtonBits[e.button] : 0;
-  if (bit == 0) return;
-  const bool double_click = pressed && e.button == x.last_button &&
-                            e.time - x.last_press_time < static_cast<Time>(kDoubleClickMs);
-  if (pressed) {
-    x.last_button = double_click ? 0 : e.button;
-    x.last_press_time = e.time;
-  }
-  window_mouse_button(bit, pressed, double_click);
+  if (bit != 0) window_mouse_clicked(bit, pressed, static_cast<uint32_t>(e.time));
 }
 
 void destroyed(X11Window& x, XEvent& event) {

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "gfx/keysym/keysym_keys.hpp"
+#include "gfx/posix/keysym_keys.hpp"
 #include "gfx/pixel_convert.hpp"
 
 struct GfxScreen;
@@ -36,8 +36,6 @@ struct X11Window {
   bool fullscreen;
   bool screen_saver_suspended;
   RightModifiers right_modifiers;
-  unsigned last_button;       // the button and time of the last press, for double clicks
-  Time last_press_time;
 };
 
 // The whole scale the desktop asks applications to show at: GDK_SCALE when it is a whole

@@ -89,6 +89,8 @@ std::vector<std::string> cut(std::vector<std::string> rows, size_t width) {
   for (std::string& row : rows) row.resize(std::min(row.size(), width));
   return rows;
 }
+// A shell runs zorvy and exits with its status; its own report of the signal goes nowhere.
+const char kQuitsWithItsStatus[] = "exec 3>&2 2>/dev/null; ulimit -c 0; " ZORVY_PATH " 2>&3 3>&-; exit $?";
 const std::vector<TerminalStep> kPlemo = {{"? ", "3\r"}, {"faktorial:", " "}};
 
 // A session, named, and what it leaves: the exit code, the terminal's screen and the output's
@@ -101,7 +103,8 @@ struct TerminalSession {
   int first = 0, rows = 24, columns = 80;  // the terminal's size at the end
   const char* switches = "+-";             // the keypad's switches
   int bells = 0;
-  const char *program = ZORVY_PATH, *setting = "LC_ALL=C.UTF-8";  // the setting added to the environment
+  std::vector<std::string> command = {ZORVY_PATH};
+  const char* setting = "LC_ALL=C.UTF-8";  // the setting added to the environment
   std::set<std::string> colours = {"\x1b[0;34;45m", "\x1b[0m"};  // the colour sequences
 };
 std::ostream& operator<<(std::ostream& out, const TerminalSession& session) { return out << session.name; }
@@ -135,18 +138,32 @@ const TerminalSession kSessions[] = {
      128 + SIGINT, {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? 4", "", "", "", "", "", ""},
      0, 12, 40, "+-+-"},
     {"KeyTypedWithEnterEndsTheFinalWait", {{"? ", "7\rx"}}},
+    {"UTF8CharacterTypedInItsCell", {{"? ", "1\xc3\xa9" "2" + kLeft + kLeft + "3\r"}, {"faktorial:", "x"}},
+     0, dialogue_rows(" Zorvy Numbers", "13\xc3\xa9" "2", {"1", "5", "23"}, "15", "4")},
+    // Standard output a file: the terminal's own line editing reads the bound, and echoes it
+    // and the key typed with it; the file, shown by cat -v, holds the dialogue without them.
+    {.name = "OutputToAFile",
+     .steps = {{"", "12\x7f" "0\rx"}},
+     .shown = {"10", "x^M", " Zorvy Numbers^M", "^M", " Zadej do jakeho cisla pocitat^M", "^M", "? ^M", "^M", " 1^M",
+               " 5^M", " 23^M", "^M", "^M", " Celkovy pocet provedenych vypoctu: ^M", "^M", " 15^M", "^M",
+               " Nejvyssi faktorial:  4^M", ""},
+     .switches = "", .command = {"sh", "-c", "F=$(mktemp); " ZORVY_PATH " > $F; cat -v $F; rm $F"}, .colours = {}},
     {"CtrlCWhileTyping", {{"? ", "12"}, {"", "\x03", 50}}, 128 + SIGINT},
     {"SigtermWhileTyping", {{"? ", "12"}, {"", "", 50, SIGTERM}}},
     {"SigtermInTheFinalWait", {{"? ", "7\r"}, {"faktorial:", "", 0, SIGTERM}}},
     {"HangUpSignalWhileTyping", {{"? ", "12"}, {"", "", 50, SIGHUP}}},
     {"Abort", {{"? ", "", 100, SIGABRT}}, 128 + SIGABRT},
+    {.name = "QuitUnderSh", .steps = {{"? ", "12"}, {"", "\x1c", 50}}, .exit_code = 128 + SIGQUIT,
+     .command = {"sh", "-c", kQuitsWithItsStatus}},
+    {.name = "QuitUnderBash", .steps = {{"? ", "12"}, {"", "\x1c", 50}}, .exit_code = 128 + SIGQUIT,
+     .command = {"bash", "-c", kQuitsWithItsStatus}},
     {"TerminalClosedInTheFinalWait", {{"? ", "5\r"}, {"faktorial:", "", 50, -1}}},
     {"TerminalClosedWhileTyping", {{"? ", "12"}, {"", "", 100, -1}}},
     {"TerminalClosedAsTheReportIsWritten", {{"? ", "7\r", 100}, {"", "", 0, -1}}},
     // The terminal's own colours kept; TERM and NO_COLOR honoured.
-    {.name = "NoColorEmpty", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR="},
-    {.name = "NoColorSet", .steps = kPlemo, .program = PLEMO_PATH, .setting = "NO_COLOR=1", .colours = {}},
-    {.name = "TermDumbWritesNoEscapeSequence", .steps = kPlemo, .switches = "", .program = PLEMO_PATH,
+    {.name = "NoColorEmpty", .steps = kPlemo, .command = {PLEMO_PATH}, .setting = "NO_COLOR="},
+    {.name = "NoColorSet", .steps = kPlemo, .command = {PLEMO_PATH}, .setting = "NO_COLOR=1", .colours = {}},
+    {.name = "TermDumbWritesNoEscapeSequence", .steps = kPlemo, .switches = "", .command = {PLEMO_PATH},
      .setting = "TERM=dumb", .colours = {}},
 };
 
@@ -168,7 +185,9 @@ using TerminalSessions = testing::TestWithParam<TerminalSession>;
 
 TEST_P(TerminalSessions, ShowTheDialogueAndRestoreTheTerminalsModes) {  // on a 24 x 80 terminal, for 20 s at most
   const TerminalSession& session = GetParam();
-  ChildProcess child("env", {"-u", "DISPLAY", "LC_ALL=C.UTF-8", session.setting, session.program}, "", {24, 80});
+  std::vector<std::string> arguments = {"-u", "DISPLAY", "LC_ALL=C.UTF-8", session.setting};
+  arguments.insert(arguments.end(), session.command.begin(), session.command.end());
+  ChildProcess child("env", arguments, "", {24, 80});
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   EarlierSize earlier;
   size_t step = 0, seen = 0;  // seen: output already searched for the awaited text

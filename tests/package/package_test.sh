@@ -13,7 +13,8 @@
 #                                                 program's own, and where the desktop looks,
 #                                                 with each program's icons
 #   package_test.sh ZIP CPACK CONFIG NATIVE_DIR   the Windows zip, zorvy.exe run under Wine
-#                                                 (tests/wine/with-prefix.sh); README.txt in CR LF
+#                                                 (tests/wine/with-prefix.sh); its files listed
+#                                                 whole, the licence among them; README.txt in CR LF
 #                                                 with every exit code; each program carries its
 #                                                 own icon
 set -u
@@ -50,15 +51,18 @@ if [ "$generator" = DEB ]; then
   for entry in 'zorvy/n! - 1' 'plemo/n! + 1'; do
     name=${entry%%/*} metainfo=$(ls share/metainfo/*.${entry%%/*}.metainfo.xml)
     same_bytes $name games/$name
-    # The menu entry starts the program with its icon and the window's class; its AppStream
-    # component launches that entry, shows this program and has the entry's keywords.
-    [ "$(cat share/applications/$name.desktop "$metainfo" | grep -cx -e "Exec=$name" -e "Icon=$name" -e "StartupWMClass=$(echo $name |
+    # The menu entry starts the program, not in a terminal, with its icon, the window's class
+    # and its own comment; its AppStream component launches that entry, sums this program up,
+    # shows it and has the entry's keywords.
+    form=${entry#*/}
+    [ "$(cat share/applications/$name.desktop "$metainfo" | grep -cx -e "Exec=$name" -e "Icon=$name" -e Terminal=false \
+      -e "Comment=List the primes of the form $form up to a bound" -e " *<summary>List the primes of the form $form</summary>" -e "StartupWMClass=$(echo $name |
       sed 's/./\U&/')" -e " *<launchable type=\"desktop-id\">$name.desktop</launchable>" -e " *<image>https://.*/$name.png</image>" \
       -e " *<caption>$name's window after the bound 10</caption>" -e "Keywords=$(sed -n 's/^ *<keyword>\(.*\)<\/keyword>$/\1;/p' \
-      "$metainfo" | tr -d '\n')")" = 7 ] || fail "the menu entry or the AppStream component of $name is not its own"
+      "$metainfo" | tr -d '\n')")" = 10 ] || fail "the menu entry or the AppStream component of $name is not its own"
     for size in 16 24 32 48 64 128 256; do cmp -s share/icons/hicolor/${size}x$size/apps/$name.png "$native/icons/$name/icon-$size.png" || fail "the icon theme lacks the $size-pixel icon of $name"; done
     env -i PATH="$PATH" LC_ALL=C MANWIDTH=80 man -l share/man/man6/$name.6.gz > "$dir/page" 2>&1 || fail "the manual page of $name does not open"
-    grep -qx "       $name - list the primes of the form ${entry#*/}" "$dir/page" || fail "the manual page of $name lacks its form"
+    grep -qx "       $name - list the primes of the form $form" "$dir/page" || fail "the manual page of $name lacks its form"
     for v in $(cd "$src" && grep -rhoE '(getenv|XrmGetResource)\([^"]*"[^"]+"' app console gfx runtime --exclude-dir=win32 \
       --exclude-dir=web | cut -d'"' -f2); do grep -qE "^ {7}$v( |\$)" "$dir/page" || fail "the manual page of $name lacks $v"; done
     # The page's example runs the program without a display and shows what it prints for the
@@ -70,6 +74,9 @@ if [ "$generator" = DEB ]; then
 else
   pack out
   cd "$dir" && cmake -E tar xf out/*.zip && cd zorvy-plemo-*/ || fail "the zip cannot be unpacked into a folder"
+  # One folder holds the two programs, README.txt and the licence in CR LF, and nothing else.
+  [ "$(cmake -E tar tf ../out/*.zip | sort | tr '\n' ' ')" = "$(printf "${PWD##*/}/%s " LICENSE.txt README.txt plemo.exe zorvy.exe)" ] &&
+    tr -d '\r' < LICENSE.txt | cmp -s - "$src/LICENSE" || fail "the zip holds other files than the programs, README.txt and LICENSE.txt"
   [ "$(grep -cv "$(printf '\r')\$" README.txt)/$(sed -n 's/^    \([0-9][0-9A-Fx]*\) .*/\1/p' README.txt | tr '\n' ' ')" = "0/0 1 0xC000013A " ] ||
     fail "README.txt lacks CR LF line ends or an exit code"
   same_bytes zorvy "$src/tests/wine/wine-run.sh" zorvy.exe

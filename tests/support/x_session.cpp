@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "gfx/x11/window_icon.hpp"
+
 namespace test_support {
 
 Display* test_display() {
@@ -77,6 +79,17 @@ Grab expected_picture(const std::vector<std::string>& rows, Cell cursor) {
   // At 16 bits, 5, 6 and 5 bits of red, green and blue keep 0xAA as 0xAC, 0xAA.
   const bool bits16 = DefaultDepth(test_display(), 0) == 16;
   return bits16 ? text_picture(rows, cursor, 0x0000AC, 0xACAAAC) : text_picture(rows, cursor);
+}
+
+std::string own_icon_in_decimal(const char* program, const std::vector<uint32_t>& sizes) {
+  const WindowIcon* icon = find_window_icon(program);
+  std::string listing;
+  for (const uint32_t size : sizes) {
+    for (size_t i = 0; icon != nullptr && i < icon->size; i += 2 + icon->values[i] * icon->values[i + 1]) {
+      for (size_t v = i; icon->values[i] == size && v < i + 2 + size * size; ++v) listing += (listing.empty() ? "" : ", ") + std::to_string(icon->values[v]);
+    }
+  }
+  return "_NET_WM_ICON = " + listing + "\n";
 }
 
 Grab grab_window(Window window, Display* display) {

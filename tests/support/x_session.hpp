@@ -22,6 +22,11 @@ Window find_window(const std::string& title, int timeout_ms = 5000, Display* dis
 // The text picture (picture.hpp) in the colours the test's server shows.
 Grab expected_picture(const std::vector<std::string>& rows, Cell cursor = {-1, -1});
 
+// The arguments that make xprop list a window's _NET_WM_ICON in decimal, and that list for the
+// program's own icons of the sizes, in that order.
+inline constexpr char kIconInDecimal[] = " -notype -f _NET_WM_ICON 32c ' = $0+\\n' _NET_WM_ICON";
+std::string own_icon_in_decimal(const char* program, const std::vector<uint32_t>& sizes);
+
 // The window's client area as the server shows it now.
 Grab grab_window(Window window, Display* display = nullptr);
 

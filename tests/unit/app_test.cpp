@@ -1,11 +1,9 @@
-// The search's dialogue output, the counted trials against the plain trial loop, and the
-// smallest prime factor.
+// The search's dialogue output, and the counted trials against the plain trial loop.
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/prime_factor.hpp"
 #include "app/search.hpp"
 #include "app/trial_count.hpp"
 #include "captured_output.hpp"
@@ -102,27 +100,16 @@ TEST(CountedTrials, MatchesThePlainLoopWhereverItIsQuickAndKnownFiguresElsewhere
   for (const uint64_t c : values) {
     if (c <= 1000000 || c > kTwoTo53 || small_divisor(c, 10000) != 0) expect_agrees_with_loop(c);
   }
+  // Strong pseudoprimes to the first prime bases, and products of primes past trial division.
+  for (const uint64_t c : {1373653ull, 25326001ull, 3215031751ull, 2152302898747ull, 3474749660383ull,
+                           341550071728321ull, 1000006000009ull}) {
+    expect_agrees_with_loop(c);
+  }
   // Where the loop would take hours: known figures.
-  // 14! - 1, and the last prime below 2^53.
+  // A prime above 2^32, 14! - 1, and the last prime below 2^53.
+  EXPECT_EQ(outcome(counted_trials(4294967291)), std::pair(int64_t{2147483645}, true));
   EXPECT_EQ(outcome(counted_trials(87178291199)), std::pair(int64_t{43589145599}, true));
   EXPECT_EQ(outcome(counted_trials(9007199254740881)), std::pair(int64_t{4503599627370440}, true));
-}
-
-TEST(PrimeFactor, FindsTheSmallestPrimeFactor) {
-  // n and its smallest prime factor (n itself for a prime): small numbers, strong pseudoprimes
-  // to the first prime bases, primes and products near 2^53 and 2^64.
-  const uint64_t kCases[][2] = {
-      {2, 2}, {3, 3}, {4, 2}, {25, 5}, {37, 37}, {561, 3}, {4097, 17}, {4294967291, 4294967291},
-      {2047, 23}, {1373653, 829}, {25326001, 2251}, {3215031751, 151}, {2152302898747, 6763},
-      {3474749660383, 1303}, {341550071728321, 10670053}, {3825123056546413051, 149491}, {1000006000009, 1000003},
-      {9007199254740881, 9007199254740881}, {2305843009213693951, 2305843009213693951},
-      {18446744073709551557u, 18446744073709551557u}, {18446744030759878681u, 4294967291},
-      {18446743979220271189u, 4294967279}, {18446744073709551615u, 3}};
-  for (const auto& [n, smallest] : kCases) {
-    EXPECT_EQ(is_prime_u64(n), smallest == n) << n;
-    EXPECT_EQ(smallest_prime_factor(n), smallest) << n;
-  }
-  EXPECT_FALSE(is_prime_u64(0) || is_prime_u64(1));
 }
 
 }  // namespace

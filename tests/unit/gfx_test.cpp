@@ -16,9 +16,11 @@
 #include "gfx/key_buffer.hpp"
 #include "gfx/palette.hpp"
 #include "gfx/pixel_convert.hpp"
+#include "gfx/present.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_mode.hpp"
 #include "gfx/text_draw.hpp"
+#include "gfx/window.hpp"
 #include "memory_screen.hpp"
 #include "runtime/device_hooks.hpp"
 #include "runtime/key_translate.hpp"
@@ -195,6 +197,29 @@ TEST(PixelConvert, PaletteScreenInEveryDisplayFormat) {
   EXPECT_EQ(out, std::vector<uint8_t>({0x9C, 0x55, 0x10}));
   convert_pixel_line(rgb24, nullptr, direct32, 4, 1, 1, out.data());
   EXPECT_EQ(out, std::vector<uint8_t>({0x9A, 0x56, 0x12}));
+}
+
+// A palette change with no line dirty shows every line again in the new colours, once.
+TEST(PresentStep, APaletteChangeAloneShowsEveryLine) {
+  ASSERT_EQ(screen_statement(1, 8, 0, GFX_NO_WINDOW, 0), 0);
+  screen().visible_framebuffer[150 * screen().pitch + 3] = 1;
+  clear_dirty();
+  window_set_palette(0, 0x10, 0x20, 0x30);
+  window_set_palette(1, 0x12, 0x56, 0x9A);
+  uint32_t table[256];
+  std::vector<uint32_t> picture(320 * 200, 0xEEEEEEEE);
+  std::vector<std::pair<int32_t, int32_t>> shown;
+  int palettes_taken = 0;
+  const Presenter presenter{{0xFF, 0xFF00, 0xFF0000, 4}, table, 1, [&](const PaletteEntry*) { ++palettes_taken; },
+                            [&] { return PictureLines{reinterpret_cast<uint8_t*>(picture.data()), 320 * 4}; },
+                            [&](int32_t first, int32_t last) { shown.emplace_back(first, last); }};
+  for (int step = 0; step < 2; ++step) present_dirty_lines(screen(), presenter);  // the second has nothing to do
+  std::vector<uint32_t> expected(320 * 200, 0x302010);
+  expected[150 * 320 + 3] = 0x9A5612;
+  EXPECT_EQ(picture, expected);
+  EXPECT_EQ(shown, (std::vector<std::pair<int32_t, int32_t>>{{0, 199}}));
+  EXPECT_EQ(palettes_taken, 1);
+  close_screen();
 }
 
 // A desktop's scale to the nearest whole factor, halves up; what is no usable scale gives 1; the

@@ -7,6 +7,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/scrnsaver.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -25,35 +26,25 @@
 #include "gfx/palette.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_mode.hpp"
-#include "gfx/x11/window_icon.hpp"
 #include "x_session.hpp"
 
 namespace {
 
 using namespace test_support;
 
-// The bells rung on the server since the last call, from its bell notices to the test's display.
-int bells_rung() {
+// The volume, in percent, of each bell rung on the server since the last call, from its bell
+// notices to the test's display.
+std::vector<int> bells_rung() {
   int opcode = 0, event_base = 0, error_base = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
-  if (!XkbQueryExtension(test_display(), &opcode, &event_base, &error_base, &major, &minor)) return -1;
+  if (!XkbQueryExtension(test_display(), &opcode, &event_base, &error_base, &major, &minor)) return {-1};
   XkbSelectEvents(test_display(), XkbUseCoreKbd, XkbBellNotifyMask, XkbBellNotifyMask);
   XSync(test_display(), False);
-  int rung = 0;
+  std::vector<int> rung;
   for (XkbEvent event; XPending(test_display()) > 0;) {
     XNextEvent(test_display(), &event.core);
-    rung += event.type == event_base && event.any.xkb_type == XkbBellNotify;
+    if (event.type == event_base && event.any.xkb_type == XkbBellNotify) rung.push_back(event.bell.percent);
   }
   return rung;
-}
-
-// The arguments that make xprop list a window's _NET_WM_ICON in decimal, and that list for the
-// program's own icon.
-constexpr char kIconInDecimal[] = " -notype -f _NET_WM_ICON 32c ' = $0+\\n' _NET_WM_ICON";
-std::string own_icon_in_decimal(const char* program) {
-  const WindowIcon* icon = find_window_icon(program);
-  std::string listing = "_NET_WM_ICON = ";
-  for (size_t i = 0; icon != nullptr && i < icon->size; ++i) listing += (i == 0 ? "" : ", ") + std::to_string(icon->values[i]);
-  return listing + "\n";
 }
 
 // One session of the whole dialogue: the window's properties, the picture with the cursor
@@ -73,7 +64,7 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
   EXPECT_EQ(command_output(xprop + " WM_NORMAL_HINTS WM_ICON_NAME _NET_WM_PID WM_NAME WM_CLASS && " + xprop + kIconInDecimal),
             "WM_NORMAL_HINTS(WM_SIZE_HINTS):\n\t\tprogram specified minimum size: 320 by 200\nWM_ICON_NAME(STRING) = "
             "\"zorvy\"\n_NET_WM_PID(CARDINAL) = " + std::to_string(zorvy.pid()) +
-            "\nWM_NAME(STRING) = \"zorvy\"\nWM_CLASS(STRING) = \"zorvy\", \"Zorvy\"\n" + own_icon_in_decimal("zorvy"));
+            "\nWM_NAME(STRING) = \"zorvy\"\nWM_CLASS(STRING) = \"zorvy\", \"Zorvy\"\n" + own_icon_in_decimal("zorvy", {16, 32, 48, 64}));
   const Grab prompt = expected_picture(kZorvyPrompt, {2, 5});
   EXPECT_EQ(differing_pixels(window, prompt), 0);
   EXPECT_LT(idle_cpu_ms(zorvy.pid()), 200) << "waiting for the line";
@@ -99,7 +90,7 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
   const std::string line = "5        134123456789012345678901234567890";
   EXPECT_EQ(differing_pixels(window, expected_picture(dialogue_rows(" Zorvy Numbers", line, {"1", "5", "23"}, "15", "4", 40))), 0);
   EXPECT_LT(idle_cpu_ms(zorvy.pid()), 200) << "in the final wait";
-  EXPECT_EQ(bells_rung(), 1) << "Delete at the end of the line";
+  EXPECT_EQ(bells_rung(), std::vector<int>{50}) << "Delete at the end of the line, at the server's volume";
   send_close_request(window);
   EXPECT_EQ(zorvy.wait_exit(), 0);
   EXPECT_EQ(zorvy.read_all(), "");  // nothing reached the terminal, the beep included
@@ -135,7 +126,7 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
     const Window window = find_window("plemo", 5000, d);
     ASSERT_NE(window, 0u) << plemo.errors();
     EXPECT_EQ(command_output("DISPLAY=" + server.display() + " xprop -id " + std::to_string(window) + " WM_NORMAL_HINTS"), "WM_NORMAL_HINTS(WM_SIZE_HINTS):\n\t\tprogram specified minimum size: " + std::to_string(320 * scale) + " by " + std::to_string(200 * scale) + "\n");
-    EXPECT_EQ(command_output("DISPLAY=" + server.display() + " xprop -id " + std::to_string(window) + kIconInDecimal), own_icon_in_decimal("plemo"));
+    EXPECT_EQ(command_output("DISPLAY=" + server.display() + " xprop -id " + std::to_string(window) + kIconInDecimal), own_icon_in_decimal("plemo", {16, 32, 48, 64}));
     focus_and_type_keys(window, "1 0 Return", server.display());
     const Grab picture = scaled_picture(dialogue, 320 * scale, 200 * scale);
     EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0);
@@ -159,10 +150,12 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   XCloseDisplay(d);
 }
 
-// An 8-bit server with a colour map. With every free cell taken by another client, a colour
-// the map does not hold shows as the nearest one it does (the server's own cells hold the 64
-// colours of two bits a channel and a few greys, far from it); with the cells free again, the
-// window follows the palette exactly through more changes than the map has cells.
+// An 8-bit server with a colour map. With every free cell taken by another client, each colour
+// the map does not hold shows as the one nearest over all three channels (the server's own
+// cells hold the 64 colours of two bits a channel and a few greys, far from it), among cells
+// that a distance leaving a channel out, or adding plain differences, would pick instead; with
+// the cells free again, the window follows the palette exactly through more changes than the
+// map has cells.
 TEST(Window, AnEightBitServerShowsTheWindowInItsColourMap) {
   PrivateXServer server({"-screen", "0", "640x480x8"});
   ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
@@ -171,20 +164,28 @@ TEST(Window, AnEightBitServerShowsTheWindowInItsColourMap) {
   const Colormap map = DefaultColormap(d, 0);
   std::vector<unsigned long> taken;
   for (unsigned long cell; XAllocColorCells(d, map, False, nullptr, 0, &cell, 1);) taken.push_back(cell);
-  ASSERT_FALSE(taken.empty());
-  XColor near{taken[0], 0x3232, 0x9292, 0x1212, DoRed | DoGreen | DoBlue, 0};  // near 309010, wanted below
-  XStoreColor(d, map, &near);
+  const uint32_t kWanted[] = {0x309010, 0xA02060}, kOff[] = {0x030303, 0x280000, 0x002800, 0x000028, 0x000008};
+  ASSERT_GE(taken.size(), std::size(kWanted) * std::size(kOff));
+  for (size_t i = 0; i < std::size(kWanted) * std::size(kOff); ++i) {
+    const uint32_t rgb = kWanted[i / std::size(kOff)] + kOff[i % std::size(kOff)];
+    XColor cell{taken[i], static_cast<unsigned short>((rgb >> 16) * 257), static_cast<unsigned short>((rgb >> 8 & 255) * 257),
+                static_cast<unsigned short>((rgb & 255) * 257), DoRed | DoGreen | DoBlue, 0};
+    XStoreColor(d, map, &cell);
+  }
   const std::string display = std::getenv("DISPLAY");
   setenv("DISPLAY", server.display().c_str(), 1);
   ASSERT_EQ(screen_statement(1, 8, 0, 0, 0), 0);
   setenv("DISPLAY", display.c_str(), 1);
   const Window window = find_window("window_tests", 5000, d);
-  context_get().fg_color = 1;
-  palette_statement(1, 0x30, 0x90, 0x10);
-  print_literal("\xDB", 0);  // a full block in entry 1's colour, on black
-  Grab block{320, 200, std::vector<uint32_t>(320 * 200, 0)};
-  for (int y = 0; y < 8; ++y) std::fill_n(block.pixels.begin() + y * 320, 8, 0x329212);
-  EXPECT_EQ(differing_pixels(window, block, 5000, d), 0) << "the nearest colour";
+  Grab blocks{320, 200, std::vector<uint32_t>(320 * 200, 0)};  // full blocks in entries 1 and 2, on black
+  for (uint32_t entry : {1u, 2u}) {
+    const uint32_t wanted = kWanted[entry - 1];
+    palette_statement(static_cast<int32_t>(entry), wanted >> 16, wanted >> 8 & 255, wanted & 255);
+    context_get().fg_color = entry;
+    print_literal("\xDB", 0);
+    for (int y = 0; y < 8; ++y) std::fill_n(blocks.pixels.begin() + y * 320 + (entry - 1) * 8, 8, wanted + kOff[0]);
+  }
+  EXPECT_EQ(differing_pixels(window, blocks, 5000, d), 0) << "the nearest colours";
   XFreeColors(d, map, taken.data(), static_cast<int>(taken.size()), 0);
   for (int i = 0; i < 300 && !HasFailure(); ++i) {
     const int red = i & 255, green = 255 - red, blue = i >> 8 ? 200 : 100;
@@ -198,6 +199,36 @@ TEST(Window, AnEightBitServerShowsTheWindowInItsColourMap) {
     EXPECT_EQ(shown, wanted) << "change " << i;
   }
   close_screen();  // before the server goes
+  XCloseDisplay(d);
+}
+
+// A server without shared memory (MIT-SHM) shows the window and full screen pixel for pixel all
+// the same. Its screen saver, due after a second without input, stays off while the window is
+// open and comes on again once the window has closed.
+TEST(Window, ServerWithoutSharedMemoryShowsThePictureAndKeepsTheScreenSaverOff) {
+  PrivateXServer server({"-extension", "MIT-SHM", "-screen", "0", "700x450x24"});
+  ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+  Display* d = XOpenDisplay(server.display().c_str());
+  ASSERT_NE(d, nullptr);
+  XSetScreenSaver(d, 1, 0, DontPreferBlanking, AllowExposures);
+  const auto saver_on = [d] {
+    XScreenSaverInfo info{};
+    return XScreenSaverQueryInfo(d, DefaultRootWindow(d), &info) && info.state == ScreenSaverOn;
+  };
+  ChildProcess zorvy(ZORVY_PATH, {}, server.display());
+  const Window window = find_window("zorvy", 5000, d);
+  ASSERT_NE(window, 0u) << zorvy.errors();
+  const Grab prompt = expected_picture(kZorvyPrompt, {2, 5});
+  EXPECT_EQ(differing_pixels(window, prompt, 5000, d), 0);
+  focus_and_type_keys(window, "alt+Return", server.display());
+  usleep(200000);
+  XMoveResizeWindow(d, window, 0, 0, 700, 450);
+  EXPECT_EQ(differing_pixels(window, scaled_picture(prompt, 700, 450), 5000, d), 0) << "full screen";
+  usleep(1500000);
+  EXPECT_FALSE(saver_on()) << "while the window is open";
+  focus_and_type_keys(window, "1 Return space", server.display());
+  EXPECT_EQ(zorvy.wait_exit(), 0);
+  EXPECT_TRUE(wait_until(20000, 50, saver_on)) << "once the window has closed";
   XCloseDisplay(d);
 }
 

@@ -167,7 +167,7 @@ std::string screen_saver_setting() {
 // zorvy.exe declares itself aware of each monitor's scale, so that Windows leaves the picture
 // to the program rather than stretch it (Wine never stretches). Moved to a monitor of another
 // density, the window takes its whole scale (96 dots per inch are 1, fewer 1 too) at the place
-// suggested, with a presentation made anew when the scale changed.
+// suggested, with a presentation made anew when the scale changed; full screen is at scale 1.
 TEST(Win32Window, TheWindowTakesEachMonitorsWholeScale) {
   const HMODULE program = LoadLibraryExA(ZORVY_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
   const HRSRC found = program != nullptr ? FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr;
@@ -184,8 +184,10 @@ TEST(Win32Window, TheWindowTakesEachMonitorsWholeScale) {
     GetWindowRect(win32_window().window, &outer);
     EXPECT_EQ(std::tuple(client.right, client.bottom, outer.left), std::tuple(width, height, dpi)) << dpi;
   }
+  SendMessageA(win32_window().window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&kSuggested));
+  SendMessageA(win32_window().window, WM_SYSKEYDOWN, VK_RETURN, 1 << 29);  // full screen, where the scale is 1
   win32_window_exit();
-  EXPECT_EQ(scales_opened, (std::vector<int32_t>{1, 3, 2, 3, 1}));
+  EXPECT_EQ(scales_opened, (std::vector<int32_t>{1, 3, 2, 3, 1, 2, 1}));
   // A presentation that fails to open releases what it made; one that fails at a new scale
   // ends the program, the screen saver given back.
   EXPECT_EQ(std::pair(win32_window_init(kFailing, "zorvy", 320, 200, 0, 0, true), calls), std::pair(-1, std::string("open close ")));

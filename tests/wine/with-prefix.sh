@@ -31,4 +31,6 @@ wineserver -w
 # by a test, they would hold its output open after the test's program ended.
 wineserver -p
 wine wineboot > /dev/null 2>&1 < /dev/null
+# The relay trace, for a test that asks for it (WINEDEBUG=+relay), lists only the calls of Beep.
+wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d KERNEL32.Beep /f > /dev/null 2>&1
 "$@"

@@ -88,8 +88,66 @@ const wl_keyboard_listener kKeyboardListener{
       w.repeat_delay = delay;
     }};
 
+// The pointer's place in the window's device pixels, from the surface's logical ones.
+void pointer_moved(WaylandWindow& w, wl_fixed_t x, wl_fixed_t y) {
+  if (!w.pointer_inside || w.content_width == 0) return;
+  window_mouse_moved(static_cast<int32_t>(wl_fixed_to_double(x) * w.width / w.content_width),
+                     static_cast<int32_t>(wl_fixed_to_double(y) * w.height / w.content_height));
+}
+
+// The frame's own surfaces share the pointer: only the picture's surface counts.
+void pointer_entered(void* data, wl_pointer*, uint32_t, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
+  WaylandWindow& w = *static_cast<WaylandWindow*>(data);
+  w.pointer_inside = surface == w.surface;
+  pointer_moved(w, x, y);
+}
+
+void pointer_left(void* data, wl_pointer*, uint32_t, wl_surface*) {
+  WaylandWindow& w = *static_cast<WaylandWindow*>(data);
+  if (w.pointer_inside && gfx_window().mouse.inside) window_mouse_left();
+  w.pointer_inside = false;
+}
+
+// The buttons by their Linux input codes, from BTN_LEFT (0x110) on: left, right, middle, side,
+// extra.
+void pointer_button(void* data, wl_pointer*, uint32_t, uint32_t time, uint32_t button, uint32_t state) {
+  constexpr int32_t kButtonBits[] = {1, 2, 4, 8, 16};
+  if (!static_cast<WaylandWindow*>(data)->pointer_inside || button < 0x110 || button >= 0x110 + 5) return;
+  window_mouse_clicked(kButtonBits[button - 0x110], state == WL_POINTER_BUTTON_STATE_PRESSED, time);
+}
+
+// A wheel's notches: up and right count up.
+void pointer_notches(void* data, wl_pointer*, uint32_t axis, int32_t steps) {
+  if (!static_cast<WaylandWindow*>(data)->pointer_inside || steps == 0) return;
+  const bool horizontal = axis == WL_POINTER_AXIS_HORIZONTAL_SCROLL;
+  window_mouse_wheel(horizontal ? steps : -steps, horizontal);
+}
+
+const wl_pointer_listener kPointerListener{
+    pointer_entered,
+    pointer_left,
+    [](void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
+      pointer_moved(*static_cast<WaylandWindow*>(data), x, y);
+    },
+    pointer_button,
+    [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {},
+    [](void*, wl_pointer*) {},
+    [](void*, wl_pointer*, uint32_t) {},
+    [](void*, wl_pointer*, uint32_t, uint32_t) {},
+    pointer_notches,
+    [](void*, wl_pointer*, uint32_t, int32_t) {}};
+
 void seat_capabilities(void* data, wl_seat* seat, uint32_t capabilities) {
   WaylandWindow& w = *static_cast<WaylandWindow*>(data);
+  const bool has_pointer = capabilities & WL_SEAT_CAPABILITY_POINTER;
+  if (has_pointer && w.pointer == nullptr) {
+    w.pointer = wl_seat_get_pointer(seat);
+    wl_pointer_add_listener(w.pointer, &kPointerListener, &w);
+  } else if (!has_pointer && w.pointer != nullptr) {
+    wl_pointer_release(w.pointer);
+    w.pointer = nullptr;
+    w.pointer_inside = false;
+  }
   const bool has_keyboard = capabilities & WL_SEAT_CAPABILITY_KEYBOARD;
   if (has_keyboard && w.keyboard == nullptr) {
     w.keyboard = wl_seat_get_keyboard(seat);
@@ -105,7 +163,7 @@ const wl_seat_listener kSeatListener{seat_capabilities, [](void*, wl_seat*, cons
 
 }  // namespace
 
-void wayland_listen_to_keyboard(WaylandWindow& w) {
+void wayland_listen_to_seat(WaylandWindow& w) {
   w.repeat_rate = 25;
   w.repeat_delay = 600;
   if (w.seat != nullptr) wl_seat_add_listener(w.seat, &kSeatListener, &w);
@@ -125,10 +183,12 @@ int wayland_repeat_wait(const WaylandWindow& w, int limit) {
   return static_cast<int>(std::clamp<long long>(due, 0, limit));
 }
 
-void wayland_release_keyboard(WaylandWindow& w) {
+void wayland_release_input(WaylandWindow& w) {
+  if (w.pointer != nullptr) wl_pointer_release(w.pointer);
   if (w.keyboard != nullptr) wl_keyboard_release(w.keyboard);
   if (w.key_state != nullptr) xkb_state_unref(w.key_state);
   if (w.keymap != nullptr) xkb_keymap_unref(w.keymap);
+  w.pointer = nullptr;
   w.keyboard = nullptr;
   w.key_state = nullptr;
   w.keymap = nullptr;

@@ -1,4 +1,4 @@
-#include "gfx/keysym/keysym_keys.hpp"
+#include "gfx/posix/keysym_keys.hpp"
 
 #include <X11/keysym.h>
 
