@@ -117,9 +117,10 @@ int differing_pixels(const std::string& title, const Grab& expected) {
 }
 
 // wtype waits a moment first: each call brings a keyboard of its own, whose keymap must reach
-// the program before the keys do.
+// the program before the keys do. It reads its text in the locale's encoding: UTF-8, whatever
+// the caller's.
 void wtype(const std::string& arguments) {
-  EXPECT_EQ(std::system(("wtype -s 200 " + arguments).c_str()), 0) << arguments;
+  EXPECT_EQ(std::system(("LC_ALL=C.UTF-8 wtype -s 200 " + arguments).c_str()), 0) << arguments;
 }
 
 void swaymsg(const std::string& command) {
