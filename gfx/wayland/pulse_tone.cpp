@@ -16,14 +16,14 @@
 namespace {
 
 // The few parts of the simple PulseAudio API the tone needs, as its header declares them.
-struct SampleSpec {
+struct SampleFormat {
   int format;  // PA_SAMPLE_S16LE
   uint32_t rate;
   uint8_t channels;
 };
 constexpr int kSampleS16Le = 3;
 constexpr int kStreamPlayback = 1;
-using SimpleNew = void* (*)(const char*, const char*, int, const char*, const char*, const SampleSpec*,
+using SimpleNew = void* (*)(const char*, const char*, int, const char*, const char*, const SampleFormat*,
                             const void*, const void*, int*);
 using SimpleWrite = int (*)(void*, const void*, size_t, int*);
 using SimpleDrain = int (*)(void*, int*);
@@ -51,9 +51,9 @@ void play(std::string client) {
     const auto write = reinterpret_cast<SimpleWrite>(dlsym(library, "pa_simple_write"));
     const auto drain = reinterpret_cast<SimpleDrain>(dlsym(library, "pa_simple_drain"));
     const auto close = reinterpret_cast<SimpleFree>(dlsym(library, "pa_simple_free"));
-    const SampleSpec spec{kSampleS16Le, kSampleRate, 1};
+    const SampleFormat format{kSampleS16Le, kSampleRate, 1};
     void* stream = open && write && drain && close
-                       ? open(nullptr, client.c_str(), kStreamPlayback, nullptr, "beep", &spec, nullptr, nullptr, nullptr)
+                       ? open(nullptr, client.c_str(), kStreamPlayback, nullptr, "beep", &format, nullptr, nullptr, nullptr)
                        : nullptr;
     if (stream != nullptr) {
       const std::vector<int16_t> samples = tone_samples();
