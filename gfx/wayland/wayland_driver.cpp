@@ -57,6 +57,11 @@ void scale_changed(WaylandWindow& w) {
   wayland_layout_picture(w);
 }
 
+// Without fractional scales the buffer takes the scale of the outputs the window is on.
+void follow_outputs(WaylandWindow& w) {
+  if (w.viewport == nullptr && wayland_output_scale(w) != w.buffer_scale) scale_changed(w);
+}
+
 void output_scale(void* data, wl_output* output, int32_t factor) {
   for (WaylandOutput& each : static_cast<WaylandWindow*>(data)->outputs) {
     if (each.output == output) each.scale = std::max(1, factor);
@@ -65,7 +70,7 @@ void output_scale(void* data, wl_output* output, int32_t factor) {
 
 void output_done(void* data, wl_output*) {
   WaylandWindow& w = *static_cast<WaylandWindow*>(data);
-  if (w.viewport == nullptr && wayland_output_scale(w) != w.buffer_scale) scale_changed(w);
+  follow_outputs(w);
 }
 
 const wl_output_listener kOutputListener{
@@ -118,7 +123,7 @@ void surface_entered(void* data, wl_surface*, wl_output* output, bool entered) {
   for (WaylandOutput& each : w.outputs) {
     if (each.output == output) each.entered = entered;
   }
-  if (w.viewport == nullptr && wayland_output_scale(w) != w.buffer_scale) scale_changed(w);
+  follow_outputs(w);
 }
 
 const wp_fractional_scale_v1_listener kFractionListener{[](void* data, wp_fractional_scale_v1*, uint32_t scale) {
