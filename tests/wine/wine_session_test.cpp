@@ -6,7 +6,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <tuple>
 #include <string>
@@ -31,19 +30,9 @@ std::string exe(const char* variable) {
 const std::string kRelay = "WINEDEBUG=-all,+relay ";
 int beeps(const std::string& log) { return std::stoi(command_output("grep -c 'Call KERNEL32.Beep(000003e8,000000fa)' " + log + "; true")); }
 
-// Whether the desktop, 1024 pixels wide, shows the picture somewhere within 10 s.
+// Whether the desktop shows the picture somewhere within 10 s.
 bool shows_picture(Window desktop, const Grab& picture) {
-  const auto line = [&](int r) { return picture.pixels.begin() + r * picture.width; };
-  for (int waited = 0; waited <= 10000; waited += 100, usleep(100000)) {
-    const Grab shown = grab_window(desktop);
-    for (int y = 0; shown.width == 1024 && y + picture.height <= shown.height; ++y) {
-      for (int x = 0, row = 0; x + picture.width <= shown.width; ++x, row = 0) {
-        while (row < picture.height && std::equal(line(row), line(row + 1), shown.pixels.begin() + (y + row) * 1024 + x)) ++row;
-        if (row == picture.height) return true;
-      }
-    }
-  }
-  return false;
+  return wait_until(10000, 100, [&] { return find_picture(grab_window(desktop), picture).row >= 0; });
 }
 
 // Each driver in a Wine desktop, whose display modes can change: DirectDraw by default, GDI by
