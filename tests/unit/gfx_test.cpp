@@ -67,7 +67,7 @@ TEST(ScreenMode, SetsModeOneWithItsPalettesAndRefusesModesThatDoNotExist) {
   }
   EXPECT_EQ(context_get().fg_color, 3u);  // mode 1 keeps its drawing colours
   close_screen();
-  EXPECT_FALSE(device_hooks().text_output || device_hooks().read_line);  // the console's again
+  EXPECT_FALSE(device_hooks().text_output || device_hooks().read_line);  // no hook left behind
 }
 
 GfxScreen& screen() { return *current_screen(); }
