@@ -5,12 +5,12 @@
 // exactly the returned text from the start cell on, blanks everywhere else.
 #include <cstdint>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "console/line_editor.hpp"
 #include "console/screen_statements.hpp"
-#include "fuzz_input.hpp"
 #include "memory_screen.hpp"
 #include "runtime/key_code.hpp"
 
@@ -24,6 +24,13 @@ constexpr size_t kMaxKeys = 100;  // a line of tabs fills 800 cells at most
 // Keys that bytes below 32 stand for: the editing keys, the line ends and a close request.
 constexpr int32_t kControlKeys[] = {8, 9, 10, 13, 27, KEY_HOME, KEY_UP, KEY_LEFT, KEY_RIGHT, KEY_END,
                                     KEY_DOWN, KEY_DELETE, KEY_WINDOW_CLOSE};
+
+// Stops the run on a broken invariant: what broke, and the value or line it broke on.
+template <typename About>
+[[noreturn]] void fail(const char* what, const About& about) {
+  std::cerr << what << ": " << about << "\n";
+  std::abort();
+}
 
 void (*gfx_text_output)(const uint8_t*, uint64_t, int32_t) = nullptr;
 
