@@ -180,7 +180,7 @@ TEST_P(TerminalSessions, ShowTheDialogueAndRestoreTheTerminalsModes) {  // on a 
   const TerminalSession& session = GetParam();
   std::vector<std::string> arguments = {"-u", "DISPLAY", "LC_ALL=C.UTF-8", session.setting};
   arguments.insert(arguments.end(), session.command.begin(), session.command.end());
-  ChildProcess child("env", arguments, "", {24, 80});
+  ChildProcess child("env", arguments, "", true);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   EarlierSize earlier;
   size_t step = 0, seen = 0;  // seen: output already searched for the awaited text

@@ -58,11 +58,10 @@ int milliseconds_until(std::chrono::steady_clock::time_point deadline) {
 }
 
 ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& arguments,
-                           const std::string& display, PseudoTerminalSize terminal) {
-  const bool on_terminal = terminal.rows > 0;
+                           const std::string& display, bool on_terminal) {
   int out[2] = {-1, -1}, err[2];
   if (pipe(err) != 0 || (!on_terminal && pipe(out) != 0)) std::abort();
-  struct winsize size {static_cast<unsigned short>(terminal.rows), static_cast<unsigned short>(terminal.columns), 0, 0};
+  struct winsize size {24, 80, 0, 0};
   pid_ = on_terminal ? forkpty(&out_, nullptr, nullptr, &size) : fork();
   if (pid_ == 0) {
     if (!on_terminal) {

@@ -9,16 +9,14 @@
 
 namespace test_support {
 
-struct PseudoTerminalSize { int rows = 0, columns = 0; };  // 0: no terminal
-
 class ChildProcess {
  public:
   // Starts program (looked up in PATH) with its arguments, the test's environment and standard
-  // input closed; display, when given, replaces DISPLAY. Given a terminal size, the program
-  // runs on a pseudo-terminal of that size instead, whose other side is terminal(); standard
-  // error goes to errors() either way.
+  // input closed; display, when given, replaces DISPLAY. On a terminal, the program runs on a
+  // pseudo-terminal of 24 x 80 instead, whose other side is terminal(); standard error goes to
+  // errors() either way.
   explicit ChildProcess(const char* program, const std::vector<std::string>& arguments = {},
-                        const std::string& display = "", PseudoTerminalSize terminal = {});
+                        const std::string& display = "", bool on_terminal = false);
   ChildProcess(const ChildProcess&) = delete;
   ~ChildProcess();
 
