@@ -117,8 +117,7 @@ std::string ChildProcess::read_line(int timeout_ms) {
 
 std::string ChildProcess::read_all(int timeout_ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (read_more(milliseconds_until(deadline))) {
-  }
+  while (read_more(milliseconds_until(deadline))) {}
   return std::exchange(pending_, {});
 }
 
@@ -144,20 +143,19 @@ long peak_memory_kib(pid_t pid) {
   return kib;
 }
 
-long cpu_time_ms(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string field;
-  std::getline(stat, field, ')');  // the process's name may hold blanks
-  for (int i = 3; i < 14; ++i) stat >> field;  // on to utime and stime, fields 14 and 15
-  long user = 0, system = 0;
-  stat >> user >> system;
-  return (user + system) * 1000 / sysconf(_SC_CLK_TCK);
-}
-
 long idle_cpu_ms(pid_t pid) {
-  const long before = cpu_time_ms(pid);
+  const auto cpu_time_ms = [pid] {  // the process's threads' included
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string field;
+    std::getline(stat, field, ')');  // the process's name may hold blanks
+    for (int i = 3; i < 14; ++i) stat >> field;  // on to utime and stime, fields 14 and 15
+    long user = 0, system = 0;
+    stat >> user >> system;
+    return (user + system) * 1000 / sysconf(_SC_CLK_TCK);
+  };
+  const long before = cpu_time_ms();
   usleep(2000000);
-  return cpu_time_ms(pid) - before;
+  return cpu_time_ms() - before;
 }
 
 std::string command_output(const std::string& command) {

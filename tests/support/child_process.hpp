@@ -56,9 +56,6 @@ class ChildProcess {
 // The most memory the process has held so far, in KiB.
 long peak_memory_kib(pid_t pid);
 
-// The processor time the process has taken so far, its threads' included, in milliseconds.
-long cpu_time_ms(pid_t pid);
-
 // The processor time the program takes over two seconds of waiting: next to none for a program
 // that waits as it should, most of them for a busy loop, however loaded the machine is.
 long idle_cpu_ms(pid_t pid);
