@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <set>
+#include <utility>
 
 #include "child_process.hpp"
 #include "dialogue.hpp"
@@ -19,25 +20,40 @@ namespace {
 
 using namespace test_support;
 
-// The keypad and cursor keys' application mode, on and off.
-const std::string kKeypadOn = "\x1b[?1h\x1b=", kKeypadOff = "\x1b[?1l\x1b>";
-
-// The keypad mode switches in the order the program wrote them: '+' on, '-' off.
-std::string keypad_switches(const std::string& output) {
-  std::string found;
-  for (size_t at = 0; (at = output.find("\x1b[?1", at)) != std::string::npos; ++at) {
-    if (output.compare(at, kKeypadOn.size(), kKeypadOn) == 0) found += '+';
-    if (output.compare(at, kKeypadOff.size(), kKeypadOff) == 0) found += '-';
-  }
-  return found;
+// The rows a terminal of columns x rows shows once it has received output, as tmux shows them.
+// Given a resize (rows > 0), the terminal had that earlier size until it had received resize_at
+// bytes of the output.
+struct EarlierSize { size_t resize_at = 0; int columns = 0, rows = 0; };
+std::vector<std::string> terminal_rows(const std::string& output, int columns, int rows, EarlierSize earlier) {
+  if (earlier.rows == 0) earlier = {output.size(), columns, rows};
+  const std::string first = temporary_file(output.substr(0, earlier.resize_at));
+  const std::string rest = temporary_file(output.substr(earlier.resize_at));
+  const TmuxTerminal terminal("cat " + first + "; rm " + first + "; tmux wait-for resized; cat " + rest + "; rm " +
+                                  rest + "; exec sleep 600", earlier.columns, earlier.rows);
+  // Once the terminal took in the file (which its command removes) and its screen settled.
+  const auto settled_rows = [&](const std::string& file) {
+    std::vector<std::string> shown, before;
+    wait_until(5000, 20, [&] {
+      before = std::exchange(shown, terminal.rows());
+      return access(file.c_str(), F_OK) != 0 && !shown.empty() && shown == before;
+    });
+    return shown;
+  };
+  settled_rows(first);
+  terminal.command("resize-window -x " + std::to_string(columns) + " -y " + std::to_string(rows) +
+                   " \\; wait-for -S resized");
+  return settled_rows(rest);
 }
 
-// The program's own colour sequences (SGR), each once.
-std::set<std::string> color_sequences(const std::string& output) {
-  std::set<std::string> found;
+// The keypad mode switches in the order the program wrote them ('+' on, '-' off), and its
+// colour sequences (SGR), each once.
+std::pair<std::string, std::set<std::string>> escape_sequences(const std::string& output) {
+  std::pair<std::string, std::set<std::string>> found;
   for (size_t at = 0; (at = output.find("\x1b[", at)) != std::string::npos; ++at) {
     const size_t end = output.find_first_not_of("0123456789;", at + 2);
-    if (end != std::string::npos && output[end] == 'm') found.insert(output.substr(at, end - at + 1));
+    if (end != std::string::npos && output[end] == 'm') found.second.insert(output.substr(at, end - at + 1));
+    if (output.compare(at, 7, "\x1b[?1h\x1b=") == 0) found.first += '+';
+    if (output.compare(at, 7, "\x1b[?1l\x1b>") == 0) found.first += '-';
   }
   return found;
 }
@@ -61,34 +77,10 @@ bool restored(int terminal) {
          now.c_lflag == fresh.c_lflag && std::equal(now.c_cc, now.c_cc + NCCS, fresh.c_cc);
 }
 
-// Plays the step; false when it hung the terminal up. A resize notes the size before it, and
-// the output the terminal had taken.
-bool play(const TerminalStep& s, ChildProcess& child, EarlierSize& earlier) {
-  if (s.pause_ms > 0) usleep(static_cast<useconds_t>(s.pause_ms) * 1000);
-  if (s.signal < 0) return false;
-  if (s.resize_rows > 0) {
-    struct winsize resized {};
-    ioctl(child.terminal(), TIOCGWINSZ, &resized);
-    while (child.read_more(0)) {}
-    earlier = {child.output().size(), resized.ws_col, resized.ws_row};
-    resized.ws_row = static_cast<unsigned short>(s.resize_rows);
-    resized.ws_col = static_cast<unsigned short>(s.resize_columns);
-    ioctl(child.terminal(), TIOCSWINSZ, &resized);  // the terminal tells the program with SIGWINCH
-  }
-  if (s.signal > 0) kill(child.pid(), s.signal);
-  [[maybe_unused]] ssize_t written = write(child.terminal(), s.keys.data(), s.keys.size());
-  return true;
-}
-
 const std::string kLeft = "\x1b[D", kRight = "\x1b[C", kUp = "\x1b[A", kDown = "\x1b[B";
 const std::string kHome = "\x1b[H", kEnd = "\x1b[F", kDelete = "\x1b[3~", kBackspace = "\x7f";
 const std::string kOnes(70, '1');
 
-// The rows cut at the terminal's width, as the program draws its screen again in a narrower one.
-std::vector<std::string> cut(std::vector<std::string> rows, size_t width) {
-  for (std::string& row : rows) row.resize(std::min(row.size(), width));
-  return rows;
-}
 // A shell runs zorvy and exits with its status; its own report of the signal goes nowhere.
 const char kQuitsWithItsStatus[] = "exec 3>&2 2>/dev/null; ulimit -c 0; " ZORVY_PATH " 2>&3 3>&-; exit $?";
 const std::vector<TerminalStep> kPlemo = {{"? ", "3\r"}, {"faktorial:", " "}};
@@ -128,7 +120,8 @@ const TerminalSession kSessions[] = {
      128 + SIGINT, {"? " + kOnes + kOnes, ""}, 5, 24, 160},
     {"NarrowedInTheFinalWait",
      {{"? ", "10\r"}, {"faktorial:", "", 100, 0, 24, 20}, {"", "\x03", 300}},
-     128 + SIGINT, cut(dialogue_rows(" Zorvy Numbers", "10", {"1", "5", "23"}, "15", "4"), 20), 0, 24, 20},
+     128 + SIGINT, {"", " Zorvy Numbers", "", " Zadej do jakeho cis", "", "? 10", "", " 1", " 5", " 23", "", "",
+                    " Celkovy pocet prove", "", " 15", "", " Nejvyssi faktorial:"}, 0, 24, 20},
     {"ResizedStoppedAndContinued",  // ended by Ctrl+C, so that the screen drawn again stays in sight
      {{"? ", "4"}, {"", "", 50, SIGTSTP, 12, 40}, {"", "", 50, SIGCONT}, {" Zorvy Numbers", "\x03", 100}},
      128 + SIGINT, {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? 4", "", "", "", "", "", ""},
@@ -182,14 +175,27 @@ TEST_P(TerminalSessions, ShowTheDialogueAndRestoreTheTerminalsModes) {  // on a 
   arguments.insert(arguments.end(), session.command.begin(), session.command.end());
   ChildProcess child("env", arguments, "", true);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  EarlierSize earlier;
+  EarlierSize earlier;  // the size before a resize, and the output the terminal had taken then
   size_t step = 0, seen = 0;  // seen: output already searched for the awaited text
   bool open = true;
   do {
     for (size_t found; open && step < session.steps.size() &&
          (found = child.output().find(session.steps[step].wait_for, seen)) != std::string::npos; ++step) {
-      seen = found + session.steps[step].wait_for.size();
-      open = play(session.steps[step], child, earlier);
+      const TerminalStep& s = session.steps[step];
+      seen = found + s.wait_for.size();
+      usleep(static_cast<useconds_t>(s.pause_ms) * 1000);
+      open = s.signal >= 0;
+      if (s.resize_rows > 0) {
+        struct winsize resized {};
+        ioctl(child.terminal(), TIOCGWINSZ, &resized);
+        while (child.read_more(0)) {}
+        earlier = {child.output().size(), resized.ws_col, resized.ws_row};
+        resized.ws_row = static_cast<unsigned short>(s.resize_rows);
+        resized.ws_col = static_cast<unsigned short>(s.resize_columns);
+        ioctl(child.terminal(), TIOCSWINSZ, &resized);  // the terminal tells the program with SIGWINCH
+      }
+      if (s.signal > 0) kill(child.pid(), s.signal);
+      [[maybe_unused]] ssize_t written = write(child.terminal(), s.keys.data(), s.keys.size());
     }
   } while (open && child.read_more(milliseconds_until(deadline)));
   const std::string output = child.output();
@@ -199,9 +205,9 @@ TEST_P(TerminalSessions, ShowTheDialogueAndRestoreTheTerminalsModes) {  // on a 
   EXPECT_EQ(child.errors(), "");
   if (!open) return;
   EXPECT_TRUE(terminal_restored);
-  EXPECT_EQ(keypad_switches(output), session.switches);
+  const auto [switches, colours] = escape_sequences(output);
+  EXPECT_EQ(switches, session.switches);
   EXPECT_EQ(std::count(output.begin(), output.end(), '\a'), session.bells);
-  const std::set<std::string> colours = color_sequences(output);
   EXPECT_EQ(colours, session.colours);
   const size_t last = output.rfind('\x1b');  // the colours reset last, else the keypad, else none
   EXPECT_EQ(last == std::string::npos ? "" : output.substr(last),
