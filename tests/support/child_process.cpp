@@ -25,16 +25,11 @@ namespace {
 // terminal that takes escape sequences, colours allowed, the default presentation driver, the
 // desktop's scale from the X server alone, no Wayland compositor but a test's own.
 // A session that means otherwise says so in its own command.
-struct SessionEnvironment : testing::Environment {
-  void SetUp() override {
-    setenv("TERM", "xterm-256color", 1);
-    unsetenv("NO_COLOR");
-    unsetenv("QZGFX");
-    unsetenv("GDK_SCALE");
-    unsetenv("WAYLAND_DISPLAY");
-  }
-};
-testing::Environment* const session_environment = testing::AddGlobalTestEnvironment(new SessionEnvironment);
+const bool session_environment = [] {
+  setenv("TERM", "xterm-256color", 1);
+  for (const char* name : {"NO_COLOR", "QZGFX", "GDK_SCALE", "WAYLAND_DISPLAY"}) unsetenv(name);
+  return true;
+}();
 
 // In the child: it leads a process group of its own, which the test ends as a whole (a shell's
 // pipeline included), and it is killed should the test process die first.
