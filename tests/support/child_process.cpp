@@ -31,20 +31,6 @@ const bool session_environment = [] {
   return true;
 }();
 
-// In the child: it leads a process group of its own, which the test ends as a whole (a shell's
-// pipeline included), and it is killed should the test process die first.
-[[noreturn]] void exec_program(const char* program, const std::vector<std::string>& arguments,
-                               const std::string& display) {
-  setpgid(0, 0);  // a pseudo-terminal's child already leads a session of its own
-  prctl(PR_SET_PDEATHSIG, SIGKILL);
-  if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
-  std::vector<char*> argv{const_cast<char*>(program)};
-  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  execvp(program, argv.data());
-  _exit(127);
-}
-
 }  // namespace
 
 int milliseconds_until(std::chrono::steady_clock::time_point deadline) {
@@ -59,14 +45,23 @@ ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& 
   struct winsize size {24, 80, 0, 0};
   pid_ = on_terminal ? forkpty(&out_, nullptr, nullptr, &size) : fork();
   if (pid_ == 0) {
+    // The child leads a process group of its own, which the test ends as a whole (a shell's
+    // pipeline included), and it is killed should the test process die first.
     if (!on_terminal) {
       close(0);
       open("/dev/null", O_RDONLY);  // the lowest free descriptor: standard input
       dup2(out[1], 1);
+      setpgid(0, 0);  // a pseudo-terminal's child already leads a session of its own
     }
     dup2(err[1], 2);
     for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
-    exec_program(program, arguments, display);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+    std::vector<char*> argv{const_cast<char*>(program)};
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(program, argv.data());
+    _exit(127);
   }
   if (!on_terminal) setpgid(pid_, pid_);  // whichever of the two runs first; the other leads a session
   group_ = pid_;
