@@ -20,16 +20,13 @@ namespace {
 
 using namespace test_support;
 
-// The rows a terminal of columns x rows shows once it has received output, as tmux shows them.
-// Given a resize (rows > 0), the terminal had that earlier size until it had received resize_at
-// bytes of the output.
-struct EarlierSize { size_t resize_at = 0; int columns = 0, rows = 0; };
-std::vector<std::string> terminal_rows(const std::string& output, int columns, int rows, EarlierSize earlier) {
-  if (earlier.rows == 0) earlier = {output.size(), columns, rows};
-  const std::string first = temporary_file(output.substr(0, earlier.resize_at));
-  const std::string rest = temporary_file(output.substr(earlier.resize_at));
+// The rows a terminal shows once it has received output: from its start at 80 x 24, resized to
+// columns x rows once it had received resize_at bytes of it.
+std::vector<std::string> terminal_rows(const std::string& output, int columns, int rows, size_t resize_at) {
+  const std::string first = temporary_file(output.substr(0, resize_at));
+  const std::string rest = temporary_file(output.substr(std::min(resize_at, output.size())));
   const TmuxTerminal terminal("cat " + first + "; rm " + first + "; tmux wait-for resized; cat " + rest + "; rm " +
-                                  rest + "; exec sleep 600", earlier.columns, earlier.rows);
+                                  rest + "; exec sleep 600", 80, 24);
   // Once the terminal took in the file (which its command removes) and its screen settled.
   const auto settled_rows = [&](const std::string& file) {
     std::vector<std::string> shown, before;
@@ -59,11 +56,12 @@ std::pair<std::string, std::set<std::string>> escape_sequences(const std::string
 }
 
 // A step of a terminal session: wait for text to appear in the output (empty: none), pause,
-// resize the terminal (rows 0: not), send the program a signal (0: none; -1: hang the terminal
-// up instead), then type keys.
+// resize the terminal (rows 0: not; a session resizes it once at most), send the program a
+// signal (0: none; -1: hang the terminal up instead), then type keys.
 struct TerminalStep {
   std::string wait_for, keys;
-  int pause_ms = 0, signal = 0, resize_rows = 0, resize_columns = 0;
+  int pause_ms = 0, signal = 0;
+  unsigned short resize_rows = 0, resize_columns = 0;
 };
 
 // The terminal's modes are those every new pseudo-terminal starts with.
@@ -175,7 +173,7 @@ TEST_P(TerminalSessions, ShowTheDialogueAndRestoreTheTerminalsModes) {  // on a 
   arguments.insert(arguments.end(), session.command.begin(), session.command.end());
   ChildProcess child("env", arguments, "", true);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  EarlierSize earlier;  // the size before a resize, and the output the terminal had taken then
+  size_t resize_at = std::string::npos;  // the output the terminal had taken when it was resized
   size_t step = 0, seen = 0;  // seen: output already searched for the awaited text
   bool open = true;
   do {
@@ -186,12 +184,9 @@ TEST_P(TerminalSessions, ShowTheDialogueAndRestoreTheTerminalsModes) {  // on a 
       usleep(static_cast<useconds_t>(s.pause_ms) * 1000);
       open = s.signal >= 0;
       if (s.resize_rows > 0) {
-        struct winsize resized {};
-        ioctl(child.terminal(), TIOCGWINSZ, &resized);
         while (child.read_more(0)) {}
-        earlier = {child.output().size(), resized.ws_col, resized.ws_row};
-        resized.ws_row = static_cast<unsigned short>(s.resize_rows);
-        resized.ws_col = static_cast<unsigned short>(s.resize_columns);
+        resize_at = child.output().size();
+        const struct winsize resized {s.resize_rows, s.resize_columns, 0, 0};
         ioctl(child.terminal(), TIOCSWINSZ, &resized);  // the terminal tells the program with SIGWINCH
       }
       if (s.signal > 0) kill(child.pid(), s.signal);
@@ -213,7 +208,7 @@ TEST_P(TerminalSessions, ShowTheDialogueAndRestoreTheTerminalsModes) {  // on a 
   EXPECT_EQ(last == std::string::npos ? "" : output.substr(last),
             !colours.empty() ? "\x1b[0m" : *session.switches != '\0' ? "\x1b>" : "");
   if (session.shown.empty()) return;
-  const std::vector<std::string> rows = terminal_rows(output, session.columns, session.rows, earlier);
+  const std::vector<std::string> rows = terminal_rows(output, session.columns, session.rows, resize_at);
   ASSERT_EQ(rows.size(), static_cast<size_t>(session.rows));
   std::vector<std::string> shown = session.shown;  // but for trailing blanks
   for (std::string& row : shown) row.erase(row.find_last_not_of(' ') + 1);
