@@ -33,8 +33,7 @@ std::vector<std::string> TmuxTerminal::rows(bool with_colours) const {
 
 bool TmuxTerminal::shows(const std::string& text, int timeout_ms) const {
   return wait_until(timeout_ms, 50, [&] {
-    const std::vector<std::string> shown = rows();
-    return std::ranges::any_of(shown, [&](const std::string& row) { return row.find(text) != std::string::npos; });
+    return std::ranges::any_of(rows(), [&](const std::string& row) { return row.find(text) != std::string::npos; });
   });
 }
 
