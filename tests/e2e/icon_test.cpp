@@ -55,7 +55,6 @@ TEST(Icon, EachProgramsIconsShowItsMark) {
     const auto read = [&](const std::string& name) {
       return Bytes{std::istreambuf_iterator<char>(std::ifstream(ICON_DIR "/" + std::string(program) + "/" + name, std::ios::binary).rdbuf()), {}};
     };
-    const Bytes ico = read("icon.ico");
     Bytes expected_ico = {0, 0, 1, 0, 7, 0}, images;
     std::vector<uint32_t> window;  // the window icons at 16, 32, 48 and 64 pixels
     for (uint32_t size : {16, 24, 32, 48, 64, 128, 256}) {
@@ -71,7 +70,7 @@ TEST(Icon, EachProgramsIconsShowItsMark) {
       images.insert(images.end(), png.begin(), png.end());
     }
     expected_ico.insert(expected_ico.end(), images.begin(), images.end());
-    EXPECT_EQ(ico, expected_ico) << program;
+    EXPECT_EQ(read("icon.ico"), expected_ico) << program;
     const WindowIcon* own = find_window_icon(program);
     EXPECT_EQ(own == nullptr ? std::vector<uint32_t>{} : std::vector<uint32_t>(own->values, own->values + own->size), window) << program;
   }
