@@ -142,7 +142,6 @@ const TerminalSession kSessions[] = {
      .command = {"sh", "-c", kQuitsWithItsStatus}},
     {.name = "QuitUnderBash", .steps = {{"? ", "12"}, {"", "\x1c", 50}}, .exit_code = 128 + SIGQUIT,
      .command = {"bash", "-c", kQuitsWithItsStatus}},
-    {"TerminalClosedInTheFinalWait", {{"? ", "5\r"}, {"faktorial:", "", 50, -1}}},
     {"TerminalClosedAsTheReportIsWritten", {{"? ", "7\r", 100}, {"", "", 0, -1}}},
     // The terminal's own colours kept; TERM and NO_COLOR honoured.
     {.name = "NoColorEmpty", .steps = kPlemo, .command = {PLEMO_PATH}, .setting = "NO_COLOR="},
