@@ -193,12 +193,11 @@ TEST_P(TerminalSessions, ShowTheDialogueAndRestoreTheTerminalsModes) {  // on a 
     }
   } while (open && child.read_more(milliseconds_until(deadline)));
   const std::string output = child.output();
-  const bool terminal_restored = open && restored(child.terminal());
   if (!open) child.hang_up();
   EXPECT_EQ(child.wait_exit(milliseconds_until(deadline)), session.exit_code);
   EXPECT_EQ(child.errors(), "");
   if (!open) return;
-  EXPECT_TRUE(terminal_restored);
+  EXPECT_TRUE(restored(child.terminal()));
   const auto [switches, colours] = escape_sequences(output);
   EXPECT_EQ(switches, session.switches);
   EXPECT_EQ(std::count(output.begin(), output.end(), '\a'), session.bells);
