@@ -79,8 +79,10 @@ const std::string kLeft = "\x1b[D", kRight = "\x1b[C", kUp = "\x1b[A", kDown = "
 const std::string kHome = "\x1b[H", kEnd = "\x1b[F", kDelete = "\x1b[3~", kBackspace = "\x7f";
 const std::string kOnes(70, '1');
 
-// A shell runs zorvy and exits with its status; its own report of the signal goes nowhere.
+// A shell runs zorvy and exits with its status; its own report of the signal goes nowhere. The
+// quit key (Ctrl+Backslash) ends zorvy as a line is typed.
 const char kQuitsWithItsStatus[] = "exec 3>&2 2>/dev/null; ulimit -c 0; " ZORVY_PATH " 2>&3 3>&-; exit $?";
+const std::vector<TerminalStep> kQuit = {{"? ", "12"}, {"", "\x1c", 50}};
 const std::vector<TerminalStep> kPlemo = {{"? ", "3\r"}, {"faktorial:", " "}};
 
 // A session, named, and what it leaves: the exit code, the terminal's screen and the output's
@@ -138,10 +140,8 @@ const TerminalSession kSessions[] = {
     {"SigtermInTheFinalWait", {{"? ", "7\r"}, {"faktorial:", "", 0, SIGTERM}}},
     {"HangUpSignalWhileTyping", {{"? ", "12"}, {"", "", 50, SIGHUP}}},
     {"Abort", {{"? ", "", 100, SIGABRT}}, 128 + SIGABRT},
-    {.name = "QuitUnderSh", .steps = {{"? ", "12"}, {"", "\x1c", 50}}, .exit_code = 128 + SIGQUIT,
-     .command = {"sh", "-c", kQuitsWithItsStatus}},
-    {.name = "QuitUnderBash", .steps = {{"? ", "12"}, {"", "\x1c", 50}}, .exit_code = 128 + SIGQUIT,
-     .command = {"bash", "-c", kQuitsWithItsStatus}},
+    {.name = "QuitUnderSh", .steps = kQuit, .exit_code = 128 + SIGQUIT, .command = {"sh", "-c", kQuitsWithItsStatus}},
+    {.name = "QuitUnderBash", .steps = kQuit, .exit_code = 128 + SIGQUIT, .command = {"bash", "-c", kQuitsWithItsStatus}},
     {"TerminalClosedAsTheReportIsWritten", {{"? ", "7\r", 100}, {"", "", 0, -1}}},
     // The terminal's own colours kept; TERM and NO_COLOR honoured.
     {.name = "NoColorEmpty", .steps = kPlemo, .command = {PLEMO_PATH}, .setting = "NO_COLOR="},
