@@ -92,9 +92,8 @@ struct TerminalSession {
   std::vector<TerminalStep> steps;
   int exit_code = 0;
   std::vector<std::string> shown = {};  // the rows shown at the end from the first checked
-  int first = 0, rows = 24, columns = 80;  // the terminal's size at the end
-  const char* switches = "+-";             // the keypad's switches
-  int bells = 0;
+  int first = 0, rows = 24, columns = 80, bells = 0;  // the terminal's size at the end, and its bells
+  const char* switches = "+-";                        // the keypad's switches
   std::vector<std::string> command = {ZORVY_PATH};
   const char* setting = "LC_ALL=C.UTF-8";  // the setting added to the environment
   std::set<std::string> colours = {"\x1b[0;34;45m", "\x1b[0m"};  // the colour sequences
@@ -108,7 +107,7 @@ const TerminalSession kSessions[] = {
       {"", "\x1b["}, {"", "C\r", 60},  // a sequence split by a slow link is still one key
       {"faktorial:", "\x1b"}},
      0, dialogue_rows(" Zorvy Numbers", "134  9  6" + kOnes + "2345678", {"1", "5", "23", "719"}, "380", "6"),
-     0, 24, 80, "+-", 1},
+     0, 24, 80, 1},
     {"ShrunkBelowTheCursor",  // ended by Ctrl+C, so that the line stays in sight
      {{"? ", "1"}, {"", "0", 100, 0, 4, 40}, {"", "\x03", 200}},
      128 + SIGINT, {"", " Zadej do jakeho cisla pocitat", "", "? 10"}, 0, 4, 40},
@@ -125,7 +124,7 @@ const TerminalSession kSessions[] = {
     {"ResizedStoppedAndContinued",  // ended by Ctrl+C, so that the screen drawn again stays in sight
      {{"? ", "4"}, {"", "", 50, SIGTSTP, 12, 40}, {"", "", 50, SIGCONT}, {" Zorvy Numbers", "\x03", 100}},
      128 + SIGINT, {"", " Zorvy Numbers", "", " Zadej do jakeho cisla pocitat", "", "? 4", "", "", "", "", "", ""},
-     0, 12, 40, "+-+-"},
+     0, 12, 40, 0, "+-+-"},
     {"KeyTypedWithEnterEndsTheFinalWait", {{"? ", "7\rx"}}},
     {"UTF8CharacterTypedInItsCell", {{"? ", "1\xc3\xa9" "2" + kLeft + kLeft + "3\r"}, {"faktorial:", "x"}},
      0, dialogue_rows(" Zorvy Numbers", "13\xc3\xa9" "2", {"1", "5", "23"}, "15", "4")},
