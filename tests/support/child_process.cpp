@@ -121,8 +121,7 @@ int ChildProcess::wait_exit(int timeout_ms) {
 std::string ChildProcess::errors() {
   std::string text;
   char block[256];
-  ssize_t n;
-  while ((n = read(err_, block, sizeof block)) > 0) text.append(block, static_cast<size_t>(n));
+  for (ssize_t n; (n = read(err_, block, sizeof block)) > 0;) text.append(block, static_cast<size_t>(n));
   return text;
 }
 
