@@ -16,15 +16,11 @@ exit 100
 APT
 chmod +x "$fake"/*
 said=$(PATH="$fake:$PATH" "$(dirname "$0")/../tools/install-deps.sh" windows) || { echo "exit $?: $said"; exit 1; }
-expected="Installing 15 Debian packages, which takes a few minutes: cmake ninja-build g++ pkg-config console-data \
-libx11-dev libxext-dev libxss-dev zlib1g-dev libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev libdecor-0-plugin-1-cairo \
-g++-mingw-w64-x86-64-posix
+packages="cmake ninja-build g++ pkg-config console-data libx11-dev libxext-dev libxss-dev zlib1g-dev libwayland-dev \
+wayland-protocols libxkbcommon-dev libdecor-0-dev libdecor-0-plugin-1-cairo g++-mingw-w64-x86-64-posix"
+expected="Installing 15 Debian packages, which takes a few minutes: $packages
 Another package manager holds apt's lock: waiting for it, up to 5 min
 Installed them in 0 min 1? s"  # two waits of 5 s, and however long the machine took besides
 case "$said" in $expected) ;; *) printf 'said:\n%s\nexpected:\n%s\n' "$said" "$expected"; exit 1 ;; esac
-[ "$(cat "$fake/tries")" = "-qq update
--qq update
--qq update
--qq install -y cmake ninja-build g++ pkg-config console-data libx11-dev libxext-dev libxss-dev zlib1g-dev \
-libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev libdecor-0-plugin-1-cairo g++-mingw-w64-x86-64-posix" ] ||
+[ "$(cat "$fake/tries")" = "$(printf -- '-qq update\n-qq update\n-qq update\n-qq install -y %s' "$packages")" ] ||
   { echo "apt-get was called as:"; cat "$fake/tries"; exit 1; }

@@ -16,8 +16,7 @@ tries=0
 until [ -n "${number:-}" ] && DISPLAY=":$number" xdotool getdisplaygeometry >/dev/null 2>&1; do
   tries=$((tries + 1))
   if [ -z "${number:-}" ] || [ $tries -gt 100 ]; then
-    echo "with-xvfb: the X server did not start:" >&2
-    cat "$fifo_dir/log" >&2
+    { echo "with-xvfb: the X server did not start:"; cat "$fifo_dir/log"; } >&2
     exit 1
   fi
   sleep 0.05

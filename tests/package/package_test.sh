@@ -49,12 +49,11 @@ if [ "$generator" = DEB ]; then
   quietly "a menu entry or the AppStream metadata is not valid" sh -c \
     'desktop-file-validate share/applications/*.desktop && appstreamcli validate --no-net share/metainfo/*.metainfo.xml'
   for entry in 'zorvy/n! - 1' 'plemo/n! + 1'; do
-    name=${entry%%/*} metainfo=$(ls share/metainfo/*.${entry%%/*}.metainfo.xml)
+    name=${entry%%/*} form=${entry#*/} metainfo=$(ls share/metainfo/*.${entry%%/*}.metainfo.xml)
     same_bytes $name games/$name
     # The menu entry starts the program, not in a terminal, with its icon, the window's class
     # and its own comment; its AppStream component launches that entry, sums this program up,
     # shows it and has the entry's keywords.
-    form=${entry#*/}
     [ "$(cat share/applications/$name.desktop "$metainfo" | grep -cx -e "Exec=$name" -e "Icon=$name" -e Terminal=false \
       -e "Comment=List the primes of the form $form up to a bound" -e " *<summary>List the primes of the form $form</summary>" -e "StartupWMClass=$(echo $name |
       sed 's/./\U&/')" -e " *<launchable type=\"desktop-id\">$name.desktop</launchable>" -e " *<image>https://.*/$name.png</image>" \

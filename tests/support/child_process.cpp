@@ -25,30 +25,11 @@ namespace {
 // terminal that takes escape sequences, colours allowed, the default presentation driver, the
 // desktop's scale from the X server alone, no Wayland compositor but a test's own.
 // A session that means otherwise says so in its own command.
-struct SessionEnvironment : testing::Environment {
-  void SetUp() override {
-    setenv("TERM", "xterm-256color", 1);
-    unsetenv("NO_COLOR");
-    unsetenv("QZGFX");
-    unsetenv("GDK_SCALE");
-    unsetenv("WAYLAND_DISPLAY");
-  }
-};
-testing::Environment* const session_environment = testing::AddGlobalTestEnvironment(new SessionEnvironment);
-
-// In the child: it leads a process group of its own, which the test ends as a whole (a shell's
-// pipeline included), and it is killed should the test process die first.
-[[noreturn]] void exec_program(const char* program, const std::vector<std::string>& arguments,
-                               const std::string& display) {
-  setpgid(0, 0);  // a pseudo-terminal's child already leads a session of its own
-  prctl(PR_SET_PDEATHSIG, SIGKILL);
-  if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
-  std::vector<char*> argv{const_cast<char*>(program)};
-  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  execvp(program, argv.data());
-  _exit(127);
-}
+const bool session_environment = [] {
+  setenv("TERM", "xterm-256color", 1);
+  for (const char* name : {"NO_COLOR", "QZGFX", "GDK_SCALE", "WAYLAND_DISPLAY"}) unsetenv(name);
+  return true;
+}();
 
 }  // namespace
 
@@ -58,21 +39,29 @@ int milliseconds_until(std::chrono::steady_clock::time_point deadline) {
 }
 
 ChildProcess::ChildProcess(const char* program, const std::vector<std::string>& arguments,
-                           const std::string& display, PseudoTerminalSize terminal) {
-  const bool on_terminal = terminal.rows > 0;
+                           const std::string& display, bool on_terminal) {
   int out[2] = {-1, -1}, err[2];
   if (pipe(err) != 0 || (!on_terminal && pipe(out) != 0)) std::abort();
-  struct winsize size {static_cast<unsigned short>(terminal.rows), static_cast<unsigned short>(terminal.columns), 0, 0};
+  struct winsize size {24, 80, 0, 0};
   pid_ = on_terminal ? forkpty(&out_, nullptr, nullptr, &size) : fork();
   if (pid_ == 0) {
+    // The child leads a process group of its own, which the test ends as a whole (a shell's
+    // pipeline included), and it is killed should the test process die first.
     if (!on_terminal) {
       close(0);
       open("/dev/null", O_RDONLY);  // the lowest free descriptor: standard input
       dup2(out[1], 1);
+      setpgid(0, 0);  // a pseudo-terminal's child already leads a session of its own
     }
     dup2(err[1], 2);
     for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
-    exec_program(program, arguments, display);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+    std::vector<char*> argv{const_cast<char*>(program)};
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(program, argv.data());
+    _exit(127);
   }
   if (!on_terminal) setpgid(pid_, pid_);  // whichever of the two runs first; the other leads a session
   group_ = pid_;
@@ -118,8 +107,7 @@ std::string ChildProcess::read_line(int timeout_ms) {
 
 std::string ChildProcess::read_all(int timeout_ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (read_more(milliseconds_until(deadline))) {
-  }
+  while (read_more(milliseconds_until(deadline))) {}
   return std::exchange(pending_, {});
 }
 
@@ -133,8 +121,7 @@ int ChildProcess::wait_exit(int timeout_ms) {
 std::string ChildProcess::errors() {
   std::string text;
   char block[256];
-  ssize_t n;
-  while ((n = read(err_, block, sizeof block)) > 0) text.append(block, static_cast<size_t>(n));
+  for (ssize_t n; (n = read(err_, block, sizeof block)) > 0;) text.append(block, static_cast<size_t>(n));
   return text;
 }
 
@@ -145,20 +132,19 @@ long peak_memory_kib(pid_t pid) {
   return kib;
 }
 
-long cpu_time_ms(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string field;
-  std::getline(stat, field, ')');  // the process's name may hold blanks
-  for (int i = 3; i < 14; ++i) stat >> field;  // on to utime and stime, fields 14 and 15
-  long user = 0, system = 0;
-  stat >> user >> system;
-  return (user + system) * 1000 / sysconf(_SC_CLK_TCK);
-}
-
 long idle_cpu_ms(pid_t pid) {
-  const long before = cpu_time_ms(pid);
+  const auto cpu_time_ms = [pid] {  // the process's threads' included
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string field;
+    std::getline(stat, field, ')');  // the process's name may hold blanks
+    for (int i = 3; i < 14; ++i) stat >> field;  // on to utime and stime, fields 14 and 15
+    long user = 0, system = 0;
+    stat >> user >> system;
+    return (user + system) * 1000 / sysconf(_SC_CLK_TCK);
+  };
+  const long before = cpu_time_ms();
   usleep(2000000);
-  return cpu_time_ms(pid) - before;
+  return cpu_time_ms() - before;
 }
 
 std::string command_output(const std::string& command) {

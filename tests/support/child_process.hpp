@@ -9,16 +9,14 @@
 
 namespace test_support {
 
-struct PseudoTerminalSize { int rows = 0, columns = 0; };  // 0: no terminal
-
 class ChildProcess {
  public:
   // Starts program (looked up in PATH) with its arguments, the test's environment and standard
-  // input closed; display, when given, replaces DISPLAY. Given a terminal size, the program
-  // runs on a pseudo-terminal of that size instead, whose other side is terminal(); standard
-  // error goes to errors() either way.
+  // input closed; display, when given, replaces DISPLAY. On a terminal, the program runs on a
+  // pseudo-terminal of 24 x 80 instead, whose other side is terminal(); standard error goes to
+  // errors() either way.
   explicit ChildProcess(const char* program, const std::vector<std::string>& arguments = {},
-                        const std::string& display = "", PseudoTerminalSize terminal = {});
+                        const std::string& display = "", bool on_terminal = false);
   ChildProcess(const ChildProcess&) = delete;
   ~ChildProcess();
 
@@ -57,9 +55,6 @@ class ChildProcess {
 
 // The most memory the process has held so far, in KiB.
 long peak_memory_kib(pid_t pid);
-
-// The processor time the process has taken so far, its threads' included, in milliseconds.
-long cpu_time_ms(pid_t pid);
 
 // The processor time the program takes over two seconds of waiting: next to none for a program
 // that waits as it should, most of them for a busy loop, however loaded the machine is.

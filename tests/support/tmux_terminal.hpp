@@ -26,9 +26,4 @@ class TmuxTerminal {
   std::string folder_, tmux_;
 };
 
-// The rows a terminal of columns x rows shows once it has received output. Given a resize, the
-// terminal had that earlier size until it had received resize_at bytes of the output.
-struct EarlierSize { size_t resize_at = 0; int columns = 0, rows = 0; };  // rows 0: no resize
-std::vector<std::string> terminal_rows(const std::string& output, int columns, int rows, EarlierSize earlier = {});
-
 }  // namespace test_support
