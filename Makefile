@@ -99,7 +99,7 @@ package:
 # First the includes are checked against the layers. Every test runs in the plain build and
 # under AddressSanitizer with UndefinedBehaviorSanitizer, the window tests (the programs with
 # their presentation thread) also under ThreadSanitizer, each build on an X server of its own;
-# then the fuzz targets replay their corpora. Quiet while everything passes.
+# then the fuzz target replays its corpus. Quiet while everything passes.
 test: deps
 	@tools/check-layers.sh
 	$(call quiet_build,$(BUILD),-DBUILD_TESTS=ON)
