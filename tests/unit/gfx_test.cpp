@@ -185,14 +185,6 @@ TEST(PixelConvert, PaletteScreenInEveryDisplayFormat) {
     for (size_t i = 0; i < 2 * row.pixel.size(); ++i) expected.push_back(row.format.bytes_per_pixel == 1 ? 3 : 0);
     EXPECT_EQ(out, expected) << "red mask " << row.format.red_mask;
   }
-  // Framebuffers of 16 (5-6-5) and 32 (0xRRGGBB) bits per pixel, widened to 8-bit channels.
-  const DisplayFormat rgb24{0xFF0000, 0xFF00, 0xFF, 3};
-  const uint8_t direct16[] = {0xB3, 0x12}, direct32[] = {0x9A, 0x56, 0x12, 0};
-  std::vector<uint8_t> out(3);
-  convert_pixel_line(rgb24, nullptr, direct16, 2, 1, 1, out.data());
-  EXPECT_EQ(out, std::vector<uint8_t>({0x9C, 0x55, 0x10}));
-  convert_pixel_line(rgb24, nullptr, direct32, 4, 1, 1, out.data());
-  EXPECT_EQ(out, std::vector<uint8_t>({0x9A, 0x56, 0x12}));
 }
 
 // A palette change with no line dirty shows every line again in the new colours, once.
