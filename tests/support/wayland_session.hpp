@@ -39,6 +39,10 @@ Grab sway_window(const std::string& title);
 // pixels otherwise (-1 when its size stays another).
 int differing_pixels(const std::string& title, const Grab& expected);
 
+// What sway's tree says of the window titled title: app id, shell, whether it floats, the size
+// of its surface.
+std::string sway_window_kind(const std::string& title);
+
 // Runs wtype with the arguments (keys typed or held) and swaymsg with a command; each must
 // succeed.
 void wtype(const std::string& arguments);

@@ -126,12 +126,7 @@ Grab grab_window(Window window, Display* display) {
 }
 
 int differing_pixels(Window window, const Grab& expected, int timeout_ms, Display* display) {
-  int differing = -1;
-  wait_until(timeout_ms, 50, [&] {
-    differing = differing_pixels(grab_window(window, display), expected);
-    return differing == 0;
-  });
-  return differing;
+  return differing_pixels([&] { return grab_window(window, display); }, expected, timeout_ms);
 }
 
 void send_client_message(Display* d, Window window, const char* type, std::vector<long> data) {

@@ -13,8 +13,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,75 +30,130 @@
 #include "gfx/palette.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_mode.hpp"
+#include "wayland_session.hpp"
 #include "x_session.hpp"
 
 namespace {
 
 using namespace test_support;
 
-// The volume, in percent, of each bell rung on the server since the last call, from its bell
-// notices to the test's display.
-std::vector<int> bells_rung() {
+// The bells rung on the test's server since the last call, each as its volume, from the
+// server's bell notices to the test's display.
+std::vector<std::string> bells_rung() {
   int opcode = 0, event_base = 0, error_base = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
-  if (!XkbQueryExtension(test_display(), &opcode, &event_base, &error_base, &major, &minor)) return {-1};
+  if (!XkbQueryExtension(test_display(), &opcode, &event_base, &error_base, &major, &minor)) return {"no bells"};
   XkbSelectEvents(test_display(), XkbUseCoreKbd, XkbBellNotifyMask, XkbBellNotifyMask);
   XSync(test_display(), False);
-  std::vector<int> rung;
+  std::vector<std::string> rung;
   for (XkbEvent event; XPending(test_display()) > 0;) {
     XNextEvent(test_display(), &event.core);
-    if (event.type == event_base && event.any.xkb_type == XkbBellNotify) rung.push_back(event.bell.percent);
+    if (event.type == event_base && event.any.xkb_type == XkbBellNotify) rung.push_back("volume " + std::to_string(event.bell.percent));
   }
   return rung;
 }
 
-// One session of the whole dialogue: the window's properties, the picture with the cursor
-// mark, full screen resized to a huge size and then wider than tall (the picture at most at the
-// screen's size, scaled by the smaller whole factor and centred on black), back to a window that
-// undoes a resize, a line edited with every kind of editor key (Esc, Tab, Left, Backspace, Home,
-// End, Delete at the end) that wraps past the right edge, the close button ignored while typing,
-// the report, and the close button ending the final wait. Waiting, the program takes next to
-// no processor time.
-TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
-  bells_rung();
-  ChildProcess zorvy(ZORVY_PATH);
-  const Window window = find_window("zorvy");
-  ASSERT_NE(window, 0u) << zorvy.errors();
-  // No maximum size, which would hide maximise; the class the menus match; its own icon.
-  const std::string xprop = "xprop -id " + std::to_string(window);
-  EXPECT_EQ(command_output(xprop + " WM_NORMAL_HINTS WM_ICON_NAME _NET_WM_PID WM_NAME WM_CLASS && " + xprop + kIconInDecimal),
-            "WM_NORMAL_HINTS(WM_SIZE_HINTS):\n\t\tprogram specified minimum size: 320 by 200\nWM_ICON_NAME(STRING) = "
-            "\"zorvy\"\n_NET_WM_PID(CARDINAL) = " + std::to_string(zorvy.pid()) +
-            "\nWM_NAME(STRING) = \"zorvy\"\nWM_CLASS(STRING) = \"zorvy\", \"Zorvy\"\n" + own_icon_in_decimal("zorvy", {16, 32, 48, 64}));
-  const Grab prompt = expected_picture(kZorvyPrompt, {2, 5});
-  EXPECT_EQ(differing_pixels(window, prompt), 0);
-  EXPECT_LT(idle_cpu_ms(zorvy.pid()), 200) << "waiting for the line";
-  focus_and_type_keys(window, "alt+Return");  // full screen takes any size it is given
-  usleep(200000);
-  XResizeWindow(test_display(), window, 32767, 32767);
-  XSync(test_display(), False);
-  usleep(200000);
-  EXPECT_LT(peak_memory_kib(zorvy.pid()), 100 << 10);
-  XMoveResizeWindow(test_display(), window, 0, 0, 1000, 300);
-  XSync(test_display(), False);
-  EXPECT_EQ(differing_pixels(window, scaled_picture(prompt, 1000, 300)), 0);
-  focus_and_type_keys(window, "alt+Return");  // a window again, which undoes a resize
-  int differing = -1;
-  for (int tries = 0; tries < 10 && differing != 0; ++tries) {  // once the key has been taken
-    XResizeWindow(test_display(), window, 500, 400);
-    differing = differing_pixels(window, prompt, 1000);
+// The tones in a recording (16-bit mono at 8000 Hz), each from a loud sample to the last one
+// before 20 ms of quiet: its length and its frequency (from its zero crossings), each to the
+// nearest 10.
+std::vector<std::string> tones_in(const std::string& recording) {
+  std::vector<int16_t> samples(recording.size() / 2);
+  std::memcpy(samples.data(), recording.data(), samples.size() * 2);
+  const auto loud = [](int16_t sample) { return std::abs(sample) > 1000; };
+  std::vector<std::string> tones;
+  for (auto first = std::find_if(samples.begin(), samples.end(), loud); first != samples.end();) {
+    auto last = first;
+    for (auto s = first; s != samples.end() && s - last < 160; ++s) last = loud(*s) ? s : last;
+    long crossings = 0;
+    for (auto s = first; s < last; ++s) crossings += (s[0] < 0) != (s[1] < 0);
+    const double seconds = static_cast<double>(last + 1 - first) / 8000;
+    tones.push_back(std::to_string(std::lround(seconds * 100) * 10) + " ms at " +
+                    std::to_string(std::lround(crossings / 2 / seconds / 10) * 10) + " Hz");
+    first = std::find_if(last + 1, samples.end(), loud);
   }
-  EXPECT_EQ(differing, 0) << "a window again";
-  focus_and_type_keys(window, "9 9 Escape Tab 1 2 3 4 Left Left BackSpace Home 5 End");
-  send_close_request(window);
-  focus_and_type_keys(window, "1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 Delete Return");
+  return tones;
+}
+
+// wtype's arguments for keys as xdotool names them, alt+ held around its key.
+std::string wtype_keys(const std::string& keys) {
+  std::istringstream names(keys);
+  std::string arguments;
+  for (std::string name; names >> name;) arguments += name.starts_with("alt+") ? " -M alt -k " + name.substr(4) + " -m alt" : " -k " + name;
+  return arguments;
+}
+
+// zorvy's whole dialogue in a window of each system: é, on sway a held Backspace that repeats
+// (and a key typed after it that does not), Alt+Enter to full screen (the picture at most at the screen's
+// size, scaled and centred on black) and back to a window, a line edited with every kind of
+// editor key (Esc, Tab, Left, Backspace, Home, End, Delete at the end) that wraps past the right
+// edge, the close request ignored while typing, the report, and the close request ending the
+// final wait. Delete on the empty line and at the end of the line each beep: the X server's bell
+// at its volume, or a tone played to the sound server. Waiting, the program takes next to no
+// processor time.
+TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
+  const SpareKeyEAcute spare_key;  // é from a layout that has it
+  const Grab prompt = text_picture(kZorvyPrompt, {2, 5});
+  std::vector<std::string> with_e_acute = kZorvyPrompt;
+  with_e_acute.back() += '\x82';  // é in code page 437
   const std::string line = "5        134123456789012345678901234567890";
-  EXPECT_EQ(differing_pixels(window, expected_picture(dialogue_rows(" Zorvy Numbers", line, {"1", "5", "23"}, "15", "4", 40))), 0);
-  EXPECT_LT(idle_cpu_ms(zorvy.pid()), 200) << "in the final wait";
-  EXPECT_EQ(bells_rung(), std::vector<int>{50}) << "Delete at the end of the line, at the server's volume";
-  send_close_request(window);
-  EXPECT_EQ(zorvy.wait_exit(), 0);
-  EXPECT_EQ(zorvy.read_all(), "");  // nothing reached the terminal, the beep included
-  EXPECT_EQ(zorvy.errors(), "");
+  const Grab report = text_picture(dialogue_rows(" Zorvy Numbers", line, {"1", "5", "23"}, "15", "4", 40));
+  for (const bool x11 : {true, false}) {
+    SCOPED_TRACE(x11 ? "X11" : "Wayland on sway");
+    std::optional<WaylandSession> sway;
+    std::optional<SoundServer> sound;
+    if (!x11) {
+      sway.emplace(Compositor::kSway);
+      ASSERT_TRUE(sway->started());
+      sound.emplace();
+    }
+    bells_rung();  // those rung before
+    setenv("LC_ALL", "C.UTF-8", 1);  // keys then give their characters' UTF-8 bytes
+    ChildProcess zorvy(ZORVY_PATH);
+    unsetenv("LC_ALL");
+    // The keys typed (as xdotool names them), the close request, the window read back.
+    const Window window = x11 ? find_window("zorvy") : 0;
+    const auto type = [&](const std::string& keys) { x11 ? focus_and_type_keys(window, keys) : wtype(wtype_keys(keys)); };
+    const auto close = [&] { x11 ? send_close_request(window) : swaymsg("[app_id=zorvy] kill"); };
+    const auto grab = [&] { return x11 ? grab_window(window) : sway_window("zorvy"); };
+    ASSERT_EQ(differing_pixels(grab, prompt), 0) << zorvy.errors();
+    EXPECT_LT(idle_cpu_ms(zorvy.pid()), 200) << "waiting for the line";
+    type("eacute");
+    EXPECT_EQ(differing_pixels(grab, text_picture(with_e_acute, {3, 5})), 0) << "é";
+    if (!x11) {  // a held Backspace repeats, and a key typed after it does not
+      wtype("-k Escape 9999999999 -P BackSpace -s 2000 -p BackSpace 5 -s 1000 -k BackSpace");
+      EXPECT_EQ(differing_pixels(grab, prompt), 0) << "a held Backspace";
+    }
+    type("Escape Delete alt+Return");
+    if (x11) {  // the window manager's part: full screen takes any size it is given
+      usleep(200000);
+      XResizeWindow(test_display(), window, 32767, 32767);
+      XSync(test_display(), False);
+      usleep(200000);
+      EXPECT_LT(peak_memory_kib(zorvy.pid()), 100 << 10);
+      XMoveResizeWindow(test_display(), window, 0, 0, 1024, 768);
+    }
+    EXPECT_EQ(differing_pixels(grab, scaled_picture(prompt, 1024, 768)), 0) << "full screen";
+    type("alt+Return");
+    int differing = -1;
+    for (int tries = 0; tries < 10 && differing != 0; ++tries) {  // once the key has been taken
+      if (x11) XResizeWindow(test_display(), window, 640, 400);
+      differing = differing_pixels(grab, prompt, 1000);
+    }
+    EXPECT_EQ(differing, 0) << "a window again, which undoes a resize";
+    type("9 9 Escape Tab 1 2 3 4 Left Left BackSpace Home 5 End");
+    close();
+    type("1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 Delete Return");
+    EXPECT_EQ(differing_pixels(grab, report), 0);
+    EXPECT_LT(idle_cpu_ms(zorvy.pid()), 200) << "in the final wait";
+    if (!x11) {  // sway's floating window keeps the size it asks for
+      swaymsg("[app_id=zorvy] resize set 640 400");
+      EXPECT_EQ(sway_window_kind("zorvy"), "zorvy xdg_shell floating_con 320x200\n");
+    }
+    close();
+    EXPECT_EQ(zorvy.wait_exit(), 0);
+    EXPECT_EQ(sound ? tones_in(sound->recording()) : bells_rung(), std::vector<std::string>(2, x11 ? "volume 50" : "250 ms at 1000 Hz"));
+    EXPECT_EQ(zorvy.read_all(), "");  // nothing reached the terminal, the beep included
+    EXPECT_EQ(zorvy.errors(), "");
+  }
 }
 
 // plemo under a real window manager on a screen whose two whole scale factors differ (3
