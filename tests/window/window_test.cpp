@@ -157,12 +157,15 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
 }
 
 // plemo under a real window manager on a screen whose two whole scale factors differ (3
-// across, 2 down): maximise and Alt+Enter both switch to full screen at the smaller one. The
-// window and its minimum size are the picture's times the desktop's whole scale: GDK_SCALE
-// when it is a whole number, else the server's Xft.dpi over 96 to the nearest whole (1 when it
-// is no number), lowered until the window fits the screen.
+// across, 2 down), on a server without shared memory (MIT-SHM): maximise and Alt+Enter both
+// switch to full screen at the smaller one. The window and its minimum size are the picture's
+// times the desktop's whole scale: GDK_SCALE when it is a whole number, else the server's Xft.dpi
+// over 96 to the nearest whole (1 when it is no number), lowered until the window fits the
+// screen. The window names the program and its process, and has its own icon. The server's
+// screen saver, due after a second without input, stays off while the window is open and comes
+// on again once it has closed.
 TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
-  PrivateXServer server({"-screen", "0", "1000x450x24"});
+  PrivateXServer server({"-extension", "MIT-SHM", "-screen", "0", "1000x450x24"});
   ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
   ChildProcess openbox("openbox", {"--sm-disable", "--startup", "echo managing"}, server.display());
   std::string said;  // besides its own messages
@@ -170,6 +173,11 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   ASSERT_EQ(said, "managing") << openbox.errors();
   Display* d = XOpenDisplay(server.display().c_str());
   ASSERT_NE(d, nullptr);
+  XSetScreenSaver(d, 1, 0, DontPreferBlanking, AllowExposures);
+  const auto saver_on = [d] {
+    XScreenSaverInfo info{};
+    return XScreenSaverQueryInfo(d, DefaultRootWindow(d), &info) && info.state == ScreenSaverOn;
+  };
   const Grab dialogue = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
   const Grab full = scaled_picture(dialogue, 1000, 450);
   const struct { const char* gdk_scale; std::string resources; int scale; } kRows[] = {{nullptr, "", 1}, {"4", "", 2},
@@ -184,8 +192,11 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
     unsetenv("GDK_SCALE");
     const Window window = find_window("plemo", 5000, d);
     ASSERT_NE(window, 0u) << plemo.errors();
-    EXPECT_EQ(command_output("DISPLAY=" + server.display() + " xprop -id " + std::to_string(window) + " WM_NORMAL_HINTS"), "WM_NORMAL_HINTS(WM_SIZE_HINTS):\n\t\tprogram specified minimum size: " + std::to_string(320 * scale) + " by " + std::to_string(200 * scale) + "\n");
-    EXPECT_EQ(command_output("DISPLAY=" + server.display() + " xprop -id " + std::to_string(window) + kIconInDecimal), own_icon_in_decimal("plemo", {16, 32, 48, 64}));
+    const std::string xprop = "DISPLAY=" + server.display() + " xprop -id " + std::to_string(window);
+    EXPECT_EQ(command_output(xprop + " WM_NORMAL_HINTS WM_ICON_NAME _NET_WM_PID WM_NAME WM_CLASS && " + xprop + kIconInDecimal),
+              "WM_NORMAL_HINTS(WM_SIZE_HINTS):\n\t\tprogram specified minimum size: " + std::to_string(320 * scale) + " by " +
+                  std::to_string(200 * scale) + "\nWM_ICON_NAME(STRING) = \"plemo\"\n_NET_WM_PID(CARDINAL) = " + std::to_string(plemo.pid()) +
+                  "\nWM_NAME(STRING) = \"plemo\"\nWM_CLASS(STRING) = \"plemo\", \"Plemo\"\n" + own_icon_in_decimal("plemo", {16, 32, 48, 64}));
     focus_and_type_keys(window, "1 0 Return", server.display());
     const Grab picture = scaled_picture(dialogue, 320 * scale, 200 * scale);
     EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0);
@@ -203,9 +214,12 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
       focus_and_type_keys(window, "alt+Return", server.display());
       EXPECT_EQ(differing_pixels(window, after[0] == 'A' ? full : picture, 5000, d), 0) << after;
     }
+    usleep(1500000);
+    EXPECT_FALSE(saver_on()) << "while the window is open";
     focus_and_type_keys(window, "space", server.display());
     EXPECT_EQ(plemo.wait_exit(), 0);
   }
+  EXPECT_TRUE(wait_until(20000, 50, saver_on)) << "once the window has closed";
   XCloseDisplay(d);
 }
 
@@ -259,36 +273,6 @@ TEST(Window, AnEightBitServerShowsTheWindowInItsColourMap) {
     EXPECT_EQ(shown, wanted) << "change " << i;
   }
   close_screen();  // before the server goes
-  XCloseDisplay(d);
-}
-
-// A server without shared memory (MIT-SHM) shows the window and full screen pixel for pixel all
-// the same. Its screen saver, due after a second without input, stays off while the window is
-// open and comes on again once the window has closed.
-TEST(Window, ServerWithoutSharedMemoryShowsThePictureAndKeepsTheScreenSaverOff) {
-  PrivateXServer server({"-extension", "MIT-SHM", "-screen", "0", "700x450x24"});
-  ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
-  Display* d = XOpenDisplay(server.display().c_str());
-  ASSERT_NE(d, nullptr);
-  XSetScreenSaver(d, 1, 0, DontPreferBlanking, AllowExposures);
-  const auto saver_on = [d] {
-    XScreenSaverInfo info{};
-    return XScreenSaverQueryInfo(d, DefaultRootWindow(d), &info) && info.state == ScreenSaverOn;
-  };
-  ChildProcess zorvy(ZORVY_PATH, {}, server.display());
-  const Window window = find_window("zorvy", 5000, d);
-  ASSERT_NE(window, 0u) << zorvy.errors();
-  const Grab prompt = expected_picture(kZorvyPrompt, {2, 5});
-  EXPECT_EQ(differing_pixels(window, prompt, 5000, d), 0);
-  focus_and_type_keys(window, "alt+Return", server.display());
-  usleep(200000);
-  XMoveResizeWindow(d, window, 0, 0, 700, 450);
-  EXPECT_EQ(differing_pixels(window, scaled_picture(prompt, 700, 450), 5000, d), 0) << "full screen";
-  usleep(1500000);
-  EXPECT_FALSE(saver_on()) << "while the window is open";
-  focus_and_type_keys(window, "1 Return space", server.display());
-  EXPECT_EQ(zorvy.wait_exit(), 0);
-  EXPECT_TRUE(wait_until(20000, 50, saver_on)) << "once the window has closed";
   XCloseDisplay(d);
 }
 
