@@ -12,7 +12,7 @@
 
 namespace test_support {
 
-// The test's own connection to the server named by DISPLAY; the test fails without one.
+// The test's own connection to the server named by DISPLAY; the run stops without one.
 Display* test_display();
 
 // The top-level window whose name is title, waiting up to timeout_ms; 0 when none appears.
@@ -72,13 +72,12 @@ class PrivateXServer {
  public:
   // Xvfb takes the options besides its own, a screen of its default size for one.
   explicit PrivateXServer(std::vector<std::string> options = {});
-  ~PrivateXServer();  // stops the server, and removes the socket that a killed one leaves
+  ~PrivateXServer();  // stops the server, which removes its socket
   const std::string& display() const { return display_; }
-  pid_t pid() const { return server_.pid(); }  // for signals: to stop it, or to take it away
+  pid_t pid() const { return server_.pid(); }  // for signals: to stop it, or to end it early
 
  private:
   ChildProcess server_;
-  std::string number_;  // the display's number, as the server said it
   std::string display_;
 };
 

@@ -362,7 +362,7 @@ TEST(WindowFaults, LosingTheServerOrTheWindowOrASignalEndsTheProgram) {
     if (row.signal_number > 0) kill(program.pid(), row.signal_number);
     if (row.signal_number == 0) XDestroyWindow(d, window);
     XSync(d, False);
-    if (row.signal_number < 0) XCloseDisplay(d), kill(server.pid(), SIGKILL);  // the connection closed first
+    if (row.signal_number < 0) XCloseDisplay(d), kill(server.pid(), SIGTERM);  // the connection closed first
     EXPECT_EQ(program.wait_exit(3000), row.exit_code);
     EXPECT_EQ(program.errors(), row.says);
     EXPECT_EQ(program.read_all(), "");  // nothing reached the terminal
