@@ -81,21 +81,21 @@ std::string wtype_keys(const std::string& keys) {
   return arguments;
 }
 
-// zorvy's whole dialogue in a window of each system: é, on sway a held Backspace that repeats
-// (and a key typed after it that does not), Alt+Enter to full screen (the picture at most at the screen's
-// size, scaled and centred on black) and back to a window, a line edited with every kind of
-// editor key (Esc, Tab, Left, Backspace, Home, End, Delete at the end) that wraps past the right
-// edge, the close request ignored while typing, the report, and the close request ending the
-// final wait. Delete on the empty line and at the end of the line each beep: the X server's bell
-// at its volume, or a tone played to the sound server. Waiting, the program takes next to no
-// processor time.
+// zorvy's whole dialogue in a window of each system, X11 on the test's server and Wayland on
+// sway: é, on sway a held Backspace that repeats (and a key typed after it that does not),
+// Alt+Enter to full screen (the picture at most at the screen's size, scaled and centred on
+// black) and back to a window, which keeps its size, a line edited with every kind of editor key
+// (Esc, Tab, Left, Backspace, Home, End, Delete at the end) that wraps past the right edge, the
+// close request ignored while typing, the report, and the close request ending the final wait.
+// Delete on the empty line and at the end of the line each beep: the X server's bell at its
+// volume, or a tone played to the sound server. Waiting, the program takes next to no processor
+// time.
 TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
   const SpareKeyEAcute spare_key;  // é from a layout that has it
   const Grab prompt = text_picture(kZorvyPrompt, {2, 5});
   std::vector<std::string> with_e_acute = kZorvyPrompt;
   with_e_acute.back() += '\x82';  // é in code page 437
-  const std::string line = "5        134123456789012345678901234567890";
-  const Grab report = text_picture(dialogue_rows(" Zorvy Numbers", line, {"1", "5", "23"}, "15", "4", 40));
+  const Grab report = text_picture(dialogue_rows(" Zorvy Numbers", "5        134123456789012345678901234567890", {"1", "5", "23"}, "15", "4", 40));
   for (const bool x11 : {true, false}) {
     SCOPED_TRACE(x11 ? "X11" : "Wayland on sway");
     std::optional<WaylandSession> sway;
