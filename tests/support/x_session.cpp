@@ -164,15 +164,6 @@ void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyC
   }
 }
 
-void map_key(int keycode, const char* keysym_name) {
-  Display* d = test_display();
-  int per_key = 0;
-  XFree(XGetKeyboardMapping(d, static_cast<KeyCode>(keycode), 1, &per_key));
-  std::vector<KeySym> symbols(static_cast<size_t>(per_key), keysym_name ? XStringToKeysym(keysym_name) : NoSymbol);
-  XChangeKeyboardMapping(d, keycode, per_key, symbols.data(), 1);
-  XSync(d, False);
-}
-
 PrivateXServer::PrivateXServer(std::vector<std::string> options)
     : server_("Xvfb", [&options] {
         options.insert(options.begin(), {"-displayfd", "1", "-nolisten", "tcp", "-noreset"});

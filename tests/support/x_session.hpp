@@ -54,16 +54,15 @@ Window probe_window(ChildProcess& probe, int timeout_ms = 5000);
 struct KeyCodes { const char* keys; std::vector<std::string> codes; };
 void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyCodes>& rows);
 
-// Gives a key code of the test's server the key symbol (none for nullptr) on every level.
-// xdotool types a character missing from the layout by mapping it on a spare key only for the
-// moment of the key, which a client reading the key after the mapping is undone cannot look
-// up; a key of the layout has no such race. xdotool takes a number of two digits or more as a
-// key code.
-void map_key(int keycode, const char* keysym_name);
-
-// é on key code 93, which has no symbols in the server's layout, while it lives: the probes'
-// rows type it as "93".
-struct SpareKeyEAcute { SpareKeyEAcute() { map_key(93, "eacute"); } ~SpareKeyEAcute() { map_key(93, nullptr); } };
+// é on key code 93, which has no symbols in the server's layout, on every level while it lives:
+// the probes' rows type it as "93". xdotool types a character missing from the layout by mapping
+// it on a spare key only for the moment of the key, which a client reading the key after the
+// mapping is undone cannot look up; a key of the layout has no such race. xdotool takes a number
+// of two digits or more as a key code.
+struct SpareKeyEAcute {
+  SpareKeyEAcute() { command_output("xmodmap -e 'keycode 93 = eacute eacute eacute eacute'"); }
+  ~SpareKeyEAcute() { command_output("xmodmap -e 'keycode 93 ='"); }
+};
 
 // An X server of the test's own, which the test may take away. The server picks a free display
 // number itself and the test goes on once it answers, so servers starting at the same time
