@@ -110,10 +110,6 @@ Grab sway_window(const std::string& title) {
   return header > 0 ? from_rgb(width, height, reinterpret_cast<const unsigned char*>(ppm.data()) + header) : Grab{};
 }
 
-int differing_pixels(const std::string& title, const Grab& expected) {
-  return differing_pixels([&] { return sway_window(title); }, expected);
-}
-
 std::string sway_window_kind(const std::string& title) {
   return command_output("swaymsg -t get_tree | jq -r '.. | select(.name? == \"" + title +
                         "\") | \"\\(.app_id) \\(.shell) \\(.type) \\(.geometry.width)x\\(.geometry.height)\"'");

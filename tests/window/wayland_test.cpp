@@ -37,6 +37,7 @@ TEST(WaylandWindow, PlemoOnEachDriverUnderSway) {
   };
   const Grab prompt = text_picture({"", " Plemo Numbers", "", " Zadej do jakeho cisla pocitat", "", "? "}, {2, 5});
   const Grab dialogue = text_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
+  const auto plemo_window = [] { return sway_window("plemo"); };
   for (const auto& [compositor, setup, width, height, scale, kind, ending, says] : kRows) {
     SCOPED_TRACE(testing::Message() << "env " << setup << ", ending " << ending);
     WaylandSession sway(compositor);
@@ -44,12 +45,12 @@ TEST(WaylandWindow, PlemoOnEachDriverUnderSway) {
     const std::string limit = ending == kNoWindow ? "ulimit -f 128 && trap '' XFSZ && " : "";
     ChildProcess plemo("sh", {"-c", limit + "exec env PULSE_SERVER=unix:/nonexistent " + setup + " \"$0\"", PLEMO_PATH}, sway.x_display());
     if (ending != kNoWindow) {
-      ASSERT_EQ(differing_pixels("plemo", scaled_picture(prompt, width, height)), 0) << plemo.errors();
+      ASSERT_EQ(differing_pixels(plemo_window, scaled_picture(prompt, width, height)), 0) << plemo.errors();
       EXPECT_EQ(sway_window_kind("plemo"), kind);
       if (scale != 1) swaymsg("output HEADLESS-1 scale " + std::to_string(scale) + "; [title=plemo] move position center");
-      EXPECT_EQ(differing_pixels("plemo", scaled_picture(prompt, width * scale, height * scale)), 0) << "at the output's scale";
+      EXPECT_EQ(differing_pixels(plemo_window, scaled_picture(prompt, width * scale, height * scale)), 0) << "at the output's scale";
       wtype("10 -k Delete -k Return");
-      EXPECT_EQ(differing_pixels("plemo", scaled_picture(dialogue, width * scale, height * scale)), 0);
+      EXPECT_EQ(differing_pixels(plemo_window, scaled_picture(dialogue, width * scale, height * scale)), 0);
       ending == kClose ? swaymsg("[title=plemo] kill") : static_cast<void>(kill(sway.pid(), SIGKILL));
     }
     EXPECT_EQ(plemo.wait_exit(), *says ? 1 : 0);
