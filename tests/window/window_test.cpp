@@ -179,16 +179,14 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   };
   const Grab dialogue = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
   const Grab full = scaled_picture(dialogue, 1000, 450);
-  const struct { const char* gdk_scale; std::string resources; int scale; } kRows[] = {{nullptr, "", 1}, {"4", "", 2},
-      {nullptr, "Xft.dpi:\t144\n", 2}, {"1.5", "Xft.antialias: 1\nXft.dpi: 287.9\n", 2}, {"1", "Xft.dpi: 192\n", 1},
-      {nullptr, "Xft.dpi: nan\n", 1}};
+  const struct { const char* gdk_scale; std::string resources; int scale; } kRows[] = {{"", "", 1}, {"GDK_SCALE=4", "", 2},
+      {"", "Xft.dpi:\t144\n", 2}, {"GDK_SCALE=1.5", "Xft.antialias: 1\nXft.dpi: 287.9\n", 2},
+      {"GDK_SCALE=1", "Xft.dpi: 192\n", 1}, {"", "Xft.dpi: nan\n", 1}};
   for (const auto& [gdk_scale, resources, scale] : kRows) {
-    SCOPED_TRACE(testing::Message() << "GDK_SCALE " << (gdk_scale ? gdk_scale : "unset") << ", resources " << resources);
+    SCOPED_TRACE(testing::Message() << "env " << gdk_scale << ", resources " << resources);
     XChangeProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
     XSync(d, False);
-    if (gdk_scale != nullptr) setenv("GDK_SCALE", gdk_scale, 1);
-    ChildProcess plemo(PLEMO_PATH, {}, server.display());
-    unsetenv("GDK_SCALE");
+    ChildProcess plemo("sh", {"-c", "exec env " + std::string(gdk_scale) + " \"$0\"", PLEMO_PATH}, server.display());
     const Window window = find_window("plemo", 5000, d);
     ASSERT_NE(window, 0u) << plemo.errors();
     const std::string xprop = "DISPLAY=" + server.display() + " xprop -id " + std::to_string(window);
@@ -199,15 +197,13 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
     focus_and_type_keys(window, "1 0 Return", server.display());
     const Grab picture = scaled_picture(dialogue, 320 * scale, 200 * scale);
     EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0);
-    const auto add_states = [&](const char* first, const char* second) {
-      send_client_message(d, window, "_NET_WM_STATE", {1, static_cast<long>(XInternAtom(d, first, False)),
-                                                       static_cast<long>(XInternAtom(d, second, False))});
-    };
+    const auto state = [d](const char* name) { return static_cast<long>(XInternAtom(d, name, False)); };
     // States a window manager lists before and after maximised.
-    add_states("_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_ABOVE");
+    send_client_message(d, window, "_NET_WM_STATE", {1, state("_NET_WM_STATE_SKIP_TASKBAR"), state("_NET_WM_STATE_ABOVE")});
     usleep(200000);
     EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "above, not in the task bar";
-    add_states("_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");  // maximise, as its button does
+    // Maximise, as its button does.
+    send_client_message(d, window, "_NET_WM_STATE", {1, state("_NET_WM_STATE_MAXIMIZED_VERT"), state("_NET_WM_STATE_MAXIMIZED_HORZ")});
     EXPECT_EQ(differing_pixels(window, full, 5000, d), 0) << "maximised";
     for (const char* after : {"back from maximised", "Alt+Enter", "back from Alt+Enter"}) {
       focus_and_type_keys(window, "alt+Return", server.display());
