@@ -105,9 +105,7 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
       sound.emplace();
     }
     bells_rung();  // those rung before
-    setenv("LC_ALL", "C.UTF-8", 1);  // keys then give their characters' UTF-8 bytes
-    ChildProcess zorvy(ZORVY_PATH);
-    unsetenv("LC_ALL");
+    ChildProcess zorvy("env", {"LC_ALL=C.UTF-8", ZORVY_PATH});  // keys then give their characters' UTF-8 bytes
     // The keys typed (as xdotool names them), the close request, the window read back.
     const Window window = x11 ? find_window("zorvy") : 0;
     const auto type = [&](const std::string& keys) { x11 ? focus_and_type_keys(window, keys) : wtype(wtype_keys(keys)); };
@@ -303,9 +301,7 @@ TEST(Window, DeeperScreensShowTheirColoursAndWindowsComeAndGoWithoutLeaking) {
 // the window open.
 TEST(Window, KeysReachTheKeyBufferAsTheirCodes) {
   const SpareKeyEAcute spare_key;
-  setenv("LC_ALL", "C.UTF-8", 1);  // keys then give their characters' UTF-8 bytes
-  ChildProcess probe(WINDOW_PROBE_PATH);
-  unsetenv("LC_ALL");
+  ChildProcess probe("env", {"LC_ALL=C.UTF-8", WINDOW_PROBE_PATH});  // keys then give their characters' UTF-8 bytes
   const Window window = probe_window(probe);
   ASSERT_NE(window, 0u);
   expect_key_codes(probe, window, {
@@ -367,7 +363,6 @@ TEST(WindowFaults, LosingTheServerOrTheWindowOrASignalEndsTheProgram) {
 // WAYLAND_DISPLAY that names no compositor: the window counts as not opened and the whole
 // dialogue runs on standard output instead, without a complaint.
 TEST(WindowFaults, NoWindowLeavesTheDialogueToTheOutput) {
-  setenv("WAYLAND_DISPLAY", "wayland-none", 1);
   const std::string cookie_file = temporary_file(std::string{'\xff', '\xff', 0, 0, 0, 0, 0, 18} + "MIT-MAGIC-COOKIE-1" +
                                                  std::string{0, 16} + "0123456789abcdef");  // any address and display
   setenv("XAUTHORITY", cookie_file.c_str(), 1);
@@ -382,13 +377,12 @@ TEST(WindowFaults, NoWindowLeavesTheDialogueToTheOutput) {
     if (no_thread) continue;  // the sanitizer needs a thread of its own
 #endif
     // Threads get stacks of 2^30 KiB: none can be made.
-    ChildProcess zorvy("sh", {"-c", (no_thread ? "ulimit -s 1073741824 && " : "") + std::string("exec \"$0\""), ZORVY_PATH}, display);
+    ChildProcess zorvy("sh", {"-c", (no_thread ? "ulimit -s 1073741824 && " : "") + std::string("exec env WAYLAND_DISPLAY=wayland-none \"$0\""), ZORVY_PATH}, display);
     EXPECT_EQ(zorvy.read_all(), dialogue) << display;  // standard input is empty: the bound is 0
     EXPECT_EQ(zorvy.wait_exit(15000), 0) << display;
     EXPECT_EQ(zorvy.errors(), "") << display;
   }
   unlink(cookie_file.c_str());
-  unsetenv("WAYLAND_DISPLAY");
 }
 
 }  // namespace
