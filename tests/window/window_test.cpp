@@ -274,6 +274,7 @@ int entry_count(const char* folder) {
 // open file behind (exact counts show a leak at once, so a few dozen windows do).
 TEST(Window, DeeperScreensShowTheirColoursAndWindowsComeAndGoWithoutLeaking) {
   ASSERT_EQ(screen_statement(1, 8, 0, 0, 0), 0);  // whatever the first window sets up for good
+  ASSERT_NE(find_window("window_tests"), 0u);  // and the test's own connection to the server
   close_screen();
   const int files = entry_count("/proc/self/fd"), threads = entry_count("/proc/self/task");
   // The screen's depth, a colour as its framebuffer holds it, and as the window shows it.
