@@ -1,6 +1,7 @@
 // The programs in a real window on an X server: the picture, the keys, the close button, and
 // what goes wrong around the window (the X server or the window going away, a display that
-// never answers, signals, no thread, a huge window, windows coming and going).
+// never answers, signals, no thread, a huge window, windows coming and going). zorvy's whole
+// dialogue runs on sway's Wayland window too, from the same steps.
 // GoogleTest comes before the X headers, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
