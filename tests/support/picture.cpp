@@ -4,6 +4,7 @@
 #include <functional>
 #include <numeric>
 
+#include "child_process.hpp"
 #include "gfx/gfx_data.hpp"
 
 namespace test_support {
@@ -55,6 +56,12 @@ int differing_pixels(const Grab& shown, const Grab& expected) {
   if (shown.width != expected.width || shown.height != expected.height) return -1;
   return std::inner_product(shown.pixels.begin(), shown.pixels.end(), expected.pixels.begin(), 0, std::plus<>(),
                             std::not_equal_to<>());
+}
+
+int differing_pixels(const std::function<Grab()>& grab, const Grab& expected, int timeout_ms) {
+  int differing = -1;
+  wait_until(timeout_ms, 50, [&] { return (differing = differing_pixels(grab(), expected)) == 0; });
+  return differing;
 }
 
 }  // namespace test_support

@@ -2,6 +2,7 @@
 // Pictures as the window tests see them, on any window system: the text screen drawn as it
 // should look, scaled, and compared with what a window shows.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,9 @@ Cell find_picture(const Grab& picture, const Grab& part);
 
 // The pixels in which two pictures differ; -1 when their sizes differ.
 int differing_pixels(const Grab& shown, const Grab& expected);
+
+// Waits up to timeout_ms until grab reads the picture back; the number of differing pixels
+// otherwise (-1 when its size stays another).
+int differing_pixels(const std::function<Grab()>& grab, const Grab& expected, int timeout_ms = 5000);
 
 }  // namespace test_support

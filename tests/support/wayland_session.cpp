@@ -110,10 +110,9 @@ Grab sway_window(const std::string& title) {
   return header > 0 ? from_rgb(width, height, reinterpret_cast<const unsigned char*>(ppm.data()) + header) : Grab{};
 }
 
-int differing_pixels(const std::string& title, const Grab& expected) {
-  int differing = -1;
-  wait_until(5000, 50, [&] { return (differing = differing_pixels(sway_window(title), expected)) == 0; });
-  return differing;
+std::string sway_window_kind(const std::string& title) {
+  return command_output("swaymsg -t get_tree | jq -r '.. | select(.name? == \"" + title +
+                        "\") | \"\\(.app_id) \\(.shell) \\(.type) \\(.geometry.width)x\\(.geometry.height)\"'");
 }
 
 // wtype waits a moment first: each call brings a keyboard of its own, whose keymap must reach

@@ -35,9 +35,9 @@ class WaylandSession {
 // grabbed with grim. Empty while there is no such window.
 Grab sway_window(const std::string& title);
 
-// Waits up to 5 s until sway's window titled title shows the picture; the number of differing
-// pixels otherwise (-1 when its size stays another).
-int differing_pixels(const std::string& title, const Grab& expected);
+// What sway's tree says of the window titled title: app id, shell, whether it floats, the size
+// of its surface.
+std::string sway_window_kind(const std::string& title);
 
 // Runs wtype with the arguments (keys typed or held) and swaymsg with a command; each must
 // succeed.

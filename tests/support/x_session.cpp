@@ -5,12 +5,8 @@
 
 #include <X11/Xutil.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,23 +14,18 @@
 
 namespace test_support {
 
+// Without an X server the run stops at the first test that needs it, with one clear message.
 Display* test_display() {
   static Display* const display = XOpenDisplay(nullptr);
-  return display;
-}
-
-namespace {
-
-// Without an X server the run stops before any test starts, failing with one clear message.
-struct XServerNeeded : testing::Environment {
-  void SetUp() override {
-    if (test_display() != nullptr) return;
+  if (display == nullptr) {
     std::fprintf(stderr, "no X display (DISPLAY=%s): the window tests need an X server, which make test starts\n",
                  std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
     std::exit(1);
   }
-};
-testing::Environment* const x_server_needed = testing::AddGlobalTestEnvironment(new XServerNeeded);
+  return display;
+}
+
+namespace {
 
 // Runs the calls with X errors ignored: windows may go while they are looked at (a window
 // manager's own, for one), and a window being resized or moved gives no picture.
@@ -96,7 +87,6 @@ Grab grab_window(Window window, Display* display) {
   Display* d = display != nullptr ? display : test_display();
   XWindowAttributes attributes{};
   XImage* image = nullptr;
-  XSync(d, False);
   ignoring_x_errors(d, [&] {
     if (XGetWindowAttributes(d, window, &attributes) != 0) {
       image = XGetImage(d, window, 0, 0, static_cast<unsigned>(attributes.width),
@@ -126,12 +116,7 @@ Grab grab_window(Window window, Display* display) {
 }
 
 int differing_pixels(Window window, const Grab& expected, int timeout_ms, Display* display) {
-  int differing = -1;
-  wait_until(timeout_ms, 50, [&] {
-    differing = differing_pixels(grab_window(window, display), expected);
-    return differing == 0;
-  });
-  return differing;
+  return differing_pixels([&] { return grab_window(window, display); }, expected, timeout_ms);
 }
 
 void send_client_message(Display* d, Window window, const char* type, std::vector<long> data) {
@@ -179,25 +164,16 @@ void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyC
   }
 }
 
-void map_key(int keycode, const char* keysym_name) {
-  Display* d = test_display();
-  int per_key = 0;
-  XFree(XGetKeyboardMapping(d, static_cast<KeyCode>(keycode), 1, &per_key));
-  std::vector<KeySym> symbols(static_cast<size_t>(per_key), keysym_name ? XStringToKeysym(keysym_name) : NoSymbol);
-  XChangeKeyboardMapping(d, keycode, per_key, symbols.data(), 1);
-  XSync(d, False);
-}
-
 PrivateXServer::PrivateXServer(std::vector<std::string> options)
     : server_("Xvfb", [&options] {
         options.insert(options.begin(), {"-displayfd", "1", "-nolisten", "tcp", "-noreset"});
         return options;
-      }()),
-      number_(server_.read_line()) {
+      }()) {
+  const std::string number = server_.read_line();
   Display* d = nullptr;
-  if (!number_.empty() && wait_until(5000, 20, [&] { return (d = XOpenDisplay((":" + number_).c_str())) != nullptr; })) {
+  if (!number.empty() && wait_until(5000, 20, [&] { return (d = XOpenDisplay((":" + number).c_str())) != nullptr; })) {
     XCloseDisplay(d);
-    display_ = ":" + number_;
+    display_ = ":" + number;
   }
 }
 
@@ -206,14 +182,6 @@ PrivateXServer::~PrivateXServer() {
   for (const int signal_number : {SIGTERM, SIGCONT}) kill(server_.pid(), signal_number);
   server_.wait_exit(2000);
   server_.stop();
-  // A killed server leaves its socket: removed unless another server has taken the number since.
-  sockaddr_un address{AF_UNIX, {}};
-  const std::string path = "/tmp/.X11-unix/X" + number_;
-  path.copy(address.sun_path, sizeof address.sun_path - 1);
-  const int probe = socket(AF_UNIX, SOCK_STREAM, 0);
-  const bool stale = connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && errno == ECONNREFUSED;
-  if (!number_.empty() && stale) unlink(path.c_str());
-  close(probe);
 }
 
 }  // namespace test_support

@@ -12,7 +12,7 @@
 
 namespace test_support {
 
-// The test's own connection to the server named by DISPLAY; the test fails without one.
+// The test's own connection to the server named by DISPLAY; the run stops without one.
 Display* test_display();
 
 // The top-level window whose name is title, waiting up to timeout_ms; 0 when none appears.
@@ -54,16 +54,15 @@ Window probe_window(ChildProcess& probe, int timeout_ms = 5000);
 struct KeyCodes { const char* keys; std::vector<std::string> codes; };
 void expect_key_codes(ChildProcess& probe, Window window, const std::vector<KeyCodes>& rows);
 
-// Gives a key code of the test's server the key symbol (none for nullptr) on every level.
-// xdotool types a character missing from the layout by mapping it on a spare key only for the
-// moment of the key, which a client reading the key after the mapping is undone cannot look
-// up; a key of the layout has no such race. xdotool takes a number of two digits or more as a
-// key code.
-void map_key(int keycode, const char* keysym_name);
-
-// é on key code 93, which has no symbols in the server's layout, while it lives: the probes'
-// rows type it as "93".
-struct SpareKeyEAcute { SpareKeyEAcute() { map_key(93, "eacute"); } ~SpareKeyEAcute() { map_key(93, nullptr); } };
+// é on key code 93, which has no symbols in the server's layout, on every level while it lives:
+// the probes' rows type it as "93". xdotool types a character missing from the layout by mapping
+// it on a spare key only for the moment of the key, which a client reading the key after the
+// mapping is undone cannot look up; a key of the layout has no such race. xdotool takes a number
+// of two digits or more as a key code.
+struct SpareKeyEAcute {
+  SpareKeyEAcute() { command_output("xmodmap -e 'keycode 93 = eacute eacute eacute eacute'"); }
+  ~SpareKeyEAcute() { command_output("xmodmap -e 'keycode 93 ='"); }
+};
 
 // An X server of the test's own, which the test may take away. The server picks a free display
 // number itself and the test goes on once it answers, so servers starting at the same time
@@ -72,13 +71,12 @@ class PrivateXServer {
  public:
   // Xvfb takes the options besides its own, a screen of its default size for one.
   explicit PrivateXServer(std::vector<std::string> options = {});
-  ~PrivateXServer();  // stops the server, and removes the socket that a killed one leaves
+  ~PrivateXServer();  // stops the server, which removes its socket
   const std::string& display() const { return display_; }
-  pid_t pid() const { return server_.pid(); }  // for signals: to stop it, or to take it away
+  pid_t pid() const { return server_.pid(); }  // for signals: to stop it, or to end it early
 
  private:
   ChildProcess server_;
-  std::string number_;  // the display's number, as the server said it
   std::string display_;
 };
 
