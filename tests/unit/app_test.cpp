@@ -15,11 +15,7 @@ using namespace test_support;
 
 using Search = CapturedOutput;
 
-// The bytes the search writes: the dialogue's rows from the listed candidates on.
-std::string report(const std::vector<std::string>& listed, const std::string& trials, const std::string& n) {
-  return crlf_lines(dialogue_rows("", "", listed, trials, n), 7);
-}
-
+// The bytes the search writes are the dialogue's rows from the listed candidates on (row 7).
 TEST_F(Search, ListsTheCandidatesAndReportsAndEndsAfterPass66) {
   const struct {
     int64_t offset;
@@ -38,7 +34,7 @@ TEST_F(Search, ListsTheCandidatesAndReportsAndEndsAfterPass66) {
   for (const auto& c : kCases) {
     bytes().clear();
     search_factorial_primes(c.limit, c.offset, counted_trials);
-    EXPECT_EQ(bytes(), report(c.listed, c.trials, c.n)) << c.offset << " " << c.limit;
+    EXPECT_EQ(bytes(), crlf_lines(dialogue_rows("", "", c.listed, c.trials, c.n), 7)) << c.offset << " " << c.limit;
   }
   // The search ends after the last pass whose factorial is not zero.
   // Every pass counts one trial: the count starts at 1, so it reads as the highest n.
@@ -56,7 +52,7 @@ TEST_F(Search, ListsTheCandidatesAndReportsAndEndsAfterPass66) {
   for (const auto& row : kRows) {
     bytes().clear();
     search_factorial_primes(row.limit, row.offset, one_trial);
-    EXPECT_EQ(bytes(), report({}, row.n, row.n)) << row.offset << " " << row.limit;
+    EXPECT_EQ(bytes(), crlf_lines(dialogue_rows("", "", {}, row.n, row.n), 7)) << row.offset << " " << row.limit;
   }
 }
 
