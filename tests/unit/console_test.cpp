@@ -232,7 +232,6 @@ TEST(LineEditor, ActsOnEveryKeyOfItsTableAndServesTheInputStatement) {
        {{1, "12345   x"}}, 10, 1, 0},
       {"esc clears a line", 2, 2, keys("hello", {kEsc, 'o', 'k', kEnter}), "ok", {{2, " ok"}}, 4, 2, 0},
       {"esc clears a one-character line", 2, 2, keys("h", {kEsc, 'z', kEnter}), "z", {{2, " z"}}, 3, 2, 0},
-      {"esc on an empty line changes nothing", 2, 2, keys("", {kEsc, 'z', kEnter}), "z", {{2, " z"}}, 3, 2, 0},
       {"backspace inside the line closes the gap", 1, 1, keys("abcd", {KEY_LEFT, KEY_LEFT, kBackspace, kEnter}),
        "acd", {{1, "acd"}}, 4, 1, 0},
       {"backspace at the start does nothing", 1, 1, keys("", {kBackspace, 'q', kEnter}), "q", {{1, "q"}}, 2, 1, 0},
