@@ -114,8 +114,7 @@ TEST(TextView, InterpretsControlsWrapsAndScrollsAndStopsOnAFailedDraw) {
   } kCases[] = {
       {"plain", 0, 0, 0, "abc", {"abc......."}, 3, 0, {}},
       {"wrap", 0, 0, 0, "0123456789ab", {"0123456789", "ab........"}, 2, 1, {}},
-      {"cr lf", 0, 0, 0, "ab\r\ncd", {"ab........", "cd........"}, 2, 1, {}},
-      {"lf alone returns to the left", 0, 0, 0, "ab\ncd", {"ab........", "cd........"}, 2, 1, {}},
+      {"cr returns to the left, and so does lf alone", 0, 0, 0, "ab\rX\ncd", {"Xb........", "cd........"}, 2, 1, {}},
       {"bs moves back without erasing", 0, 0, 0, "abc\bX\b\b\b\b\bY", {"YbX......."}, 1, 0, {}},
       {"tab to multiples of eight", 0, 0, 0, "a\tb\tc", {"a       b ", "      c..."}, 7, 1, {}},
       {"tab in an indented view", 2, 3, 0, "\tx", {"...       ", "..x......."}, 3, 1, {}},
