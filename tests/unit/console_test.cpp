@@ -194,10 +194,6 @@ TEST(InputItem, ConvertsTheFirstItemOfALineAndScanStopsAtSeparators) {
     EXPECT_EQ(float_mark, c.float_mark) << c.line;
     EXPECT_EQ(input_context().read_position, c.next_position) << c.line;
   }
-  set_line("1, 2 ,3\r\n&H10");
-  std::vector<uint64_t> values(5, 99);
-  for (uint64_t& v : values) input_item_u64(&v);
-  EXPECT_EQ(values, (std::vector<uint64_t>{1, 2, 3, 16, 0}));  // past the end: an empty item
 }
 
 std::vector<int32_t> keys(const std::string& typed, std::vector<int32_t> then = {}) {
