@@ -27,7 +27,6 @@ inline void type_keys(std::vector<int32_t> keys) {
 // Opens the screen; false when it does not open.
 inline bool open_memory_screen() {
   if (screen_statement(1, 8, 0, GFX_NO_WINDOW, 0) != 0) return false;
-  type_keys({});
   DeviceHooks& hooks = device_hooks();
   hooks.key_hit = [] { return next_typed_key < typed_keys.size() ? 1 : 0; };
   hooks.inkey_code = [] { return next_typed_key < typed_keys.size() ? typed_keys[next_typed_key++] : -1; };
