@@ -26,8 +26,7 @@ constexpr int32_t kControlKeys[] = {8, 9, 10, 13, 27, KEY_HOME, KEY_UP, KEY_LEFT
                                     KEY_DOWN, KEY_DELETE, KEY_WINDOW_CLOSE};
 
 // Stops the run on a broken invariant: what broke, and the value or line it broke on.
-template <typename About>
-[[noreturn]] void fail(const char* what, const About& about) {
+[[noreturn]] void fail(const char* what, const std::string& about) {
   std::cerr << what << ": " << about << "\n";
   std::abort();
 }
@@ -37,7 +36,7 @@ void (*gfx_text_output)(const uint8_t*, uint64_t, int32_t) = nullptr;
 void check_cursor() {
   const GfxScreen& s = *current_screen();
   if (s.cursor_column < 0 || s.cursor_column >= kColumns || s.cursor_row < 0 || s.cursor_row >= kRows) {
-    fail("cursor outside the grid", s.cursor_row * kColumns + s.cursor_column);
+    fail("cursor outside the grid", std::to_string(s.cursor_row * kColumns + s.cursor_column));
   }
 }
 
