@@ -148,11 +148,6 @@ TEST(TextView, InterpretsControlsWrapsAndScrollsAndStopsOnAFailedDraw) {
             (std::vector<std::string>{"q.........", "0123456789", dots, dots}));
 }
 
-void set_line(const std::string& line) {
-  input_context().input_buffer = line;
-  input_context().read_position = 0;
-}
-
 TEST(InputItem, ConvertsTheFirstItemOfALineAndScanStopsAtSeparators) {
   const struct { std::string line; uint64_t value; } kCases[] = {
       {"", 0}, {"     ", 0}, {"abc", 0}, {"   42   ", 42}, {"42abc", 42}, {"+7", 7}, {"-5", 18446744073709551611u},
@@ -166,7 +161,7 @@ TEST(InputItem, ConvertsTheFirstItemOfALineAndScanStopsAtSeparators) {
       {"0x1F", 0}, {"12.34.56", 12}, {"1e", 1}, {".", 0}, {"1&.5", 1},
   };
   for (const auto& c : kCases) {
-    set_line(c.line);
+    input_context() = {c.line, 0};  // the line, read from its start
     uint64_t value = 12345;
     input_item_u64(&value);
     EXPECT_EQ(value, c.value) << c.line;
@@ -186,7 +181,7 @@ TEST(InputItem, ConvertsTheFirstItemOfALineAndScanStopsAtSeparators) {
       {std::string(67, '1') + " 9", std::string(67, '1'), false, 68},
   };
   for (const auto& c : kScans) {
-    set_line(c.line);
+    input_context() = {c.line, 0};
     char item[kItemLimit + 1];
     bool float_mark = !c.float_mark;
     const int32_t length = scan_input_item(item, kItemLimit, &float_mark);
