@@ -153,9 +153,9 @@ TEST(ConsoleKeys, BufferHoldsTheNewest511Keys) {
   for (int32_t code; (code = console_key_read(1, 1)) != -1 && read.size() < 1000;) read.push_back(code);
   dup2(saved_input, STDIN_FILENO);
   for (int fd : {saved_input, quiet[0], quiet[1]}) close(fd);
-  ASSERT_EQ(read.size(), 511u);
-  EXPECT_EQ(read.front(), 90 % 200 + 1);
-  EXPECT_EQ(read.back(), 600 % 200 + 1);
+  std::vector<int32_t> newest;
+  for (int32_t code = 600 - 511 + 1; code <= 600; ++code) newest.push_back(code % 200 + 1);
+  EXPECT_EQ(read, newest);
 }
 
 }  // namespace
