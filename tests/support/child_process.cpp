@@ -77,9 +77,8 @@ ChildProcess::~ChildProcess() {
 }
 
 void ChildProcess::stop() {
-  if (group_ > 0) kill(-group_, SIGKILL);  // whatever the program started, still running or not
+  if (group_ > 0) kill(-group_, SIGKILL);  // the program, its leader, and whatever it started, ended or not
   if (pid_ <= 0) return;
-  kill(pid_, SIGKILL);
   waitpid(pid_, nullptr, 0);
   pid_ = -1;
 }
