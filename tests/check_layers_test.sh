@@ -9,7 +9,6 @@ trap 'rm -rf "$copy"' EXIT
 cp -r "$root"/{app,console,gfx,runtime} "$copy"
 rows=(
   "pass gfx/x11/x11_present.cpp runtime/posix/terminal.hpp"
-  "pass gfx/win32/win32_gdi.cpp runtime/win32/win32_console.hpp"
   "fail gfx/x11/x11_present.cpp runtime/win32/win32_console.hpp"
   "fail gfx/screen_state.cpp runtime/posix/terminal.hpp"
   "fail console/print.cpp gfx/screen.hpp"

@@ -42,19 +42,6 @@ std::vector<std::string> terminal_rows(const std::string& output, int columns, i
   return settled_rows(rest);
 }
 
-// The keypad mode switches in the order the program wrote them ('+' on, '-' off), and its
-// colour sequences (SGR), each once.
-std::pair<std::string, std::set<std::string>> escape_sequences(const std::string& output) {
-  std::pair<std::string, std::set<std::string>> found;
-  for (size_t at = 0; (at = output.find("\x1b[", at)) != std::string::npos; ++at) {
-    const size_t end = output.find_first_not_of("0123456789;", at + 2);
-    if (end != std::string::npos && output[end] == 'm') found.second.insert(output.substr(at, end - at + 1));
-    if (output.compare(at, 7, "\x1b[?1h\x1b=") == 0) found.first += '+';
-    if (output.compare(at, 7, "\x1b[?1l\x1b>") == 0) found.first += '-';
-  }
-  return found;
-}
-
 // A step of a terminal session: wait for text to appear in the output (empty: none), pause,
 // resize the terminal (rows 0: not; a session resizes it once at most), send the program a
 // signal (0: none; -1: hang the terminal up instead), then type keys.
@@ -63,17 +50,6 @@ struct TerminalStep {
   int pause_ms = 0, signal = 0;
   unsigned short resize_rows = 0, resize_columns = 0;
 };
-
-// The terminal's modes are those every new pseudo-terminal starts with.
-bool restored(int terminal) {
-  int master = -1, slave = -1;
-  struct termios now {}, fresh {};
-  const bool read = openpty(&master, &slave, nullptr, nullptr, nullptr) == 0 && tcgetattr(slave, &fresh) == 0 &&
-                    tcgetattr(terminal, &now) == 0;
-  for (const int fd : {master, slave}) close(fd);
-  return read && now.c_iflag == fresh.c_iflag && now.c_oflag == fresh.c_oflag && now.c_cflag == fresh.c_cflag &&
-         now.c_lflag == fresh.c_lflag && std::equal(now.c_cc, now.c_cc + NCCS, fresh.c_cc);
-}
 
 const std::string kLeft = "\x1b[D", kRight = "\x1b[C", kUp = "\x1b[A", kDown = "\x1b[B";
 const std::string kHome = "\x1b[H", kEnd = "\x1b[F", kDelete = "\x1b[3~", kBackspace = "\x7f";
@@ -196,8 +172,22 @@ TEST_P(TerminalSessions, ShowTheDialogueAndRestoreTheTerminalsModes) {  // on a 
   EXPECT_EQ(child.wait_exit(milliseconds_until(deadline)), session.exit_code);
   EXPECT_EQ(child.errors(), "");
   if (!open) return;
-  EXPECT_TRUE(restored(child.terminal()));
-  const auto [switches, colours] = escape_sequences(output);
+  // The terminal's modes are those every new pseudo-terminal starts with.
+  int master = -1, slave = -1;
+  struct termios now {}, fresh {};
+  const bool read = openpty(&master, &slave, nullptr, nullptr, nullptr) == 0 && tcgetattr(slave, &fresh) == 0 &&
+                    tcgetattr(child.terminal(), &now) == 0;
+  for (const int fd : {master, slave}) close(fd);
+  EXPECT_TRUE(read && now.c_iflag == fresh.c_iflag && now.c_oflag == fresh.c_oflag && now.c_cflag == fresh.c_cflag &&
+              now.c_lflag == fresh.c_lflag && std::equal(now.c_cc, now.c_cc + NCCS, fresh.c_cc));
+  std::string switches;           // the keypad mode switches in the order written ('+' on, '-' off)
+  std::set<std::string> colours;  // the colour sequences (SGR), each once
+  for (size_t at = 0; (at = output.find("\x1b[", at)) != std::string::npos; ++at) {
+    const size_t end = output.find_first_not_of("0123456789;", at + 2);
+    if (end != std::string::npos && output[end] == 'm') colours.insert(output.substr(at, end - at + 1));
+    if (output.compare(at, 7, "\x1b[?1h\x1b=") == 0) switches += '+';
+    if (output.compare(at, 7, "\x1b[?1l\x1b>") == 0) switches += '-';
+  }
   EXPECT_EQ(switches, session.switches);
   EXPECT_EQ(std::count(output.begin(), output.end(), '\a'), session.bells);
   EXPECT_EQ(colours, session.colours);

@@ -19,19 +19,15 @@
 
 namespace test_support {
 
-namespace {
-
 // The programs the tests start get the environment the tests mean, whatever the caller's: a
 // terminal that takes escape sequences, colours allowed, the default presentation driver, the
 // desktop's scale from the X server alone, no Wayland compositor but a test's own.
 // A session that means otherwise says so in its own command.
-const bool session_environment = [] {
+static const bool session_environment = [] {
   setenv("TERM", "xterm-256color", 1);
   for (const char* name : {"NO_COLOR", "QZGFX", "GDK_SCALE", "WAYLAND_DISPLAY"}) unsetenv(name);
   return true;
 }();
-
-}  // namespace
 
 int milliseconds_until(std::chrono::steady_clock::time_point deadline) {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
@@ -77,9 +73,8 @@ ChildProcess::~ChildProcess() {
 }
 
 void ChildProcess::stop() {
-  if (group_ > 0) kill(-group_, SIGKILL);  // whatever the program started, still running or not
+  if (group_ > 0) kill(-group_, SIGKILL);  // the program, its leader, and whatever it started, ended or not
   if (pid_ <= 0) return;
-  kill(pid_, SIGKILL);
   waitpid(pid_, nullptr, 0);
   pid_ = -1;
 }

@@ -47,8 +47,7 @@ class ChildProcess {
   void stop();
 
  private:
-  pid_t pid_ = -1;
-  pid_t group_ = -1;  // the program's process group
+  pid_t pid_ = -1, group_ = -1;  // the program and its process group
   int out_ = -1, err_ = -1;
   std::string pending_;
 };

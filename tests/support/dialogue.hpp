@@ -7,9 +7,8 @@
 namespace test_support {
 
 inline std::vector<std::string> dialogue_rows(const std::string& title, const std::string& line,
-                                              const std::vector<std::string>& listed,
-                                              const std::string& trials, const std::string& n,
-                                              size_t width = 80) {
+                                              const std::vector<std::string>& listed, const std::string& trials,
+                                              const std::string& n, size_t width = 80) {
   std::vector<std::string> rows = {"", title, "", " Zadej do jakeho cisla pocitat", ""};
   const std::string typed = "? " + line;
   for (size_t at = 0; at < typed.size() || at == 0; at += width) rows.push_back(typed.substr(at, width));
