@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -72,14 +71,6 @@ std::vector<std::string> tones_in(const std::string& recording) {
   return tones;
 }
 
-// wtype's arguments for keys as xdotool names them, alt+ held around its key.
-std::string wtype_keys(const std::string& keys) {
-  std::istringstream names(keys);
-  std::string arguments;
-  for (std::string name; names >> name;) arguments += name.starts_with("alt+") ? " -M alt -k " + name.substr(4) + " -m alt" : " -k " + name;
-  return arguments;
-}
-
 // zorvy's whole dialogue in a window of each system, named by QZGFX while sway and a sound
 // server run: X11 on the test's server, and Wayland on sway. é, on sway a held Backspace that repeats (and a key typed after it that does not),
 // Alt+Enter to full screen (the picture at most at the screen's size, scaled and centred on
@@ -103,9 +94,11 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
     bells_rung();  // those rung before
     // The driver named; keys give their characters' UTF-8 bytes.
     ChildProcess zorvy("env", {x11 ? "QZGFX=X11" : "QZGFX=Wayland", "LC_ALL=C.UTF-8", ZORVY_PATH});
-    // The keys typed (as xdotool names them), the close request, the window read back.
+    // The keys typed (as xdotool names them; the shell puts wtype's -k before each), Alt+Enter,
+    // the close request, the window read back.
     const Window window = x11 ? find_window("zorvy") : 0;
-    const auto type = [&](const std::string& keys) { x11 ? focus_and_type_keys(window, keys) : wtype(wtype_keys(keys)); };
+    const auto type = [&](const std::string& keys) { x11 ? focus_and_type_keys(window, keys) : wtype("$(printf ' -k %s' " + keys + ")"); };
+    const auto alt_enter = [&] { x11 ? focus_and_type_keys(window, "alt+Return") : wtype("-M alt -k Return -m alt"); };
     const auto close = [&] { x11 ? send_close_request(window) : swaymsg("[app_id=zorvy] kill"); };
     const auto grab = [&] { return x11 ? grab_window(window) : sway_window("zorvy"); };
     ASSERT_EQ(differing_pixels(grab, prompt), 0) << zorvy.errors();
@@ -116,7 +109,8 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
       wtype("-k Escape 9999999999 -P BackSpace -s 2000 -p BackSpace 5 -s 1000 -k BackSpace");
       EXPECT_EQ(differing_pixels(grab, prompt), 0) << "a held Backspace";
     }
-    type("Escape Delete alt+Return");
+    type("Escape Delete");
+    alt_enter();
     if (x11) {  // the window manager's part: full screen takes any size it is given
       usleep(200000);
       XResizeWindow(test_display(), window, 32767, 32767);
@@ -126,7 +120,7 @@ TEST(Window, ZorvyDialogueFromTheFirstKeyToTheClose) {
       XMoveResizeWindow(test_display(), window, 0, 0, 1024, 768);
     }
     EXPECT_EQ(differing_pixels(grab, scaled_picture(prompt, 1024, 768)), 0) << "full screen";
-    type("alt+Return");
+    alt_enter();
     int differing = -1;
     for (int tries = 0; tries < 10 && differing != 0; ++tries) {  // once the key has been taken
       if (x11) XResizeWindow(test_display(), window, 640, 400);
