@@ -251,17 +251,14 @@ TEST(Window, AnEightBitServerShowsTheWindowInItsColourMap) {
   XCloseDisplay(d);
 }
 
-// The entries of a folder of /proc/self: the open files, or the threads.
-int entry_count(const char* folder) {
-  return static_cast<int>(std::distance(std::filesystem::directory_iterator(folder), {}));
-}
-
 // Screens of 16 and 32 bits show their colours; windows coming and going leave no thread or
 // open file behind (exact counts show a leak at once, so a few dozen windows do).
 TEST(Window, DeeperScreensShowTheirColoursAndWindowsComeAndGoWithoutLeaking) {
   ASSERT_EQ(screen_statement(1, 8, 0, 0, 0), 0);  // whatever the first window sets up for good
   ASSERT_NE(find_window("window_tests"), 0u);  // and the test's own connection to the server
   close_screen();
+  // The entries of a folder of /proc/self: the open files, or the threads.
+  const auto entry_count = [](const char* folder) { return static_cast<int>(std::distance(std::filesystem::directory_iterator(folder), {})); };
   const int files = entry_count("/proc/self/fd"), threads = entry_count("/proc/self/task");
   // The screen's depth, a colour as its framebuffer holds it, and as the window shows it.
   const struct { int32_t depth; uint32_t color, expected; } kRows[] = {
