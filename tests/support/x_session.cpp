@@ -179,8 +179,7 @@ PrivateXServer::PrivateXServer(std::vector<std::string> options)
 PrivateXServer::~PrivateXServer() {
   // The server then removes its socket itself, also one that the test stopped.
   for (const int signal_number : {SIGTERM, SIGCONT}) kill(server_.pid(), signal_number);
-  server_.wait_exit(2000);
-  server_.stop();
+  server_.wait_exit(2000);  // else it is killed with server_
 }
 
 }  // namespace test_support
