@@ -186,6 +186,10 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
     const Grab picture = scaled_picture(dialogue, 320 * scale, 200 * scale);
     EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0);
     const auto state = [d](const char* name) { return static_cast<long>(XInternAtom(d, name, False)); };
+    // States a window manager lists before and after maximised.
+    send_client_message(d, window, "_NET_WM_STATE", {1, state("_NET_WM_STATE_SKIP_TASKBAR"), state("_NET_WM_STATE_ABOVE")});
+    usleep(200000);
+    EXPECT_EQ(differing_pixels(window, picture, 5000, d), 0) << "above, not in the task bar";
     // Maximise, as its button does.
     send_client_message(d, window, "_NET_WM_STATE", {1, state("_NET_WM_STATE_MAXIMIZED_VERT"), state("_NET_WM_STATE_MAXIMIZED_HORZ")});
     EXPECT_EQ(differing_pixels(window, full, 5000, d), 0) << "maximised";
