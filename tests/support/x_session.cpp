@@ -123,9 +123,10 @@ void send_client_message(Display* d, Window window, const char* type, std::vecto
   std::copy(data.begin(), data.end(), event.xclient.data.l);
   // Sent to the root, a window manager takes it; sent to the window, the program does.
   const bool to_manager = std::string(type) != "WM_PROTOCOLS";
-  XSendEvent(d, to_manager ? DefaultRootWindow(d) : window, False,
-             to_manager ? SubstructureRedirectMask | SubstructureNotifyMask : NoEventMask, &event);
-  XFlush(d);
+  ignoring_x_errors(d, [&] {  // the window may be going
+    XSendEvent(d, to_manager ? DefaultRootWindow(d) : window, False,
+               to_manager ? SubstructureRedirectMask | SubstructureNotifyMask : NoEventMask, &event);
+  });
 }
 
 void send_close_request(Window window) {
