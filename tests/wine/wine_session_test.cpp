@@ -161,7 +161,7 @@ TEST(WineConsole, TheDialogueRunsOnTheConsoleWithTheLineEditor) {
   // (one beep): 420.
   for (const char* key : {"1", "2", "3", "Left", "Left", "BSpace", "4", "Right", "DC", "0", "DC"})
     terminal.command(std::string("send-keys ") + key), usleep(100000);
-  ASSERT_TRUE(terminal.shows("? 420"));
+  ASSERT_TRUE(terminal.shows("? 420")) << testing::PrintToString(terminal.rows());
   terminal.command("send-keys Enter");
   ASSERT_TRUE(terminal.shows("Nejvyssi faktorial"));
   // The report has scrolled past the console window: it shows the native dialogue's last 11
