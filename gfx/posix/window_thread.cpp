@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr auto kOpenLimit = std::chrono::seconds(5);
-
 struct Presentation {
   std::thread thread;
   std::binary_semaphore ready{0};  // released once the window is up, or could not be made
@@ -39,7 +37,7 @@ bool start_window_thread(const WindowThread& driver) {
   } catch (const std::system_error&) {
     return false;  // without a thread there is no window
   }
-  if (!presentation.ready.try_acquire_for(kOpenLimit)) {
+  if (!presentation.ready.try_acquire_for(std::chrono::milliseconds(kWindowOpenLimitMs))) {
     if (driver.overdue != nullptr) driver.overdue();
     presentation.ready.acquire();
   }

@@ -19,10 +19,6 @@
 
 namespace {
 
-// How long the compositor may take to answer at the start: one that takes the connection but
-// never answers must not hold the start for ever.
-constexpr int kOpenLimitMs = 5000;
-
 WaylandWindow wayland;
 
 // Set once the compositor was not there or did not answer in time: it is not asked again, as
@@ -190,7 +186,7 @@ bool connect() {
   if (compositor_refused) return false;
   wayland.registry = wl_display_get_registry(wayland.display);
   wl_registry_add_listener(wayland.registry, &kRegistryListener, &wayland);
-  compositor_refused = !roundtrip_within(wayland.display, kOpenLimitMs) || wayland.compositor == nullptr;
+  compositor_refused = !roundtrip_within(wayland.display, kWindowOpenLimitMs) || wayland.compositor == nullptr;
   return !compositor_refused;
 }
 
@@ -225,7 +221,7 @@ bool open_window() {
     wayland.viewport = wp_viewporter_get_viewport(wayland.viewporter, wayland.surface);
   }
   make_frame();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kOpenLimitMs);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWindowOpenLimitMs);
   while (!wayland.configured && std::chrono::steady_clock::now() < deadline) {
     if (!wayland_read(wayland.display, kPresentCycleMs)) wayland_connection_lost();
     wayland_dispatch(wayland);
