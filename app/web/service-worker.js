@@ -7,6 +7,10 @@
 const kPrefix = 'zorvy-plemo-';
 const kBuild = '@BUILD@';
 const kCache = kPrefix + kBuild;
+// The build's cache, opened once as the worker starts. A worker replaced by a newer build may
+// still be storing a file when the newer one drops its cache; it then writes into the dropped
+// cache, which goes with it, rather than making the cache anew under its name.
+const cache = caches.open(kCache);
 // Each page of the build, by its file name: the files it needs.
 const kPages = {
   @PAGES@
@@ -25,7 +29,7 @@ const stalled = new Set();
 const address = (url) => url.replace(/[?#].*/s, '');
 
 function put(url, response) {
-  const done = caches.open(kCache).then((cache) => cache.put(url, response)).finally(() => putting.delete(url));
+  const done = cache.then((files) => files.put(url, response)).finally(() => putting.delete(url));
   putting.set(url, done);
   return done;
 }
@@ -37,8 +41,8 @@ function pageFiles(url) {
 }
 
 // Caches the files that the page at url needs and that are neither cached nor on their way.
-const keep = (url) => caches.open(kCache).then((cache) => Promise.all(pageFiles(url).map((file) =>
-  putting.get(file) ?? cache.match(file).then((hit) => hit || cache.add(new Request(file, { cache: 'no-cache' }))))));
+const keep = (url) => cache.then((files) => Promise.all(pageFiles(url).map((file) =>
+  putting.get(file) ?? files.match(file).then((hit) => hit || files.add(new Request(file, { cache: 'no-cache' }))))));
 
 self.addEventListener('install', (event) => event.waitUntil(self.clients.matchAll({ type: 'window', includeUncontrolled: true })
   .then((pages) => Promise.all(pages.map((page) => keep(page.url))))
@@ -61,7 +65,7 @@ self.addEventListener('fetch', (event) => {
   // the page reads it).
   if (kFiles.has(url)) event.waitUntil(network.then((response) => response.ok && put(url, response.clone()), () => {}));
   network.then(() => stalled.delete(page), () => {});
-  const cached = () => caches.match(event.request, { ignoreSearch: true, cacheName: kCache });
+  const cached = () => cache.then((files) => files.match(event.request, { ignoreSearch: true }));
   const late = new Promise((resolve) => setTimeout(resolve, stalled.has(page) ? 0 : kPatience)).then(cached)
     .then((hit) => {
       if (!hit) return network;
