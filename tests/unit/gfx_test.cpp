@@ -233,8 +233,7 @@ TEST(DesktopScale, NearestWholeFactorThatFitsTheWorkArea) {
 }
 
 TEST(KeyBuffers, HoldOneKeyLessThanTheirSlotsAndDropTheOldest) {
-  while (key_read() != 0) {
-  }
+  while (key_read() != 0) {}
   for (const int32_t pushed : {1, 15, 16, 17, 10000}) {
     for (int32_t code = 1; code <= pushed; ++code) key_push(code);
     std::vector<int32_t> read, newest(static_cast<size_t>(std::min(pushed, 15)));
