@@ -79,7 +79,7 @@ WaylandSession::WaylandSession(Compositor compositor)
 }
 
 WaylandSession::~WaylandSession() {
-  kill(server_.pid(), SIGTERM);
+  for (const int signal_number : {SIGTERM, SIGCONT}) kill(server_.pid(), signal_number);  // a stopped one too
   server_.wait_exit(5000);
   server_.stop();
   // An Xwayland that had to be killed leaves its lock and socket.

@@ -343,18 +343,21 @@ TEST(WindowFaults, LosingTheServerOrTheWindowOrASignalEndsTheProgram) {
   }
 }
 
-// A display that refuses the program (the test holds the cookie, the program does not), one
-// that takes the connection but never answers (a stopped server), and the test's own display
-// with no thread to be had for the window (thread stacks of a terabyte), each after a
-// WAYLAND_DISPLAY that names no compositor: the window counts as not opened and the whole
-// dialogue runs on standard output instead, without a complaint.
+// A display that refuses the program (the test holds the cookie, the program does not), after
+// a Wayland compositor that takes the connection but never answers (a stopped weston); one that
+// never answers itself (a stopped server), and the test's own display with no thread to be had
+// for the window (thread stacks of a terabyte), each after a WAYLAND_DISPLAY that names no
+// compositor: the window counts as not opened and the whole dialogue runs on standard output
+// instead, without a complaint.
 TEST(WindowFaults, NoWindowLeavesTheDialogueToTheOutput) {
   const std::string cookie_file = temporary_file(std::string{'\xff', '\xff', 0, 0, 0, 0, 0, 18} + "MIT-MAGIC-COOKIE-1" +
                                                  std::string{0, 16} + "0123456789abcdef");  // any address and display
   setenv("XAUTHORITY", cookie_file.c_str(), 1);
   PrivateXServer guarded({"-auth", cookie_file}), silent;
   unsetenv("XAUTHORITY");
-  kill(silent.pid(), SIGSTOP);  // connections are taken by the system, never answered
+  WaylandSession silent_compositor(Compositor::kWeston);
+  ASSERT_TRUE(silent_compositor.started());
+  for (const pid_t server : {silent.pid(), silent_compositor.pid()}) kill(server, SIGSTOP);  // connections are taken by the system, never answered
   const std::string dialogue = crlf_lines(dialogue_rows(" Zorvy Numbers", "", {"1"}, "2", "2"));
   for (const std::string& display : {guarded.display(), silent.display(), std::string(std::getenv("DISPLAY"))}) {
     ASSERT_FALSE(display.empty()) << "Xvfb did not start";
@@ -363,7 +366,7 @@ TEST(WindowFaults, NoWindowLeavesTheDialogueToTheOutput) {
     if (no_thread) continue;  // the sanitizer needs a thread of its own
 #endif
     // Threads get stacks of 2^30 KiB: none can be made.
-    ChildProcess zorvy("sh", {"-c", (no_thread ? "ulimit -s 1073741824 && " : "") + std::string("exec env WAYLAND_DISPLAY=wayland-none \"$0\""), ZORVY_PATH}, display);
+    ChildProcess zorvy("sh", {"-c", std::string(no_thread ? "ulimit -s 1073741824 && " : "") + "exec env " + (display == guarded.display() ? "" : "WAYLAND_DISPLAY=wayland-none ") + "\"$0\"", ZORVY_PATH}, display);
     EXPECT_EQ(zorvy.read_all(), dialogue) << display;  // standard input is empty: the bound is 0
     EXPECT_EQ(zorvy.wait_exit(15000), 0) << display;
     EXPECT_EQ(zorvy.errors(), "") << display;
