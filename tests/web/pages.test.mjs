@@ -159,8 +159,9 @@ describe('the pages', { concurrency: true }, () => {
 // The site holds its pages and what they link to. As an app: Chromium finds it installable, and
 // its start opens the program's page; without JavaScript the page says so. A first visit caches
 // what its page needs, and the pages visited later add theirs. Every page then opens with the
-// host stalling (taking connections, never answering); a rebuild that changes a page, after one
-// visit that reaches the host, is what runs to its report with the host gone.
+// host stalling (taking connections, never answering), one with a query after its name; a
+// rebuild that changes a page, after one visit that reaches the host, is what runs to its report
+// with the host gone.
 test('Chromium: the site installs, caches its pages as they are visited, runs offline, and a new build replaces the cached one', kTimeout, async (t) => {
   const kSite = ['index.html', 'page.js', 'plemo-256.png', 'plemo-64.png', 'plemo.html', 'plemo.js', 'plemo.wasm', 'plemo.webmanifest',
     'service-worker.js', 'zorvy-256.png', 'zorvy-64.png', 'zorvy.html', 'zorvy.js', 'zorvy.wasm', 'zorvy.webmanifest'];
@@ -189,7 +190,7 @@ test('Chromium: the site installs, caches its pages as they are visited, runs of
   await holds(['./', ...kSite.filter((file) => file !== 'service-worker.js')]);
   await host.close();
   host = await serve({}, { port: host.port, stall: true });
-  for (const [file, title] of [['index.html', 'zorvy and plemo'], ['plemo.html', 'plemo'], ['zorvy.html', 'zorvy']]) await opens(file, title);
+  for (const [file, title] of [['index.html', 'zorvy and plemo'], ['plemo.html?from=home', 'plemo'], ['zorvy.html', 'zorvy']]) await opens(file, title);
   await host.close();
   writeFileSync(join(folder, 'zorvy.html'), readFileSync(join(folder, 'zorvy.html'), 'latin1').replace('<title>zorvy', '<title>zorvy, rebuilt'));
   execFileSync('cmake', [`-DSITE=${folder}`, `-DTEMPLATE=${new URL('../../app/web/service-worker.js', import.meta.url).pathname}`,
