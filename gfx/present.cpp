@@ -10,7 +10,7 @@
 void present_dirty_lines(GfxScreen& screen, const Presenter& presenter) {
   GfxWindow& w = gfx_window();
   if (w.palette_changed) {
-    fill_pixel_table(presenter.format, w.palette, presenter.table);
+    fill_pixel_table(presenter.format, w.palette, *presenter.table);
     if (presenter.take_palette) presenter.take_palette(w.palette);
     w.palette_changed = false;
     mark_all_dirty(screen);
@@ -37,7 +37,7 @@ void convert_lines(const GfxScreen& screen, const Presenter& presenter, const Pi
   for (int32_t y = first; y <= last; ++y) {
     const uint8_t* source = screen.visible_framebuffer + static_cast<ptrdiff_t>(y) * screen.pitch;
     uint8_t* row = picture.pixels + static_cast<ptrdiff_t>(y) * repeat * picture.pitch;
-    convert_pixel_line(presenter.format, presenter.table, source, screen.bytes_per_pixel, screen.width,
+    convert_pixel_line(presenter.format, *presenter.table, source, screen.bytes_per_pixel, screen.width,
                        presenter.scale, row);
     for (int32_t r = 1; r < repeat; ++r) std::memcpy(row + r * picture.pitch, row, row_bytes);
   }

@@ -20,12 +20,12 @@ struct PictureLines {
 };
 
 struct Presenter {
-  DisplayFormat format;  // the picture's pixels
-  uint32_t* table;       // palette index -> picture pixel, filled from the palette table
+  DisplayFormat format;    // the picture's pixels
+  uint32_t (*table)[256];  // palette index -> picture pixel, filled from the palette table
   int32_t scale;
   // After the table is filled anew: the driver's own use of the palette (a colour map, the
   // display's palette); may be empty.
-  std::function<void(const PaletteEntry palette[256])> take_palette;
+  std::function<void(const PaletteEntry (&palette)[256])> take_palette;
   // The picture to convert into, asked for only when a line is dirty.
   std::function<PictureLines()> open;
   // Picture lines first to last have been converted into the picture open gave: the driver

@@ -138,7 +138,7 @@ void wayland_destroy_buffers(WaylandWindow& w) {
 
 void wayland_present(WaylandWindow& w, GfxScreen& screen) {
   const Presenter presenter{
-      kXrgb8888, w.lut, w.scale,
+      kXrgb8888, &w.lut, w.scale,
       [&w](const PaletteEntry*) {
         for (uint32_t& pixel : w.lut) pixel |= kOpaque;
       },

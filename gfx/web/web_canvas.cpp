@@ -142,7 +142,7 @@ void show_lines(const GfxScreen& screen, int32_t first, int32_t last) {
 // Shows the dirty lines (every line after a palette change) and clears them.
 void present(GfxScreen& screen) {
   const Presenter presenter{
-      kCanvasFormat, canvas.table, 1, nullptr,
+      kCanvasFormat, &canvas.table, 1, nullptr,
       [&screen] {
         return PictureLines{reinterpret_cast<uint8_t*>(canvas.pixels.data()), screen.width * 4};
       },

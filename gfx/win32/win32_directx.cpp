@@ -281,7 +281,7 @@ void cycle() {
   if (screen == nullptr || (dx.lost && !reopen())) return;
   const bool active = gfx_window().active;
   if (active || windowed()) {
-    present_dirty_lines(*screen, Presenter{dx.display, dx.lut, win32_window().scale, take_palette, lock_surface,
+    present_dirty_lines(*screen, Presenter{dx.display, &dx.lut, win32_window().scale, take_palette, lock_surface,
                                            show_converted_lines});
     if (dx.lost) return;
   }

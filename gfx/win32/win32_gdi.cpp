@@ -69,7 +69,7 @@ void show_lines(int32_t first, int32_t last) {
 }
 
 Presenter presenter() {
-  return Presenter{kIndices, gdi.table, win32_window().scale, take_palette, picture_lines, show_lines};
+  return Presenter{kIndices, &gdi.table, win32_window().scale, take_palette, picture_lines, show_lines};
 }
 
 // The whole framebuffer, dirty or not, into the client area.

@@ -113,8 +113,8 @@ void x11_destroy_image(X11Window& x) {
 
 void x11_present(X11Window& x, GfxScreen& screen) {
   const Presenter presenter{
-      x.format, x.lut, x.scale,
-      [&x](const PaletteEntry palette[256]) { x11_allocate_colors(x, palette); },
+      x.format, &x.lut, x.scale,
+      [&x](const auto& palette) { x11_allocate_colors(x, palette); },
       [&x] { return PictureLines{reinterpret_cast<uint8_t*>(x.image->data), x.image->bytes_per_line}; },
       [&x](int32_t first, int32_t last) {
         put_rows(x, first, last - first + 1);

@@ -197,7 +197,7 @@ TEST(PresentStep, APaletteChangeAloneShowsEveryLine) {
   std::vector<uint32_t> picture(320 * 200, 0xEEEEEEEE);
   std::vector<std::pair<int32_t, int32_t>> shown;
   int palettes_taken = 0;
-  const Presenter presenter{{0xFF, 0xFF00, 0xFF0000, 4}, table, 1, [&](const PaletteEntry*) { ++palettes_taken; },
+  const Presenter presenter{{0xFF, 0xFF00, 0xFF0000, 4}, &table, 1, [&](const PaletteEntry*) { ++palettes_taken; },
                             [&] { return PictureLines{reinterpret_cast<uint8_t*>(picture.data()), 320 * 4}; },
                             [&](int32_t first, int32_t last) { shown.emplace_back(first, last); }};
   for (int step = 0; step < 2; ++step, key_push(13), key_read()) present_dirty_lines(screen(), presenter);
