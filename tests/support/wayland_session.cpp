@@ -133,7 +133,7 @@ SoundServer::SoundServer()
                            "--load='module-loopback source=quiet.monitor sink=null latency_msec=40' "
                            "--load='module-native-protocol-unix "
                            "auth-anonymous=1 socket='$0/socket & until [ -S $0/socket ]; do sleep 0.05; done; parec -s "
-                           "unix:$0/socket -d null.monitor --latency-msec=200 --raw --format=s16le --rate=8000 --channels=1 "
+                           "unix:$0/socket -d null.monitor --latency-msec=200 --raw --format=s16le --rate=44100 --channels=1 "
                            "> $0/recording", dir_}) {
   wait_until(10000, 20, [&] { return fs::exists(dir_ + "/recording"); });
   setenv("PULSE_SERVER", ("unix:" + dir_ + "/socket").c_str(), 1);

@@ -51,7 +51,7 @@ class SoundServer {
  public:
   SoundServer();
   ~SoundServer();
-  std::string recording() const;  // so far: 16-bit mono samples at 8000 Hz
+  std::string recording() const;  // so far: 16-bit mono samples at 44100 Hz
 
  private:
   std::string dir_;

@@ -49,9 +49,9 @@ std::vector<std::string> bells_rung() {
   return rung;
 }
 
-// The tones in a recording (16-bit mono at 8000 Hz), each from a loud sample to the last one
-// before 20 ms of quiet: its length and its frequency (from its zero crossings), each to the
-// nearest 10.
+// The tones in a recording (16-bit mono at 44100 Hz), each from a loud sample to the last one
+// before 20 ms of quiet: its length to the millisecond and its frequency to the hertz, from the
+// first and the last of its zero crossings (each placed between its two samples).
 std::vector<std::string> tones_in(const std::string& recording) {
   std::vector<int16_t> samples(recording.size() / 2);
   std::memcpy(samples.data(), recording.data(), samples.size() * 2);
@@ -59,12 +59,11 @@ std::vector<std::string> tones_in(const std::string& recording) {
   std::vector<std::string> tones;
   for (auto first = std::find_if(samples.begin(), samples.end(), loud); first != samples.end();) {
     auto last = first;
-    for (auto s = first; s != samples.end() && s - last < 160; ++s) last = loud(*s) ? s : last;
-    long crossings = 0;
-    for (auto s = first; s < last; ++s) crossings += (s[0] < 0) != (s[1] < 0);
-    const double seconds = static_cast<double>(last + 1 - first) / 8000;
-    tones.push_back(std::to_string(std::lround(seconds * 100) * 10) + " ms at " +
-                    std::to_string(std::lround(crossings / 2 / seconds / 10) * 10) + " Hz");
+    for (auto s = first; s != samples.end() && s - last < 882; ++s) last = loud(*s) ? s : last;
+    std::vector<double> zeros;
+    for (auto s = first; s < last; ++s) if ((s[0] < 0) != (s[1] < 0)) zeros.push_back(s - first + s[0] / double(s[0] - s[1]));
+    tones.push_back(std::to_string(std::lround((last + 1 - first) / 44.1)) + " ms at " +
+                    std::to_string(std::lround((zeros.size() - 1) / 2.0 / (zeros.back() - zeros.front()) * 44100)) + " Hz");
     first = std::find_if(last + 1, samples.end(), loud);
   }
   return tones;
