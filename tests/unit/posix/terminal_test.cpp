@@ -142,7 +142,8 @@ TEST(TerminalKeys, KeyStringsOfCommonTerminalDescriptionsGiveTheirKeys) {
 }
 
 // The console key buffer holds 511 keys and drops the oldest. Standard input is an empty
-// pipe meanwhile, so that polling finds neither keys nor the end of input.
+// pipe meanwhile, so that polling finds neither keys nor the end of input, until the pipe's
+// writer closes: the end of input is then seen by asking for it alone.
 TEST(ConsoleKeys, BufferHoldsTheNewest511Keys) {
   int quiet[2];
   ASSERT_EQ(pipe(quiet), 0);
@@ -151,8 +152,11 @@ TEST(ConsoleKeys, BufferHoldsTheNewest511Keys) {
   for (int32_t code = 1; code <= 600; ++code) console_key_push(code % 200 + 1);
   std::vector<int32_t> read;
   for (int32_t code; (code = console_key_read(1, 1)) != -1 && read.size() < 1000;) read.push_back(code);
+  const int32_t ended_before = console_input_ended();
+  close(quiet[1]);
+  EXPECT_EQ(std::pair(ended_before, console_input_ended()), std::pair(0, 1));
   dup2(saved_input, STDIN_FILENO);
-  for (int fd : {saved_input, quiet[0], quiet[1]}) close(fd);
+  for (int fd : {saved_input, quiet[0]}) close(fd);
   std::vector<int32_t> newest;
   for (int32_t code = 600 - 511 + 1; code <= 600; ++code) newest.push_back(code % 200 + 1);
   EXPECT_EQ(read, newest);
