@@ -58,9 +58,7 @@ TEST_F(Search, ListsTheCandidatesAndReportsAndEndsAfterPass66) {
 
 // The smallest divisor of c from 2 up to limit, or 0.
 uint64_t small_divisor(uint64_t c, uint64_t limit) {
-  for (uint64_t d = 2; d <= limit && d * d <= c; ++d) {
-    if (c % d == 0) return d;
-  }
+  for (uint64_t d = 2; d <= limit && d * d <= c; ++d) if (c % d == 0) return d;
   return 0;
 }
 
