@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "child_process.hpp"
@@ -169,8 +170,7 @@ TEST_P(TerminalSessions, ShowTheDialogueAndRestoreTheTerminalsModes) {  // on a 
   } while (open && child.read_more(milliseconds_until(deadline)));
   const std::string output = child.output();
   if (!open) child.hang_up();
-  EXPECT_EQ(child.wait_exit(milliseconds_until(deadline)), session.exit_code);
-  EXPECT_EQ(child.errors(), "");
+  EXPECT_EQ((std::tuple{child.wait_exit(milliseconds_until(deadline)), child.errors()}), (std::tuple{session.exit_code, ""}));
   if (!open) return;
   // The terminal's modes are those every new pseudo-terminal starts with.
   int master = -1, slave = -1;

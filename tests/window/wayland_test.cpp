@@ -7,6 +7,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "child_process.hpp"
@@ -53,9 +54,7 @@ TEST(WaylandWindow, PlemoOnEachDriverUnderSway) {
       EXPECT_EQ(differing_pixels(plemo_window, scaled_picture(dialogue, width * scale, height * scale)), 0);
       ending == kClose ? swaymsg("[title=plemo] kill") : static_cast<void>(kill(sway.pid(), SIGKILL));
     }
-    EXPECT_EQ(plemo.wait_exit(), *says ? 1 : 0);
-    EXPECT_EQ(plemo.errors(), says);
-    EXPECT_EQ(plemo.read_all(), "");
+    EXPECT_EQ((std::tuple{plemo.wait_exit(), plemo.errors(), plemo.read_all()}), (std::tuple{*says ? 1 : 0, says, ""}));
   }
 }
 
