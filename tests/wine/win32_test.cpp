@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gfx/driver.hpp"
+#include "gfx/key_buffer.hpp"
 #include "gfx/window.hpp"
 #include "runtime/console_input.hpp"
 #include "runtime/key_code.hpp"
@@ -108,6 +109,21 @@ TEST(Win32Console, KeyRecordsControlEventsAndATallerBuffer) {
   EXPECT_EQ(buffer_info().srWindow.Top, 20);
   const std::vector<std::string> expected = {"line 27", "qine 29", "rine 30", "s", "line 31"};
   for (int row = 21; row <= 25; ++row) EXPECT_EQ(row_text(row), expected[row - 21]) << row;
+}
+
+// Shift, Ctrl and Alt count whichever of their keys the keyboard state holds: the generic
+// one alone (as keys sent by another program may leave it), or the left one alone.
+TEST(Win32Window, ModifiersCountOnEitherOfTheirKeys) {
+  std::vector<int32_t> codes;
+  for (const auto& [held, key, data] : {std::tuple{VK_SHIFT, VK_F1, 59 << 16 | 1}, {VK_LSHIFT, VK_F1, 59 << 16 | 1},
+           {VK_CONTROL, VK_LEFT, 1 << 24 | 75 << 16 | 1}, {VK_MENU, VK_F1, 59 << 16 | 1}}) {
+    BYTE keyboard[256] = {};
+    keyboard[held] = 0x80;
+    SetKeyboardState(keyboard);
+    window_procedure(nullptr, WM_KEYDOWN, key, data);
+    codes.push_back(key_read());
+  }
+  EXPECT_EQ(codes, (std::vector<int32_t>{21759, 21759, 29695, 26879}));
 }
 
 // A presentation that refuses full screen: it records whether each one asked for was, and
