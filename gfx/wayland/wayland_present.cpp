@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "gfx/desktop_scale.hpp"
 #include "gfx/present.hpp"
@@ -22,10 +22,7 @@ constexpr DisplayFormat kXrgb8888{0xFF0000, 0x00FF00, 0x0000FF, 4};
 constexpr uint32_t kOpaque = 0xFF000000;
 
 [[noreturn]] void no_memory() {
-  char message[256];
-  std::snprintf(message, sizeof message, "%s: no shared memory for the window's picture\n",
-                gfx_window().title.c_str());
-  fatal_exit(message);
+  fatal_exit((gfx_window().title + ": no shared memory for the window's picture\n").c_str());
 }
 
 const wl_buffer_listener kBufferListener{
