@@ -51,7 +51,7 @@ const std::pair<std::string, std::vector<int32_t>> kKeys[] = {
     {"\x01", {1}}, {"\x1c", {28}}, {"\x1b", {27}}, {"\x1b\x1b", {27}}, {"\x1b\x1b\x1b", {27, 27}},
     {"\x1b\x1bx", {27, 120}},
     // ESC before a character is Alt with it.
-    {"\033a", {7935}}, {"\x1b!", {33}}, {"\x1b\x7f", {57599}}, {"\x1b\t", {4095}},
+    {"\033a", {7935}}, {"\x1b!", {33}}, {"\x1b\x7f", {57599}}, {"\x1b\t", {4095}}, {"\x1b,", {13311}},
     // UTF-8 into code page 437; characters it lacks and broken UTF-8 give no key.
     {"\xc3\xa9", {130}}, {"\xe2\x88\x9e", {236}}, {"\x1b\xc3\xa9", {130}}, {"\xe2\x82\xac", {-1}},
     {"\xc3(", {-1, 40}}, {"\xc3\xc3\xa9", {-1, 130}}, {"\xff", {-1}}, {"\xc0\xaf", {-1, -1}},
