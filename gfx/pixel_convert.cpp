@@ -70,12 +70,12 @@ void convert(const DisplayFormat& format, const uint32_t* table, const uint8_t* 
 
 }  // namespace
 
-void fill_pixel_table(const DisplayFormat& format, const PaletteEntry palette[256], uint32_t table[256]) {
+void fill_pixel_table(const DisplayFormat& format, const PaletteEntry (&palette)[256], uint32_t (&table)[256]) {
   const bool indexed = (format.red_mask | format.green_mask | format.blue_mask) == 0;
   for (uint32_t i = 0; i < 256; ++i) table[i] = indexed ? i : display_pixel(format, palette[i]);
 }
 
-void convert_pixel_line(const DisplayFormat& format, const uint32_t table[256], const uint8_t* source,
+void convert_pixel_line(const DisplayFormat& format, const uint32_t (&table)[256], const uint8_t* source,
                         int32_t source_bytes, int32_t width, int32_t scale, uint8_t* out) {
   switch (format.bytes_per_pixel) {
     case 1: return convert<1>(format, table, source, source_bytes, width, scale, out);

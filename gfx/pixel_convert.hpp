@@ -14,10 +14,10 @@ struct DisplayFormat {
 };
 
 // The display's pixel for each of the 256 palette entries; the index itself without masks.
-void fill_pixel_table(const DisplayFormat& format, const PaletteEntry palette[256], uint32_t table[256]);
+void fill_pixel_table(const DisplayFormat& format, const PaletteEntry (&palette)[256], uint32_t (&table)[256]);
 
 // Converts width framebuffer pixels of source_bytes each (1: a palette index, through table;
 // 2: 5-6-5 red, green and blue; 4: 0xRRGGBB) into display pixels, each repeated scale times
 // across.
-void convert_pixel_line(const DisplayFormat& format, const uint32_t table[256], const uint8_t* source,
+void convert_pixel_line(const DisplayFormat& format, const uint32_t (&table)[256], const uint8_t* source,
                         int32_t source_bytes, int32_t width, int32_t scale, uint8_t* out);
