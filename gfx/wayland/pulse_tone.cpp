@@ -38,9 +38,8 @@ std::atomic<bool> sounding{false};
 // kToneMilliseconds of a kToneHertz sine at half the full scale.
 std::vector<int16_t> tone_samples() {
   std::vector<int16_t> samples(kSampleRate * kToneMilliseconds / 1000);
-  for (size_t i = 0; i < samples.size(); ++i) {
-    samples[i] = static_cast<int16_t>(16384 * std::sin(2 * M_PI * kToneHertz * static_cast<double>(i) / kSampleRate));
-  }
+  double n = 0;  // the sample's number
+  for (int16_t& sample : samples) sample = static_cast<int16_t>(16384 * std::sin(2 * M_PI * kToneHertz * n++ / kSampleRate));
   return samples;
 }
 
