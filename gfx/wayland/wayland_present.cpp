@@ -29,22 +29,19 @@ const wl_buffer_listener kBufferListener{
     [](void* data, wl_buffer*) { static_cast<WaylandBuffer*>(data)->busy = false; }};
 
 // Memory the compositor maps too, wholly allocated now: a full shared-memory file system fails
-// here, not with a bus error at the first pixel.
+// here, not with a bus error at the first pixel. (Where the program ends, its descriptors close
+// with it.)
 int shared_memory(size_t size) {
   const int fd = memfd_create("qz-window", MFD_CLOEXEC);
-  if (fd >= 0 && posix_fallocate(fd, 0, static_cast<off_t>(size)) == 0) return fd;
-  if (fd >= 0) close(fd);
-  no_memory();
+  if (fd < 0 || posix_fallocate(fd, 0, static_cast<off_t>(size)) != 0) no_memory();
+  return fd;
 }
 
 void make_buffers(WaylandWindow& w) {
   w.memory_size = static_cast<size_t>(w.stride) * static_cast<size_t>(w.height) * 2;
   const int fd = shared_memory(w.memory_size);
   void* memory = mmap(nullptr, w.memory_size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-  if (memory == MAP_FAILED) {
-    close(fd);
-    no_memory();
-  }
+  if (memory == MAP_FAILED) no_memory();
   w.memory = static_cast<uint8_t*>(memory);
   std::fill_n(static_cast<uint32_t*>(memory), w.memory_size / 4, kOpaque);  // black around the picture
   wl_shm_pool* pool = wl_shm_create_pool(w.shm, fd, static_cast<int32_t>(w.memory_size));
