@@ -147,9 +147,6 @@ SoundServer::~SoundServer() {
   fs::remove_all(dir_);
 }
 
-std::string SoundServer::recording() const {
-  std::ifstream file(dir_ + "/recording", std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
+std::string SoundServer::recording() const { return command_output("cat " + dir_ + "/recording"); }
 
 }  // namespace test_support
