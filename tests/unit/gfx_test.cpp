@@ -66,6 +66,8 @@ TEST(ScreenMode, SetsModeOneWithItsPalettesAndRefusesModesThatDoNotExist) {
     }
     EXPECT_EQ(std::vector<uint32_t>(p, p + 4), std::vector<uint32_t>(row.entries, row.entries + 4));
   }
+  palette_statement(258, 1, 2, 3);  // an entry past the palette's end wraps round
+  EXPECT_EQ(std::vector<uint32_t>(p, p + 4), std::vector<uint32_t>({rgb(0, 0, 0), rgb(85, 255, 85), rgb(1, 2, 3), rgb(255, 255, 85)}));
   EXPECT_EQ(context_get().fg_color, 3u);  // mode 1 keeps its drawing colours
   close_screen();
   EXPECT_FALSE(device_hooks().text_output || device_hooks().read_line);  // no hook left behind
