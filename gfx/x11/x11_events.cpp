@@ -13,8 +13,7 @@ namespace {
 
 // The character a key typed: one byte is Latin-1 (or ASCII), several are the locale's UTF-8.
 char32_t typed_character(const char* bytes, int count) {
-  if (count == 1) return static_cast<unsigned char>(bytes[0]);
-  return count > 1 ? decode_utf8(bytes, count) : 0;
+  return count == 1 ? static_cast<unsigned char>(bytes[0]) : decode_utf8(bytes, count);
 }
 
 void key_event(X11Window& x, XEvent& event) {
