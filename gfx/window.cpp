@@ -76,8 +76,7 @@ void window_exposed() {
 }
 
 void window_fullscreen_switched() {
-  window.palette_changed = true;
-  window_exposed();
+  window.palette_changed = true;  // which shows every line again too
   window.active = true;
   window.mouse.inside = false;
 }
