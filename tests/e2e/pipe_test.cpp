@@ -4,6 +4,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <tuple>
+
 #include "child_process.hpp"
 #include "dialogue.hpp"
 
@@ -51,8 +53,7 @@ TEST(Streams, ThePipedDialogueIsExactAndFaultsEndCleanly) {
       kill(program.pid(), SIGTERM);
       exit_code = program.wait_exit(2000);
     }
-    EXPECT_EQ(exit_code, c.exit_code);
-    EXPECT_EQ(program.errors(), c.says);
+    EXPECT_EQ((std::tuple{exit_code, program.errors()}), (std::tuple{c.exit_code, std::string(c.says)}));
     unlink(input.c_str());
   }
   unlink(endless.c_str());

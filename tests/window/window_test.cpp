@@ -160,10 +160,8 @@ TEST(Window, PlemoUnderAWindowManagerSwitchesToAScaledFullScreen) {
   Display* d = XOpenDisplay(server.display().c_str());
   ASSERT_NE(d, nullptr);
   XSetScreenSaver(d, 1, 0, DontPreferBlanking, AllowExposures);
-  const auto saver_on = [d] {
-    XScreenSaverInfo info{};
-    return XScreenSaverQueryInfo(d, DefaultRootWindow(d), &info) && info.state == ScreenSaverOn;
-  };
+  XScreenSaverInfo saver{};
+  const auto saver_on = [&] { return XScreenSaverQueryInfo(d, DefaultRootWindow(d), &saver) && saver.state == ScreenSaverOn; };
   const Grab dialogue = expected_picture(dialogue_rows(" Plemo Numbers", "10", {"3", "7"}, "9", "4", 40));
   const Grab full = scaled_picture(dialogue, 1000, 450);
   const struct { const char* gdk_scale; std::string resources; int scale; } kRows[] = {{"", "", 1}, {"GDK_SCALE=4", "", 2},
