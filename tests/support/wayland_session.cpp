@@ -36,10 +36,12 @@ std::vector<std::string> compositor_command(Compositor compositor, const std::st
                                    "--width=1024", "--height=768", "--config=" + dir + "/weston.ini"});
     return command;
   }
-  // Windows without borders, so that a window's rectangle is its content. Xwayland takes only
+  // Windows without borders, so that a window's rectangle is its content, and keys that repeat
+  // after a second, twice a second, unlike the programs' own defaults. Xwayland takes only
   // its own user's clients: root is let in, then its display is written where the test finds it.
   const bool xwayland = compositor == Compositor::kSwayWithXwayland;
   std::ofstream(dir + "/config") << "output HEADLESS-1 resolution 1024x768\ndefault_border none\n"
+                                    "input type:keyboard {\nrepeat_delay 1000\nrepeat_rate 2\n}\n"
                                     "default_floating_border none\nxwayland " << (xwayland ? "enable" : "disable")
                                  << (xwayland ? "\nexec xhost +si:localuser:root && echo $DISPLAY > " + dir + "/x-display\n" : "\n");
   command.insert(command.end(), {"WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "sway",

@@ -11,10 +11,10 @@ namespace test_support {
 
 enum class Compositor { kSway, kSwayWithXwayland, kWeston };
 
-// A compositor with one 1024 x 768 output, as root run as nobody (sway refuses root), in a
-// runtime dir of its own that goes with it. While it lives, the test's environment names it
-// (XDG_RUNTIME_DIR, WAYLAND_DISPLAY, and SWAYSOCK for swaymsg), so that the programs the test
-// starts and the tools it runs reach it.
+// A compositor with one 1024 x 768 output (sway's keys repeat after a second, twice a second),
+// as root run as nobody (sway refuses root), in a runtime dir of its own that goes with it.
+// While it lives, the test's environment names it (XDG_RUNTIME_DIR, WAYLAND_DISPLAY, and
+// SWAYSOCK for swaymsg), so that the programs the test starts and the tools it runs reach it.
 class WaylandSession {
  public:
   explicit WaylandSession(Compositor compositor);
