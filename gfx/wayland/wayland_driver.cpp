@@ -289,10 +289,8 @@ void wayland_connection_lost() { fatal_exit(connection_lost_message); }
 
 bool wayland_read(wl_display* display, int timeout_ms) {
   if (wl_display_prepare_read(display) != 0) return true;  // events wait to be dispatched
-  if (wl_display_flush(display) < 0 && errno != EAGAIN) {
-    wl_display_cancel_read(display);
-    return false;
-  }
+  // A broken connection shows in the read below; what a full one holds back goes next time.
+  wl_display_flush(display);
   pollfd events{wl_display_get_fd(display), POLLIN, 0};
   const int ready = poll(&events, 1, timeout_ms);
   if (ready <= 0) {
