@@ -135,7 +135,6 @@ bool open_presentation() {
   } logical{{0x300, 256, {}}, {}};
   gdi.palette = CreatePalette(&logical.header);
   if (gdi.palette == nullptr) return false;
-  gfx_window().palette_changed = true;  // the first present fills the table and the colours
   for (int vk = 0; vk < 256; ++vk) {
     const UINT scan = MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
     gdi.scan_of_key[vk] = scan < 128 ? static_cast<uint8_t>(scan) : 0;
