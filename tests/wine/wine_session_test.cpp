@@ -158,8 +158,7 @@ TEST(WineConsole, TheDialogueRunsOnTheConsoleWithTheLineEditor) {
   // The dialogue in the colours of the colour statement: blue on magenta.
   EXPECT_NE(terminal.rows(true)[1].find("\x1b[34m\x1b[45m Zorvy Numbers"), std::string::npos);
   // Typed 123, two left, erase the 1, type 4, right, delete the 3, type 0, delete at the end
-  // (one beep): 420. The first key shown, the line editor is reading: Wine's console, still
-  // starting on a busy machine, once lost a key typed earlier.
+  // (one beep): 420. The first key is typed alone and awaited before the rest.
   terminal.command("send-keys 1");
   ASSERT_TRUE(terminal.shows("? 1")) << testing::PrintToString(terminal.rows());
   for (const char* key : {"2", "3", "Left", "Left", "BSpace", "4", "Right", "DC", "0", "DC"})
